@@ -58,7 +58,10 @@ struct DecoderEventEntry {
 };
 
 // Every call but InitializeEP takes the instance id first. Lists and texts
-// belong to the instance and stay valid until the next call on it.
+// belong to the instance: a service list stays valid until the next
+// GetServiceListDBEP, ClearEP or UnInitializeEP on that instance, an event
+// list until the next GetEpgDataListDBEP, ClearEP or UnInitializeEP, so a
+// caller may walk the services while it asks for each one's events.
 using InitializeEPFunc = int32_t (*)(int32_t reserved);  // new instance id, -1 on failure
 using UnInitializeEPFunc = int32_t (*)(int32_t id);
 using AddTSPacketEPFunc = int32_t (*)(int32_t id, const uint8_t* packet, uint32_t size);
