@@ -1,0 +1,29 @@
+#include "epg/epg_busy_flag.h"
+
+#include <mutex>
+#include <utility>
+
+namespace plimod {
+
+BusyFlag EpgBusyFlag;
+
+namespace {
+std::mutex indicatorMutex;
+EpgBusyIndicator indicator;
+}  // namespace
+
+void SetEpgBusyIndicator(EpgBusyIndicator newIndicator) {
+  std::lock_guard lock(indicatorMutex);
+  indicator = std::move(newIndicator);
+}
+
+void ShowEpgBusy(bool busy) {
+  EpgBusyIndicator current;
+  {
+    std::lock_guard lock(indicatorMutex);
+    current = indicator;
+  }
+  if (current) current(busy);
+}
+
+}  // namespace plimod
