@@ -1,0 +1,13 @@
+#pragma once
+// CRC-32 of MPEG-2 sections (polynomial 0x04C11DB7, initial value all ones,
+// no reflection, no final inversion). A section with a correct CRC_32 field
+// gives 0 over its whole length.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace epgdec {
+
+uint32_t SectionCrc32(const uint8_t* data, size_t size);
+
+}  // namespace epgdec

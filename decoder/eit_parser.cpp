@@ -1,0 +1,108 @@
+#include "decoder/eit_parser.h"
+
+#include "decoder/arib_string.h"
+#include "decoder/extended_text.h"
+#include "decoder/si_time.h"
+
+namespace epgdec {
+namespace {
+
+constexpr uint8_t kComponentDescriptor = 0x50;
+constexpr uint8_t kShortEventDescriptor = 0x4D;
+constexpr uint8_t kExtendedEventDescriptor = 0x4E;
+constexpr uint8_t kContentDescriptor = 0x54;
+constexpr uint8_t kAudioComponentDescriptor = 0xC4;
+constexpr size_t kCrcSize = 4;
+constexpr size_t kEventHeader = 12;
+
+void ReadShortEvent(const uint8_t* d, size_t size, EventRecord& event) {
+  if (size < 4) return;
+  size_t name_length = d[3];
+  if (4 + name_length + 1 > size) return;
+  size_t text_length = d[4 + name_length];
+  if (5 + name_length + text_length > size) return;
+  event.title = arib::Decode(d + 4, name_length);
+  event.short_text = arib::Decode(d + 5 + name_length, text_length);
+  event.has_short = true;
+}
+
+void ReadContent(const uint8_t* d, size_t size, EventRecord& event) {
+  event.has_content = true;
+  for (size_t i = 0; i + 1 < size; i += 2) {
+    uint32_t level1 = d[i] >> 4;
+    uint32_t level2 = d[i] & 0x0F;
+    uint32_t user1 = d[i + 1] >> 4;
+    uint32_t user2 = d[i + 1] & 0x0F;
+    event.genres.push_back((level1 << 24) | (level2 << 16) | (user1 << 8) | user2);
+  }
+}
+
+// The first video component of the event: stream content, type and its text.
+void ReadVideoComponent(const uint8_t* d, size_t size, EventRecord& event) {
+  if (size < 6 || event.component_types[0] != 0) return;
+  event.has_components = true;
+  event.component_types[0] = d[0] & 0x0F;
+  event.component_types[1] = d[1];
+  event.video_text = arib::Decode(d + 6, size - 6);
+}
+
+// The first audio component: its fixed part has a second language code when
+// the multilingual flag is set.
+void ReadAudioComponent(const uint8_t* d, size_t size, EventRecord& event) {
+  if (size < 9 || event.component_types[2] != 0) return;
+  size_t text_start = (d[5] & 0x80) ? 12 : 9;
+  if (text_start > size) return;
+  event.has_components = true;
+  event.component_types[2] = d[0] & 0x0F;
+  event.component_types[3] = d[1];
+  event.audio_text = arib::Decode(d + text_start, size - text_start);
+}
+
+void ReadDescriptors(const uint8_t* p, size_t size, EventRecord& event) {
+  ExtendedTextBuilder extended;
+  size_t pos = 0;
+  while (pos + 2 <= size) {
+    uint8_t tag = p[pos];
+    size_t length = p[pos + 1];
+    if (pos + 2 + length > size) break;
+    const uint8_t* d = p + pos + 2;
+    switch (tag) {
+      case kShortEventDescriptor: ReadShortEvent(d, length, event); break;
+      case kExtendedEventDescriptor: extended.AddDescriptor(d, length); break;
+      case kContentDescriptor: ReadContent(d, length, event); break;
+      case kComponentDescriptor: ReadVideoComponent(d, length, event); break;
+      case kAudioComponentDescriptor: ReadAudioComponent(d, length, event); break;
+      default: break;
+    }
+    pos += 2 + length;
+  }
+  if (!extended.empty()) {
+    event.extended_text = extended.Build();
+    event.has_extended = true;
+  }
+}
+
+}  // namespace
+
+std::vector<EventRecord> ParseEitEvents(const uint8_t* section, size_t size) {
+  std::vector<EventRecord> events;
+  if (size < kEitFixedHeader + kCrcSize) return events;
+  size_t end = size - kCrcSize;
+  size_t pos = kEitFixedHeader;
+  while (pos + kEventHeader <= end) {
+    const uint8_t* e = section + pos;
+    size_t loop_length = ((e[10] & 0x0Fu) << 8) | e[11];
+    if (pos + kEventHeader + loop_length > end) break;
+    EventRecord event;
+    event.event_id = ReadU16(e);
+    event.start_defined = JapanTimeToLocal(e + 2, event.start);
+    event.duration_seconds = BcdDurationSeconds(e + 7);
+    event.free_ca = (e[10] >> 4) & 0x01;
+    ReadDescriptors(e + kEventHeader, loop_length, event);
+    events.push_back(std::move(event));
+    pos += kEventHeader + loop_length;
+  }
+  return events;
+}
+
+}  // namespace epgdec

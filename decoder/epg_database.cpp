@@ -1,0 +1,110 @@
+#include "decoder/epg_database.h"
+
+#include <algorithm>
+#include <tuple>
+
+#include "decoder/eit_parser.h"
+#include "decoder/sdt_parser.h"
+
+namespace epgdec {
+namespace {
+
+constexpr uint8_t kSdtActual = 0x42;
+constexpr uint8_t kEitPresentFollowingOther = 0x4F;
+
+bool IsPresentFollowing(uint16_t section_key) {
+  return (section_key >> 8) <= kEitPresentFollowingOther;
+}
+
+bool StartsBefore(const DecoderSystemTime& a, const DecoderSystemTime& b) {
+  auto tuple = [](const DecoderSystemTime& t) {
+    return std::make_tuple(t.year, t.month, t.day, t.hour, t.minute, t.second);
+  };
+  return tuple(a) < tuple(b);
+}
+
+void Merge(const EventRecord& record, MergedEvent& merged) {
+  if (merged.timing == nullptr && record.start_defined) merged.timing = &record;
+  if (merged.short_info == nullptr && record.has_short) merged.short_info = &record;
+  if (merged.extended == nullptr && record.has_extended) merged.extended = &record;
+  if (merged.content == nullptr && record.has_content) merged.content = &record;
+  if (merged.components == nullptr && record.has_components) merged.components = &record;
+}
+
+}  // namespace
+
+uint64_t MakeServiceKey(uint16_t onid, uint16_t tsid, uint16_t sid) {
+  return (uint64_t{onid} << 32) | (uint64_t{tsid} << 16) | sid;
+}
+
+void EpgDatabase::AddSdt(const uint8_t* section, size_t size) {
+  SectionHeader h = ReadSectionHeader(section);
+  if (!h.current || size < 11) return;
+  uint16_t onid = ReadU16(section + 8);
+  uint64_t key = (uint64_t{h.table_id == kSdtActual ? 0u : 1u} << 48) |
+                 (uint64_t{onid} << 32) | (uint64_t{h.extension} << 16) | h.section_number;
+  auto found = sdt_.find(key);
+  if (found != sdt_.end() && found->second.version == h.version) return;
+  SdtSection& stored = sdt_[key];
+  stored.version = h.version;
+  stored.services = ParseSdtServices(section, size);
+}
+
+void EpgDatabase::AddEit(const uint8_t* section, size_t size) {
+  SectionHeader h = ReadSectionHeader(section);
+  if (!h.current || size < kEitFixedHeader) return;
+  uint16_t tsid = ReadU16(section + 8);
+  uint16_t onid = ReadU16(section + 10);
+  ServiceSections& sections = eit_[MakeServiceKey(onid, tsid, h.extension)];
+  uint16_t section_key = static_cast<uint16_t>((h.table_id << 8) | h.section_number);
+  auto found = sections.find(section_key);
+  if (found != sections.end() && found->second.version == h.version) return;
+  EitSection& stored = sections[section_key];
+  stored.version = h.version;
+  stored.events = ParseEitEvents(section, size);
+}
+
+void EpgDatabase::Clear() {
+  sdt_.clear();
+  eit_.clear();
+}
+
+std::vector<ServiceInfo> EpgDatabase::Services() const {
+  std::map<uint64_t, const ServiceRecord*> by_key;
+  for (const auto& [section_key, section] : sdt_) {
+    uint16_t onid = static_cast<uint16_t>(section_key >> 32);
+    uint16_t tsid = static_cast<uint16_t>(section_key >> 16);
+    for (const ServiceRecord& service : section.services) {
+      by_key.emplace(MakeServiceKey(onid, tsid, service.service_id), &service);
+    }
+  }
+  std::vector<ServiceInfo> out;
+  out.reserve(by_key.size());
+  for (const auto& [key, record] : by_key) out.push_back(ServiceInfo{key, record});
+  return out;
+}
+
+bool EpgDatabase::Events(uint64_t service_key, bool pf_only,
+                         std::vector<MergedEvent>& out) const {
+  out.clear();
+  auto found = eit_.find(service_key);
+  if (found == eit_.end()) return false;
+  std::map<uint16_t, MergedEvent> by_id;
+  for (const auto& [section_key, section] : found->second) {
+    if (pf_only && !IsPresentFollowing(section_key)) break;
+    for (const EventRecord& record : section.events) {
+      MergedEvent& merged = by_id[record.event_id];
+      merged.event_id = record.event_id;
+      Merge(record, merged);
+    }
+  }
+  for (const auto& [id, merged] : by_id) {
+    if (merged.timing != nullptr) out.push_back(merged);
+  }
+  std::stable_sort(out.begin(), out.end(), [](const MergedEvent& a, const MergedEvent& b) {
+    return StartsBefore(a.timing->start, b.timing->start);
+  });
+  return true;
+}
+
+}  // namespace epgdec

@@ -1,0 +1,31 @@
+#pragma once
+// Joins the items of an event's extended event descriptors into one text.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace epgdec {
+
+// Collects extended event descriptors (payload after tag and length) of one
+// event. Items are joined as raw bytes before decoding, because broadcasters
+// split an item's text between descriptors anywhere, even inside a character
+// or an escape sequence; an item with an empty description continues the
+// previous one.
+class ExtendedTextBuilder {
+ public:
+  void AddDescriptor(const uint8_t* payload, size_t size);
+  bool empty() const { return parts_.empty(); }
+  // "description\r\ntext\r\n" per item, then the free text (if any) and "\r\n".
+  std::u16string Build();
+
+ private:
+  struct Part {
+    int number;
+    std::vector<uint8_t> payload;
+  };
+  std::vector<Part> parts_;
+};
+
+}  // namespace epgdec

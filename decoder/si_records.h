@@ -1,0 +1,50 @@
+#pragma once
+// What the decoder keeps of SDT and EIT sections, texts already decoded.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "decoder/epg_decoder_api.h"
+
+namespace epgdec {
+
+struct ServiceRecord {
+  uint16_t service_id = 0;
+  uint8_t service_type = 0;
+  std::u16string name;
+};
+
+struct EventRecord {
+  uint16_t event_id = 0;
+  bool start_defined = false;
+  DecoderSystemTime start{};
+  uint32_t duration_seconds = 0;
+  uint8_t free_ca = 0;
+  bool has_short = false;       // a short event descriptor was present
+  bool has_extended = false;    // extended event descriptors were present
+  bool has_content = false;     // a content descriptor was present
+  bool has_components = false;  // a video or audio component descriptor was present
+  std::u16string title;
+  std::u16string short_text;
+  std::u16string extended_text;
+  std::vector<uint32_t> genres;
+  std::u16string video_text;
+  std::u16string audio_text;
+  uint8_t component_types[4] = {0, 0, 0, 0};
+};
+
+// The long-form header fields of a section (the bytes after section_length).
+struct SectionHeader {
+  uint8_t table_id = 0;
+  uint16_t extension = 0;  // service id in an EIT, transport stream id in an SDT
+  uint8_t version = 0;
+  bool current = false;
+  uint8_t section_number = 0;
+};
+
+SectionHeader ReadSectionHeader(const uint8_t* section);
+
+inline uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+
+}  // namespace epgdec
