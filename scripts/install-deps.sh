@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   libboost-regex-dev libglib2.0-dev libgtk-3-dev
   curl chromium wrk
+  libaribb24-dev libicu-dev
 )
 
 missing=()
