@@ -138,9 +138,14 @@ EpgStore::~EpgStore() {
 
 int EpgStore::LoadEpgFile(const std::wstring& path) {
   if (path.empty()) return 0;
+  return LoadEpgFileNative(ToNativePath(path));
+}
+
+int EpgStore::LoadEpgFileNative(const std::string& nativePath) {
+  if (nativePath.empty()) return 0;
   dll_.SetBasicMode(1);
   dll_.SetPFOnly(0);
-  UniqueFd fd(open(ToNativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd fd(open(nativePath.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd) return 0;
   struct stat info {};
   if (fstat(fd.get(), &info) != 0) return 0;

@@ -25,6 +25,8 @@ class EpgStore {
   // Feeds the packets of one "*_epg.dat" file to the decoder: 1 when the
   // whole file was read, 0 for an empty path or a file that cannot be read.
   int LoadEpgFile(const std::wstring& path);
+  // The same for a file-system (UTF-8 or raw byte) path.
+  int LoadEpgFileNative(const std::string& nativePath);
   // Copies what the decoder holds into the maps (holding EpgDataLock()
   // exclusively), then resets the decoder. `normalizeList` is the user's
   // normalise list (full-width lower-case); `halfWidth` stores texts with
