@@ -21,8 +21,10 @@ const std::locale& RegexLocale() {
   return loc;
 }
 
-// Leftmost match; false also when matching gives up (too complex).
+// Leftmost match; false also for an expression that failed to compile and
+// when matching gives up (too complex).
 bool SearchFirst(const std::wstring& text, const boost::wregex& re, boost::wsmatch& m) {
+  if (re.empty()) return false;
   try {
     return boost::regex_search(text, m, re);
   } catch (const std::exception&) {
