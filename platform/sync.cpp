@@ -26,10 +26,9 @@ void BusyFlag::Release() { busy_.store(false, std::memory_order_release); }
 bool BusyFlag::IsBusy() const { return busy_.load(std::memory_order_acquire); }
 
 void AutoResetEvent::Set() {
-  {
-    std::lock_guard lock(mutex_);
-    signalled_ = true;
-  }
+  // Notifying under the lock: a waiter that returns may destroy the event.
+  std::lock_guard lock(mutex_);
+  signalled_ = true;
   cv_.notify_one();
 }
 

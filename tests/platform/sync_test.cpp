@@ -1,0 +1,122 @@
+#include "platform/sync.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/system_time.h"
+
+namespace plimod {
+namespace {
+
+TEST(BusyFlag, OnlyOneOfManyThreadsHoldsItAtATime) {
+  BusyFlag flag;
+  std::atomic<int> holders{0};
+  std::atomic<int> maxHolders{0};
+  std::atomic<int> acquired{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < 2000; ++i) {
+        if (!flag.TryAcquire()) {
+          std::this_thread::yield();
+          continue;
+        }
+        const int now = ++holders;
+        int seen = maxHolders.load();
+        while (now > seen && !maxHolders.compare_exchange_weak(seen, now)) {
+        }
+        ++acquired;
+        --holders;
+        flag.Release();
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(maxHolders.load(), 1);
+  EXPECT_GT(acquired.load(), 0);
+  EXPECT_FALSE(flag.IsBusy());
+}
+
+TEST(BusyFlag, PollsABoundedNumberOfTimes) {
+  std::vector<std::uint32_t> sleeps;
+  SetSleeperForTesting([&](std::uint32_t ms) { sleeps.push_back(ms); });
+  BusyFlag flag;
+  ASSERT_TRUE(flag.TryAcquire(9));
+  EXPECT_TRUE(sleeps.empty());
+  EXPECT_FALSE(flag.TryAcquire(9));
+  EXPECT_EQ(sleeps, std::vector<std::uint32_t>(9, BusyFlag::kPollMs));
+  SetSleeperForTesting(nullptr);
+}
+
+TEST(BusyFlag, WaiterGetsItWhenTheHolderReleasesDuringThePolls) {
+  BusyFlag flag;
+  ASSERT_TRUE(flag.TryAcquire());
+  int polls = 0;
+  SetSleeperForTesting([&](std::uint32_t) {
+    if (++polls == 3) flag.Release();
+  });
+  EXPECT_TRUE(flag.TryAcquire(49));
+  EXPECT_EQ(polls, 3);
+  SetSleeperForTesting(nullptr);
+}
+
+TEST(AutoResetEvent, WakesOnceThenResets) {
+  AutoResetEvent event;
+  EXPECT_FALSE(event.Wait(0));
+  event.Set();
+  event.Set();  // not counted twice
+  EXPECT_TRUE(event.Wait(0));
+  EXPECT_FALSE(event.Wait(0));
+
+  std::thread setter([&] { event.Set(); });
+  EXPECT_TRUE(event.Wait(60'000));
+  setter.join();
+}
+
+TEST(StoppableThread, StopWakesALongWait) {
+  StoppableThread thread;
+  std::atomic<int> loops{0};
+  AutoResetEvent started;
+  ASSERT_TRUE(thread.Start([&](StopSignal& signal) {
+    started.Set();
+    while (!signal.WaitForStop(3'600'000)) ++loops;
+  }));
+  EXPECT_FALSE(thread.Start([](StopSignal&) {}));  // already running
+  ASSERT_TRUE(started.Wait(60'000));
+  EXPECT_TRUE(thread.Stop(60'000));
+  EXPECT_FALSE(thread.Running());
+  EXPECT_TRUE(thread.Stop(0));  // stopping twice is harmless
+}
+
+TEST(StoppableThread, WakeRunsAnotherRoundWithoutStopping) {
+  StoppableThread thread;
+  AutoResetEvent round;
+  ASSERT_TRUE(thread.Start([&](StopSignal& signal) {
+    while (!signal.WaitForStop(3'600'000)) round.Set();
+  }));
+  thread.Wake();
+  EXPECT_TRUE(round.Wait(60'000));
+  EXPECT_TRUE(thread.Stop(60'000));
+}
+
+TEST(StoppableThread, OverrunningBodyIsDetachedNotWaitedForever) {
+  AutoResetEvent release;
+  AutoResetEvent ended;
+  {
+    StoppableThread thread;
+    ASSERT_TRUE(thread.Start([&](StopSignal&) {
+      release.Wait(60'000);  // ignores the stop request for a while
+      ended.Set();
+    }));
+    EXPECT_FALSE(thread.Stop(0));
+    EXPECT_FALSE(thread.Running());
+  }
+  release.Set();
+  EXPECT_TRUE(ended.Wait(60'000));
+}
+
+}  // namespace
+}  // namespace plimod
