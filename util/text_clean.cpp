@@ -1,25 +1,17 @@
 #include "util/text_clean.h"
 
 #include <algorithm>
-#include <exception>
 #include <locale>
+
+#include "util/text_regex.h"
 
 namespace plimod {
 namespace {
 
-const std::ctype<wchar_t>& Utf8Ctype() {
-  static const std::locale loc = [] {
-    try {
-      return std::locale("C.UTF-8");
-    } catch (const std::exception&) {
-      return std::locale::classic();
-    }
-  }();
-  return std::use_facet<std::ctype<wchar_t>>(loc);
-}
-
+// The same class as "\s" in the regex helpers.
 bool IsTrimmable(wchar_t c) {
-  return c == L'\u3000' || Utf8Ctype().is(std::ctype_base::space, c);
+  static const std::ctype<wchar_t>& ctype = std::use_facet<std::ctype<wchar_t>>(Utf8ClassLocale());
+  return c == L'\u3000' || ctype.is(std::ctype_base::space, c);
 }
 
 }  // namespace

@@ -1,25 +1,11 @@
 #include "util/text_regex.h"
 
 #include <exception>
-#include <locale>
 
 namespace plimod {
 namespace {
 
 const wchar_t kRegexErrorText[] = L"[regexerr]";
-
-// Character classes follow the UTF-8 locale rather than the global one, so
-// the helpers behave the same before and after start-up sets the locale.
-const std::locale& RegexLocale() {
-  static const std::locale loc = [] {
-    try {
-      return std::locale("C.UTF-8");
-    } catch (const std::exception&) {
-      return std::locale::classic();
-    }
-  }();
-  return loc;
-}
 
 // Leftmost match; false also for an expression that failed to compile and
 // when matching gives up (too complex).
@@ -34,10 +20,23 @@ bool SearchFirst(const std::wstring& text, const boost::wregex& re, boost::wsmat
 
 }  // namespace
 
+// Fixed rather than global, so the helpers behave the same before and after
+// start-up sets the locale.
+const std::locale& Utf8ClassLocale() {
+  static const std::locale loc = [] {
+    try {
+      return std::locale("C.UTF-8");
+    } catch (const std::exception&) {
+      return std::locale::classic();
+    }
+  }();
+  return loc;
+}
+
 bool CompileRegex(const std::wstring& pattern, boost::wregex& out) {
   try {
     boost::wregex re;
-    re.imbue(RegexLocale());
+    re.imbue(Utf8ClassLocale());
     re.assign(pattern, boost::regex_constants::perl);
     out.swap(re);
     return true;

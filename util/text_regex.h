@@ -7,10 +7,15 @@
 #include <boost/regex.hpp>
 
 #include <cstddef>
+#include <locale>
 #include <string>
 #include <vector>
 
 namespace plimod {
+
+// "C.UTF-8" (the classic locale where it is missing): the character classes
+// of the helpers here, independent of the process locale.
+const std::locale& Utf8ClassLocale();
 
 // Compiles a pattern with the UTF-8 character classes (so "\s" knows U+3000
 // whatever the process locale is). False, with out left empty, when the
