@@ -17,7 +17,8 @@
 // Lock() around them; the mutex is recursive.
 //
 // Texts stored by setters have every character below U+0020 except TAB
-// turned into a blank, so no value, key or name can break the file.
+// turned into a blank, so no value, key or name can break the file; look-ups
+// compare names and keys in that same form.
 // Values that still do not survive a reload unchanged: an empty value-only
 // line (dropped), and a value-only line that starts with "[" and ends with
 // "]" (read back as a section).
@@ -138,13 +139,17 @@ class IniFile {
   Section* FindSection(const wchar_t* name);
   const Section* FindSection(const wchar_t* name) const;
   Section* FindSectionById(std::uint64_t id);
-  static Line* FindKey(Section* section, std::wstring_view key);
-  static const Line* FindKey(const Section* section, std::wstring_view key);
+  static Line* FindKey(Section* section, const wchar_t* key);
+  static const Line* FindKey(const Section* section, const wchar_t* key);
+  static std::optional<std::wstring> ValueIn(const Section* section, const wchar_t* key);
+  static std::optional<std::wstring> IndexedIn(const Section* section, int index);
   Section& AppendSection(std::wstring_view name);
+  // Writes into `section`; when that is null, appends the section named
+  // `sectionName` first (false when that is null too).
   bool SetStringIn(Section* section, const wchar_t* sectionName, const wchar_t* key,
                    std::wstring_view value, int index);
-  bool ParseDocument(std::wstring_view text, std::wstring& error);
-  std::string SerializeUtf16() const;
+  bool ParseDocument(std::wstring_view text, std::string& error);
+  std::wstring SerializeDocument() const;
 
   mutable std::recursive_mutex mutex_;
   std::list<Section> sections_;
@@ -178,7 +183,7 @@ class IniSection {
   bool GetInt(const wchar_t* section, const wchar_t* key, int& out) const;
   int GetIntDefault(const wchar_t* section, const wchar_t* key, int defaultValue) const;
   int GetIntList(const wchar_t* section, const wchar_t* key, std::span<int> values) const;
-  // The named section's index-th line, as IniFile::GetIndexed.
+  // The index-th line, as IniFile::GetIndexed (null: the bound section).
   std::optional<std::wstring> GetIndexed(const wchar_t* section, int index) const;
 
   // Append or replace, as IniFile::SetString with index -1.
