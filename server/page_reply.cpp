@@ -84,10 +84,14 @@ static std::string SafeLocationText(std::string_view text) {
 long SendPageString(ReplyWriter& out, std::string_view text) {
   const bool first = !out.Started();
   if (StartsWith(text, kLocation)) {
-    if (first) out.Send("HTTP/1.0 302 Moved Temporarily\n");
-    return out.Send(SafeLocationText(text));
+    std::string reply = first ? "HTTP/1.0 302 Moved Temporarily\n" : "";
+    return out.Send(reply + SafeLocationText(text));
   }
-  if (first && StartsWith(text, kContentType)) out.Send("HTTP/1.0 200 OK\n");
+  if (first && StartsWith(text, kContentType)) {
+    std::string reply = "HTTP/1.0 200 OK\n";
+    reply.append(text);
+    return out.Send(reply);
+  }
   return out.Send(text);
 }
 

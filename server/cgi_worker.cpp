@@ -1,0 +1,99 @@
+#include "server/cgi_worker.h"
+
+#include "server/connection.h"
+#include "server/page_hooks.h"
+#include "util/log.h"
+
+namespace plimod {
+
+namespace {
+
+// An idle worker looks at its slot at least this often.
+constexpr std::uint32_t kIdleWaitMs = 1000;
+
+std::mutex g_mutex;
+std::shared_ptr<CgiWorker> g_worker;
+
+}  // namespace
+
+bool CgiWorker::Start() {
+  busy_ = false;
+  std::shared_ptr<CgiWorker> self = shared_from_this();
+  std::lock_guard lock(thread_mutex_);
+  return thread_.Start([self](StopSignal& stop) { self->Run(stop); });
+}
+
+void CgiWorker::Stop(std::uint32_t timeout_ms) {
+  std::lock_guard lock(thread_mutex_);
+  thread_.Stop(timeout_ms);
+}
+
+bool CgiWorker::TryReserve() {
+  bool expected = false;
+  return busy_.compare_exchange_strong(expected, true);
+}
+
+void CgiWorker::Dispatch(CgiJob job) {
+  {
+    std::lock_guard lock(mutex_);
+    slot_ = std::move(job);
+  }
+  std::lock_guard lock(thread_mutex_);
+  thread_.Wake();
+}
+
+std::optional<CgiJob> CgiWorker::TakeJob() {
+  std::lock_guard lock(mutex_);
+  std::optional<CgiJob> job = std::move(slot_);
+  slot_.reset();
+  return job;
+}
+
+void CgiWorker::Run(StopSignal& stop) {
+  LogWrite("cgi実行スレッド起動\n");
+  while (!stop.WaitForStop(kIdleWaitMs)) {
+    std::optional<CgiJob> job = TakeJob();
+    if (!job) continue;
+    RunJob(*job);
+    busy_ = false;
+  }
+  LogWrite("cgi実行スレッド終了\n");
+}
+
+void CgiWorker::RunJob(CgiJob& job) {
+  {
+    ScopedRequestContext scope(job.context);
+    ReplyWriter out(job.socket.get());
+    RunPageHandler(out);
+  }
+  CloseConnection(job.socket, drain_ms_);
+}
+
+bool StartCgiWorker(int drain_ms) {
+  auto worker = std::make_shared<CgiWorker>(drain_ms);
+  if (!worker->Start()) return false;
+  std::lock_guard lock(g_mutex);
+  g_worker = worker;
+  return true;
+}
+
+void StopCgiWorker(std::uint32_t timeout_ms) {
+  std::shared_ptr<CgiWorker> worker;
+  {
+    std::lock_guard lock(g_mutex);
+    worker.swap(g_worker);
+  }
+  if (worker) worker->Stop(timeout_ms);
+}
+
+std::shared_ptr<CgiWorker> CurrentCgiWorker() {
+  std::lock_guard lock(g_mutex);
+  return g_worker;
+}
+
+void DispatchToCgiWorker(CgiJob job) {
+  std::shared_ptr<CgiWorker> worker = CurrentCgiWorker();
+  if (worker) worker->Dispatch(std::move(job));
+}
+
+}  // namespace plimod

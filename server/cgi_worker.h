@@ -1,0 +1,65 @@
+#pragma once
+// The request worker: one thread that runs the root path's pages, one
+// request at a time. The listener reserves it (marks it busy) before the
+// hand-off, so two requests can never share the one slot.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "platform/file.h"
+#include "platform/sync.h"
+#include "server/request_context.h"
+
+namespace plimod {
+
+struct CgiJob {
+  UniqueFd socket;
+  RequestContext context;
+};
+
+// Always held by a shared_ptr: the thread keeps its worker alive, so a
+// page that outlasts the bounded stop still finds its state.
+class CgiWorker : public std::enable_shared_from_this<CgiWorker> {
+ public:
+  explicit CgiWorker(int drain_ms) : drain_ms_(drain_ms) {}
+  CgiWorker(const CgiWorker&) = delete;
+  CgiWorker& operator=(const CgiWorker&) = delete;
+
+  bool Start();
+  // Asks the thread to stop, wakes it and waits up to `timeout_ms`; a page
+  // still running then finishes on its own.
+  void Stop(std::uint32_t timeout_ms);
+
+  // Marks the worker busy when it is free; false when it is busy.
+  bool TryReserve();
+  // Hands a job to a worker this caller reserved; the worker runs the page,
+  // closes the socket and becomes free again.
+  void Dispatch(CgiJob job);
+  bool Busy() const { return busy_.load(); }
+
+ private:
+  void Run(StopSignal& stop);
+  std::optional<CgiJob> TakeJob();
+  void RunJob(CgiJob& job);
+
+  const int drain_ms_;
+  std::atomic<bool> busy_{false};
+  std::mutex mutex_;
+  std::optional<CgiJob> slot_;
+  std::mutex thread_mutex_;  // Wake from the listener never races Stop
+  StoppableThread thread_;
+};
+
+// The server's one worker, started and stopped with the server.
+bool StartCgiWorker(int drain_ms);
+void StopCgiWorker(std::uint32_t timeout_ms);
+// The running worker (null when none); the listener keeps it for its run.
+std::shared_ptr<CgiWorker> CurrentCgiWorker();
+// Hands a reserved job to the current worker; without a worker the socket
+// is just closed.
+void DispatchToCgiWorker(CgiJob job);
+
+}  // namespace plimod

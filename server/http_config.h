@@ -1,0 +1,46 @@
+#pragma once
+// The HTTP server's settings. They are set on the main thread while the
+// server is stopped and take effect at its next start.
+
+#include <cstdint>
+#include <string>
+
+namespace plimod {
+
+inline constexpr std::uint16_t kDefaultHttpPort = 18990;
+
+enum HttpAuthMode : int {
+  kHttpAuthNone = 0,
+  kHttpAuthAll = 1,      // Basic authentication for every client
+  kHttpAuthOutside = 2,  // Basic authentication outside the local networks
+};
+
+struct HttpConfig {
+  std::uint16_t port = kDefaultHttpPort;
+  std::uint32_t bind_address = 0;  // host byte order; 0 = every local address
+  std::wstring document_root;      // empty: static files are off
+  int auth_mode = kHttpAuthNone;
+  std::string credentials;  // "id:password" in code page 932
+  int head_timeout_ms = 2000;   // the whole request head must arrive within it
+  int io_timeout_ms = 10000;    // each receive and send on a connection
+  int drain_timeout_ms = 500;   // reading what a client still sends before close
+};
+
+// Empty root for null or an over-long path (static files are then off).
+void SetDocumentRoot(const wchar_t* root);
+// Stored when within 1..65535; other values keep the current port.
+void SetHttpPort(int port);
+// Stores the mode and "id:password" in code page 932 (at most 255 bytes).
+void SetHttpAuth(int mode, const std::wstring& id, const std::wstring& password);
+
+// The settings the next start uses.
+HttpConfig GetHttpConfig();
+
+// Tests: listen on 127.0.0.1 with a port the system picks (see
+// BoundHttpPort), and shorter time-outs.
+void UseLoopbackEphemeralPortForTesting();
+void SetHttpTimeoutsForTesting(int head_timeout_ms, int io_timeout_ms, int drain_timeout_ms);
+// Tests: back to the defaults.
+void ResetHttpConfigForTesting();
+
+}  // namespace plimod

@@ -1,0 +1,48 @@
+#include "server/page_hooks.h"
+
+#include <mutex>
+
+#include "server/page_reply.h"
+
+namespace plimod {
+
+namespace {
+
+int DefaultPage(ReplyWriter& out) {
+  SendPageText(out, "Content-Type: text/html; charset=utf-8\n\n");
+  SendPageText(out, "<html><head><title>plimod</title></head><body>plimod</body></html>\n");
+  return 0;
+}
+
+int DefaultMobilePage(ReplyWriter& out) {
+  SendPageText(out, "Content-Type: text/html; charset=utf-8\n\n");
+  SendPageText(out, "<html><body>plimod</body></html>\n");
+  return 0;
+}
+
+std::mutex g_mutex;
+PageHandler g_page = DefaultPage;
+PageHandler g_mobile = DefaultMobilePage;
+
+PageHandler Current(const PageHandler& slot) {
+  std::lock_guard lock(g_mutex);
+  return slot;
+}
+
+}  // namespace
+
+void SetPageHandler(PageHandler handler) {
+  std::lock_guard lock(g_mutex);
+  g_page = handler ? std::move(handler) : PageHandler(DefaultPage);
+}
+
+void SetMobilePageHandler(PageHandler handler) {
+  std::lock_guard lock(g_mutex);
+  g_mobile = handler ? std::move(handler) : PageHandler(DefaultMobilePage);
+}
+
+int RunPageHandler(ReplyWriter& out) { return Current(g_page)(out); }
+
+int RunMobilePageHandler(ReplyWriter& out) { return Current(g_mobile)(out); }
+
+}  // namespace plimod

@@ -1,0 +1,28 @@
+#pragma once
+// Static files from the document root (public_html beside the program).
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "server/reply_writer.h"
+
+namespace plimod {
+
+// The file a request path names, relative to the root, with "/" between
+// components: the path is cut at "?" and at 255 bytes, split on "/" and
+// "\", every empty, "." and ".." component is dropped (never resolved
+// upwards), and "index.html" is added when the path ends in a separator.
+// nullopt when the path holds a NUL byte.
+std::optional<std::string> StaticRelativePath(std::string_view request_path);
+
+// The content type by the extension after the last ".", any case.
+const char* StaticContentType(std::string_view relative_path);
+
+// Answers a static-file request: the file with its type and length (no
+// body for HEAD), or "HTTP/1.0 404 Not Found" when the root is empty or the
+// path does not name a regular file.
+void ServeStaticFile(ReplyWriter& out, const std::wstring& document_root, std::string_view request_path,
+                     bool head_only);
+
+}  // namespace plimod
