@@ -1,6 +1,7 @@
 #include "decoder/section_assembler.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "decoder/crc32.h"
 
@@ -56,10 +57,12 @@ void SectionAssembler::PushPacket(const uint8_t* packet, SectionSink& sink) {
     return;
   }
   if (last_counter_ >= 0) {
-    if (counter == last_counter_) return;  // duplicate packet
-    if (counter != ((last_counter_ + 1) & 0x0F)) Drop();
+    bool same_counter = counter == last_counter_;
+    if (same_counter && std::memcmp(packet, last_packet_, kTsPacketSize) == 0) return;
+    if (same_counter || counter != ((last_counter_ + 1) & 0x0F)) Drop();
   }
   last_counter_ = counter;
+  std::memcpy(last_packet_, packet, kTsPacketSize);
 
   const uint8_t* payload = packet + offset;
   size_t size = kTsPacketSize - offset;

@@ -21,7 +21,7 @@ class SectionSink {
 // Hands every complete section to the sink: sections with the syntax
 // indicator set only when their CRC-32 checks. A continuity-counter gap, a
 // transport error or a new section start drops the partial section in
-// progress; a repeated packet (same counter) is ignored.
+// progress; a repeated packet (same counter, same bytes) is ignored.
 class SectionAssembler {
  public:
   SectionAssembler();
@@ -38,6 +38,7 @@ class SectionAssembler {
   size_t expected_size_ = 0;  // 0 while the length field is not in yet
   bool in_section_ = false;
   int last_counter_ = -1;
+  uint8_t last_packet_[188] = {};
 };
 
 // The length of a section from its first three bytes (table id, flags and
