@@ -1,0 +1,43 @@
+#pragma once
+// One search word against one text. A word that begins with "/" is a
+// regular expression (between the leading "/" and an optional trailing
+// one); any other word is a list of parts joined by "&", each of which must
+// occur in the text. Words and texts are compared as they stand: callers
+// hand in normalised forms where folding is wanted.
+
+#include <boost/regex.hpp>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plimod {
+
+// Only this many leading characters of a text count for "&" parts.
+inline constexpr std::size_t kSearchTextChars = 2047;
+inline constexpr std::size_t kSearchWordParts = 256;
+
+// A word prepared once for many texts.
+struct SearchWord {
+  bool isRegex = false;
+  // Empty when the expression did not compile: it then matches nothing.
+  boost::wregex regex;
+  std::vector<std::wstring> parts;
+};
+
+// Splits at "&" (runs count as one; at most `maxParts` parts) or compiles
+// the expression. An expression that does not compile is logged once.
+SearchWord PrepareSearchWord(std::wstring_view word, std::size_t maxParts = kSearchWordParts);
+
+// A regular expression matches when its first match is not empty; parts
+// match when each occurs within the first 2047 characters (a word without
+// parts matches).
+bool MatchPreparedWord(std::wstring_view text, const SearchWord& word);
+
+// PrepareSearchWord then MatchPreparedWord.
+bool MatchSearchWord(std::wstring_view text, std::wstring_view word);
+
+// The "&" parts of a word, at most `maxParts` (runs of "&" count as one).
+std::vector<std::wstring> SplitWordParts(std::wstring_view word, std::size_t maxParts);
+
+}  // namespace plimod
