@@ -1,0 +1,118 @@
+#pragma once
+// A loopback client and a running test server for the server tests.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/file.h"
+#include "server/http_config.h"
+#include "server/http_server.h"
+#include "server/page_hooks.h"
+
+namespace plimod::testing_support {
+
+inline UniqueFd ConnectLoopback(std::uint16_t port) {
+  UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  timeval timeout{10, 0};  // a broken server fails the test instead of hanging it
+  ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return UniqueFd();
+  return fd;
+}
+
+inline void SendText(int fd, const std::string& text) {
+  size_t sent = 0;
+  while (sent < text.size()) {
+    ssize_t n = ::send(fd, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0) return;
+    sent += static_cast<size_t>(n);
+  }
+}
+
+inline std::string ReadToEnd(int fd) {
+  std::string reply;
+  char buf[8192];
+  ssize_t n;
+  while ((n = ::recv(fd, buf, sizeof buf, 0)) > 0) reply.append(buf, static_cast<size_t>(n));
+  return reply;
+}
+
+// Sends the bytes and reads the reply until the server closes.
+inline std::string Exchange(std::uint16_t port, const std::string& request) {
+  UniqueFd fd = ConnectLoopback(port);
+  if (!fd) return "(no connection)";
+  SendText(fd.get(), request);
+  return ReadToEnd(fd.get());
+}
+
+// Standard output of a command.
+inline std::string RunCommand(const std::string& command) {
+  std::string out;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+  ::pclose(pipe);
+  return out;
+}
+
+inline void WriteFile(const std::filesystem::path& path, const std::string& content) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+// A server on 127.0.0.1 with a port of its own and short time-outs, serving
+// a fresh public_html folder.
+class HttpServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    base_ = std::filesystem::temp_directory_path() /
+            ("plimod_http_" + std::to_string(::getpid()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(base_);
+    root_ = base_ / "public_html";
+    std::filesystem::create_directories(root_);
+    ResetHttpConfigForTesting();
+    UseLoopbackEphemeralPortForTesting();
+    SetHttpTimeoutsForTesting(400, 1000, 200);
+    SetDocumentRoot(root_.wstring().c_str());
+    SetPageHandler(nullptr);
+    SetMobilePageHandler(nullptr);
+  }
+
+  void TearDown() override {
+    StopHttpServer();
+    SetPageHandler(nullptr);
+    SetMobilePageHandler(nullptr);
+    ResetHttpConfigForTesting();
+    std::filesystem::remove_all(base_);
+  }
+
+  void Start() {
+    ASSERT_TRUE(StartHttpServer());
+    port_ = BoundHttpPort();
+    ASSERT_NE(port_, 0);
+  }
+
+  std::string Get(const std::string& request) { return Exchange(port_, request); }
+
+  std::filesystem::path base_;
+  std::filesystem::path root_;
+  std::uint16_t port_ = 0;
+};
+
+}  // namespace plimod::testing_support
