@@ -63,11 +63,16 @@ int SplitSpans(const char* text, char sep, const char** fields, int* lengths, in
 int SplitInPlaceW(wchar_t* text, wchar_t sep, wchar_t** fields, int max) {
   if (text == nullptr) return 0;
   const std::wstring_view view(text, std::wcslen(text));
-  return ForEachWideField(view, sep, [&](std::size_t start, std::size_t length, int index) {
+  const int count = ForEachWideField(view, sep, [&](std::size_t start, std::size_t, int index) {
     if (index < max) fields[index] = text + start;
-    // Every separator of the run behind the field becomes NUL.
-    for (std::size_t i = start + length; i < view.size() && text[i] == sep; ++i) text[i] = L'\0';
   });
+  // Every separator behind the first field ends a field: make it NUL. The
+  // leading run stays as it is.
+  const std::size_t first = view.find_first_not_of(sep);
+  for (std::size_t i = first; i < view.size(); ++i) {
+    if (text[i] == sep) text[i] = L'\0';
+  }
+  return count;
 }
 
 int SplitSpansW(const wchar_t* text, wchar_t sep, const wchar_t** fields, int* lengths, int max) {
