@@ -1,0 +1,120 @@
+#include "app/main_window_proc.h"
+
+#include "app/desktop_access.h"
+#include "app/dialogs.h"
+#include "app/epg_check_timer.h"
+#include "app/epg_reload.h"
+#include "app/launcher.h"
+#include "app/power_broadcast.h"
+#include "app/tray_icon.h"
+#include "app/tray_menu_items.h"
+#include "epg/epg_folder_watch.h"
+#include "pages/auto_reserve.h"
+#include "platform/desktop.h"
+#include "platform/main_window.h"
+#include "recorder/edcb_patterns.h"
+#include "server/http_server.h"
+#include "server/http_settings.h"
+#include "services/recording_alert.h"
+#include "services/syoboi_schedule.h"
+#include "settings/settings.h"
+#include "util/log.h"
+
+namespace plimod {
+
+namespace {
+
+EpgWatchOptions FolderWatchJobs() {
+  EpgWatchOptions options;
+  options.jobs.refreshSyoboiPrograms = [] { RefreshSyoboiPrograms(); };
+  options.jobs.runAutoReserve = [] { RunAutoReserve(Settings()); };
+  options.jobs.armSyoboiUploadTimer = [] { ArmSyoboiUploadTimer(); };
+  return options;
+}
+
+void OnCreate(MainWindow& window) {
+  SetMainWindowHandle(&window.loop);
+  AddTrayIcon();
+  ApplyHttpSettings();
+  StartHttpServer();
+  if (Settings().GetIntDefault(L"SYSTEM", L"EPGDATACHECKCHANGES", 1) == 1) {
+    StartEpgFolderWatch(window.store, FolderWatchJobs());
+    SetEpgCheckTimer();
+    SetSyoboiLoadTimer();
+    ConfigureEdcbAlert();
+  } else {
+    // The first load runs at once from the loop.
+    window.loop.SetTimer(kEpgCheckTimer, 0);
+  }
+}
+
+void OnDestroy(MainWindow& window) {
+  window.loop.KillTimer(kEpgCheckTimer);
+  window.loop.KillTimer(kSyoboiLoadTimer);
+  window.loop.KillTimer(kSyoboiUploadTimer);
+  StopHttpServer();
+  DeleteTrayIcon();
+  window.loop.Quit();
+}
+
+void OnTimer(MainWindow& window, std::uintptr_t id) {
+  switch (id) {
+    case kEpgCheckTimer: ReloadEpg(window.store); break;
+    case kSyoboiLoadTimer: RunSyoboiLoadTimer(); break;
+    case kSyoboiUploadTimer: RunSyoboiUploadTimer(); break;
+    default: break;
+  }
+}
+
+void OnCommand(MainWindow& window, std::uint32_t command) {
+  if (RunLauncherItem(command)) return;
+  switch (command) {
+    case kCommandExit: window.loop.Post(WM_CLOSE); break;
+    case kCommandLauncherDialog: ShowLauncherDialog(); break;
+    case kCommandHttpDialog: ShowHttpSettingsDialog(); break;
+    case kCommandRecordingFolders: ShowRecordingFolderDialog(); break;
+    case kCommandBatchFiles: ShowBatchFileDialog(); break;
+    default: break;
+  }
+}
+
+void OnTrayEvent(std::intptr_t event) {
+  switch (event) {
+    case kTrayLeftButtonDown: CurrentDesktop().BringToForeground(); break;
+    case kTrayLeftDoubleClick: RunLauncherItem(kCommandFirstLauncherItem); break;
+    case kTrayRightButtonUp:
+      CurrentDesktop().BringToForeground();
+      CurrentDesktop().ShowTrayMenu(BuildTrayMenu());
+      break;
+    default: break;
+  }
+}
+
+std::intptr_t OnPowerEvent(std::uintptr_t event) {
+  PowerAnswer answer = AnswerPowerEvent(event, [] { return IsRecordingBusy(Settings()); });
+  for (const std::string& line : answer.logLines) LogWriteNoPost("%s", line.c_str());
+  return answer.result;
+}
+
+}  // namespace
+
+std::intptr_t MainWndProc(MainWindow& window, std::uint32_t message, std::uintptr_t wparam,
+                          std::intptr_t lparam) {
+  switch (message) {
+    case WM_CREATE: OnCreate(window); return 0;
+    case WM_TIMER: OnTimer(window, wparam); return 0;
+    case kReloadEpgMessage: ReloadEpg(window.store); return 0;
+    case WM_COMMAND: OnCommand(window, static_cast<std::uint32_t>(wparam & 0xFFFF)); return 0;
+    case kTrayCallbackMessage:
+      if (wparam == 0) OnTrayEvent(lparam);
+      return 0;
+    case kFlushLogMessage: FlushLogQueue(); return 0;
+    case WM_POWERBROADCAST: return OnPowerEvent(wparam);
+    // Closing the window destroys it.
+    case WM_CLOSE: OnDestroy(window); return 0;
+    case WM_DESTROY: OnDestroy(window); return 0;
+    default: return 0;
+  }
+}
+
+}  // namespace plimod
