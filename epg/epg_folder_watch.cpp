@@ -106,15 +106,14 @@ void WatchLoop(WatchState& state) {
   const std::wstring folder = EpgDataFolder();
   const std::string nativeFolder = ToNativePath(folder);
   bool failureLogged = false;
+  bool catchUp = false;  // changes may have gone unseen since the last watch
   while (!state.stop) {
     UniqueFd inotifyFd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
     if (inotifyFd && inotify_add_watch(inotifyFd.get(), nativeFolder.c_str(), kWatchMask) >= 0) {
-      if (failureLogged) {
-        // Files may have arrived while nothing watched the folder.
-        failureLogged = false;
-        ReloadEpgIfIdle(*state.store);
-      }
+      failureLogged = false;
+      if (catchUp) ReloadEpgIfIdle(*state.store);
       WatchFolder(state, inotifyFd.get());
+      catchUp = true;
       continue;
     }
     if (!failureLogged) {
@@ -122,6 +121,7 @@ void WatchLoop(WatchState& state) {
                std::strerror(errno));
       failureLogged = true;
     }
+    catchUp = true;
     WaitForStop(state, static_cast<int>(state.options.retryMs));
   }
 }
@@ -164,9 +164,12 @@ bool StopEpgFolderWatch() {
     std::unique_lock lock(running->mutex);
     ended = running->finished.wait_for(lock, kStopWait, [&] { return running->done; });
   }
-  // A thread that overran keeps its own state alive and ends on its own.
+  // A thread that overran keeps its own state alive and ends on its own;
+  // until it does, loads keep ending early. Once it has ended, loads on
+  // other threads read the whole folder again.
   if (ended) {
     watchThread.join();
+    stopRequested = false;
   } else {
     watchThread.detach();
   }

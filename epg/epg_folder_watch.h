@@ -33,8 +33,8 @@ bool StartEpgFolderWatch(EpgStore& store, EpgWatchOptions options = {});
 // Asks the thread to stop and waits for it up to 49 times 100 ms; false when
 // it was not running.
 bool StopEpgFolderWatch();
-// True from a stop request until the next start; a load's file loop ends
-// early when it is set.
+// True from a stop request until the thread has ended (or, when it overran
+// the wait, until the next start); a load's file loop ends early meanwhile.
 bool EpgFolderWatchStopRequested();
 
 }  // namespace plimod
