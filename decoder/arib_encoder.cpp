@@ -105,8 +105,12 @@ class Encoder {
   }
 
   static uint8_t KanaCode(Charset set, char32_t cp) {
-    if (set == Charset::kHiragana && cp >= u'ぁ' && cp <= u'ん') return static_cast<uint8_t>(cp - u'ぁ' + 0x21);
-    if (set == Charset::kKatakana && cp >= u'ァ' && cp <= u'ヶ') return static_cast<uint8_t>(cp - u'ァ' + 0x21);
+    if (set == Charset::kHiragana && cp >= u'ぁ' && cp <= u'ん') {
+      return static_cast<uint8_t>(cp - u'ぁ' + 0x21);
+    }
+    if (set == Charset::kKatakana && cp >= u'ァ' && cp <= u'ヶ') {
+      return static_cast<uint8_t>(cp - u'ァ' + 0x21);
+    }
     for (uint8_t c = 0x77; c <= 0x7E; ++c) {
       const char16_t at = set == Charset::kHiragana ? HiraganaAt(c) : KatakanaAt(c);
       if (at == cp) return c;
