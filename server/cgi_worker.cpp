@@ -33,6 +33,19 @@ bool CgiWorker::TryReserve() {
   return busy_.compare_exchange_strong(expected, true);
 }
 
+bool CgiWorker::ReserveWithin(std::uint32_t timeout_ms) {
+  std::unique_lock lock(free_mutex_);
+  return free_cv_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this] { return TryReserve(); });
+}
+
+void CgiWorker::Release() {
+  {
+    std::lock_guard lock(free_mutex_);
+    busy_ = false;
+  }
+  free_cv_.notify_all();
+}
+
 void CgiWorker::Dispatch(CgiJob job) {
   {
     std::lock_guard lock(mutex_);
@@ -55,7 +68,7 @@ void CgiWorker::Run(StopSignal& stop) {
     std::optional<CgiJob> job = TakeJob();
     if (!job) continue;
     RunJob(*job);
-    busy_ = false;
+    Release();
   }
   LogWrite("cgi実行スレッド終了\n");
 }

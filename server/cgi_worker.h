@@ -4,6 +4,7 @@
 // hand-off, so two requests can never share the one slot.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -35,6 +36,8 @@ class CgiWorker : public std::enable_shared_from_this<CgiWorker> {
 
   // Marks the worker busy when it is free; false when it is busy.
   bool TryReserve();
+  // The same, waiting up to `timeout_ms` for the running page to end.
+  bool ReserveWithin(std::uint32_t timeout_ms);
   // Hands a job to a worker this caller reserved; the worker runs the page,
   // closes the socket and becomes free again.
   void Dispatch(CgiJob job);
@@ -44,9 +47,12 @@ class CgiWorker : public std::enable_shared_from_this<CgiWorker> {
   void Run(StopSignal& stop);
   std::optional<CgiJob> TakeJob();
   void RunJob(CgiJob& job);
+  void Release();
 
   const int drain_ms_;
   std::atomic<bool> busy_{false};
+  std::mutex free_mutex_;
+  std::condition_variable free_cv_;
   std::mutex mutex_;
   std::optional<CgiJob> slot_;
   std::mutex thread_mutex_;  // Wake from the listener never races Stop

@@ -1,6 +1,5 @@
 #include "server/http_request_handler.h"
 
-#include "platform/system_time.h"
 #include "server/connection.h"
 #include "server/http_auth.h"
 #include "server/http_request_head.h"
@@ -12,8 +11,9 @@ namespace plimod {
 
 namespace {
 
-// A page request waits this many times 100 ms for a busy worker.
-constexpr int kWorkerPolls = 9;
+// How long a page request waits for a busy worker (nine polls of 100 ms
+// once; a wake-up on release now, so a free worker is taken at once).
+constexpr std::uint32_t kWorkerWaitMs = 900;
 
 void TakeRequestValues(const HttpRequestHead& head, RequestContext& context) {
   auto value = [&head](const char* name) {
@@ -66,12 +66,7 @@ void ParseQuery(const std::optional<std::string>& query) {
 }
 
 bool ReserveWorker(CgiWorker* worker) {
-  if (worker == nullptr) return false;
-  for (int poll = 0;; ++poll) {
-    if (worker->TryReserve()) return true;
-    if (poll == kWorkerPolls) return false;
-    SleepMs(100);
-  }
+  return worker != nullptr && worker->ReserveWithin(kWorkerWaitMs);
 }
 
 int HandlePageRequest(UniqueFd& socket, std::string& received, RequestContext& context,
