@@ -155,6 +155,25 @@ TEST_F(WriterRoundTrip, ClearEmptiesAndUnInitializeEndsTheInstance) {
   id_ = -1;
 }
 
+// Broadcast times are Japan time; the entries carry the host's local time.
+TEST_F(WriterRoundTrip, StartTimesAreConvertedToTheHostZone) {
+  EpgFileDescription d = MakeNetworks(10, 1, 1);
+  const ServiceDescription& s = d.transports[0].services[0];
+  std::string saved = getenv("TZ") != nullptr ? getenv("TZ") : "";
+  setenv("TZ", "UTC", 1);
+  tzset();
+  Feed(module_, id_, Write(d, {}));
+  std::vector<Event> got;
+  bool listed = Events(module_, id_, 0x7FE8, 0x7FE8, s.service_id, got);
+  setenv("TZ", saved.c_str(), 1);
+  tzset();
+  ASSERT_TRUE(listed);
+  ASSERT_FALSE(got.empty());
+  DecoderSystemTime utc = JapanToSystemTime(*s.events[0].start - 9 * 3600);
+  EXPECT_EQ(std::tie(got[0].start.day, got[0].start.hour, got[0].start.minute),
+            std::tie(utc.day, utc.hour, utc.minute));
+}
+
 TEST_F(WriterRoundTrip, ServiceListStaysValidWhileEventListsAreFetched) {
   EpgFileDescription d = MakeNetworks(9, 1, 2);
   Feed(module_, id_, Write(d, {}));
