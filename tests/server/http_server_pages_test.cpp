@@ -18,47 +18,69 @@ using testing_support::SendText;
 constexpr char kDefaultPageHead[] = "HTTP/1.0 200 OK\nContent-Type: text/html; charset=utf-8\n\n";
 
 // What a page saw of its request.
-struct Seen {
-  std::mutex mutex;
+struct Record {
   std::string all, cookie, agent, peer, cmd;
   bool empty = false;
   int calls = 0;
 };
 
+struct Seen {
+  std::mutex mutex;
+  Record record;
+  Record Get() {
+    std::lock_guard lock(mutex);
+    return record;
+  }
+};
+
 PageHandler Recorder(Seen& seen) {
   return [&seen](ReplyWriter& out) {
-    std::lock_guard lock(seen.mutex);
     RequestParameters& params = CurrentParameters();
-    seen.empty = params.Empty();
-    seen.all = params.Value("_all");
-    seen.cmd = params.Value("cmd");
-    seen.cookie = RequestEnv("HTTP_COOKIE");
-    seen.agent = RequestEnv("HTTP_USER_AGENT");
-    seen.peer = RequestEnv("REMOTE_ADDR");
-    ++seen.calls;
-    SendPageText(out, "Content-Type: text/plain\n\npage:%s", seen.all.c_str());
+    std::string all = params.Value("_all");
+    {
+      std::lock_guard lock(seen.mutex);
+      Record& r = seen.record;
+      r.empty = params.Empty();
+      r.all = all;
+      r.cmd = params.Value("cmd");
+      r.cookie = RequestEnv("HTTP_COOKIE");
+      r.agent = RequestEnv("HTTP_USER_AGENT");
+      r.peer = RequestEnv("REMOTE_ADDR");
+      ++r.calls;
+    }
+    SendPageText(out, "Content-Type: text/plain\n\npage:%s", all.c_str());
     return 0;
   };
 }
 
-TEST_F(HttpServerTest, RootPathRunsThePageWithItsQuery) {
-  Seen seen;
+// The records outlive the server: the fixture stops it (joining the worker)
+// before its members go.
+class PageServerTest : public HttpServerTest {
+ protected:
+  Seen seen_;
+  Seen mobile_;
+  std::promise<void> started_;
+  std::promise<void> release_;
+};
+
+TEST_F(PageServerTest, RootPathRunsThePageWithItsQuery) {
+  Seen& seen = seen_;
   SetPageHandler(Recorder(seen));
   Start();
   EXPECT_EQ(Get("GET / HTTP/1.0\r\n\r\n"), "HTTP/1.0 200 OK\nContent-Type: text/plain\n\npage:");
-  EXPECT_TRUE(seen.empty);
-  EXPECT_EQ(seen.peer, "127.0.0.1");
+  EXPECT_TRUE(seen.Get().empty);
+  EXPECT_EQ(seen.Get().peer, "127.0.0.1");
 
   EXPECT_EQ(Get("GET /?cmd=log HTTP/1.0\r\nHost: h\r\nReferer: http://h/?x\r\n\r\n"),
             "HTTP/1.0 200 OK\nContent-Type: text/plain\n\npage:cmd=log");
-  EXPECT_EQ(seen.cmd, "log");
+  EXPECT_EQ(seen.Get().cmd, "log");
 
   // The same command without a Referer of this host is dropped.
   Get("GET /?cmd=log HTTP/1.0\r\nHost: h\r\nReferer: http://evil/\r\n\r\n");
-  EXPECT_TRUE(seen.empty);
+  EXPECT_TRUE(seen.Get().empty);
 }
 
-TEST_F(HttpServerTest, DefaultPageHeadAndOtherMethods) {
+TEST_F(PageServerTest, DefaultPageHeadAndOtherMethods) {
   Start();
   std::string page = Get("GET / HTTP/1.0\r\n\r\n");
   EXPECT_EQ(page.substr(0, sizeof kDefaultPageHead - 1), kDefaultPageHead);
@@ -66,7 +88,7 @@ TEST_F(HttpServerTest, DefaultPageHeadAndOtherMethods) {
   EXPECT_EQ(Get("PUT / HTTP/1.0\r\n\r\n"), "HTTP/1.0 200 OK\nContent-Type: text/plain\n\nerror(method error)\n");
 }
 
-TEST_F(HttpServerTest, MalformedRequestsGetTheirErrors) {
+TEST_F(PageServerTest, MalformedRequestsGetTheirErrors) {
   Start();
   const std::string overflow = "HTTP/1.0 200 OK\nContent-Type: text/plain\n\nerror(buffer overflow)\n";
   std::string many_headers = "GET / HTTP/1.0\r\n";
@@ -80,12 +102,12 @@ TEST_F(HttpServerTest, MalformedRequestsGetTheirErrors) {
   EXPECT_EQ(Get("HEAD / HTTP/1.0\r\n\r\n"), kDefaultPageHead);
 }
 
-TEST_F(HttpServerTest, PostBodiesAreParsed) {
-  Seen seen;
+TEST_F(PageServerTest, PostBodiesAreParsed) {
+  Seen& seen = seen_;
   SetPageHandler(Recorder(seen));
   Start();
   Get("POST /?ignored=1 HTTP/1.0\r\nContent-Length: 9\r\n\r\na=1&b=%41");
-  EXPECT_EQ(seen.all, "a=1&b=%41");
+  EXPECT_EQ(seen.Get().all, "a=1&b=%41");
 
   // Head and body in two segments.
   {
@@ -94,11 +116,11 @@ TEST_F(HttpServerTest, PostBodiesAreParsed) {
     SendText(fd.get(), "x=2\r\ny=3");
     ReadToEnd(fd.get());
   }
-  EXPECT_EQ(seen.all, "x=2");  // cut at the first CR
+  EXPECT_EQ(seen.Get().all, "x=2");  // cut at the first CR
 
   // A length header in the wrong case counts as none: the body is what came along.
   Get("POST / HTTP/1.0\r\ncontent-length: 99\r\n\r\nq=1");
-  EXPECT_EQ(seen.all, "q=1");
+  EXPECT_EQ(seen.Get().all, "q=1");
 
   EXPECT_EQ(Get("POST / HTTP/1.0\r\nContent-Length: 20000\r\n\r\nq=1"),
             "HTTP/1.0 200 OK\nContent-Type: text/plain\n\nerror(buffer overflow)\n");
@@ -107,8 +129,8 @@ TEST_F(HttpServerTest, PostBodiesAreParsed) {
             "HTTP/1.0 200 OK\nContent-Type: text/plain\n\nerror(header error)\n");
 }
 
-TEST_F(HttpServerTest, StallingOrVanishingPostsEndAndTheServerLives) {
-  Seen seen;
+TEST_F(PageServerTest, StallingOrVanishingPostsEndAndTheServerLives) {
+  Seen& seen = seen_;
   SetPageHandler(Recorder(seen));
   Start();
   {
@@ -122,34 +144,33 @@ TEST_F(HttpServerTest, StallingOrVanishingPostsEndAndTheServerLives) {
     ::shutdown(fd.get(), SHUT_WR);
     EXPECT_EQ(ReadToEnd(fd.get()), "");
   }
-  EXPECT_EQ(seen.calls, 0);
+  EXPECT_EQ(seen.Get().calls, 0);
   EXPECT_EQ(Get("GET /?z=1 HTTP/1.0\r\n\r\n"), "HTTP/1.0 200 OK\nContent-Type: text/plain\n\npage:z=1");
 }
 
-TEST_F(HttpServerTest, RequestValuesDoNotCarryOverToTheNextRequest) {
-  Seen seen;
+TEST_F(PageServerTest, RequestValuesDoNotCarryOverToTheNextRequest) {
+  Seen& seen = seen_;
   SetPageHandler(Recorder(seen));
   Start();
   Get("GET / HTTP/1.0\r\nCookie: defepg=range%3D12\r\nUser-Agent: A\r\n\r\n");
-  EXPECT_EQ(seen.cookie, "defepg=range%3D12");
-  EXPECT_EQ(seen.agent, "A");
+  EXPECT_EQ(seen.Get().cookie, "defepg=range%3D12");
+  EXPECT_EQ(seen.Get().agent, "A");
   Get("GET / HTTP/1.0\r\n\r\n");
-  EXPECT_EQ(seen.cookie, "");
-  EXPECT_EQ(seen.agent, "");
+  EXPECT_EQ(seen.Get().cookie, "");
+  EXPECT_EQ(seen.Get().agent, "");
 }
 
-TEST_F(HttpServerTest, BusyWorkerAnswers503WhileMobilePagesStillRun) {
-  std::promise<void> started;
-  std::promise<void> release;
+TEST_F(PageServerTest, BusyWorkerAnswers503WhileMobilePagesStillRun) {
+  std::promise<void>& started = started_;
+  std::promise<void>& release = release_;
   std::shared_future<void> released = release.get_future().share();
-  SetPageHandler([&](ReplyWriter& out) {
+  SetPageHandler([&started, released](ReplyWriter& out) {
     started.set_value();
     released.wait_for(std::chrono::seconds(20));
     SendPageText(out, "Content-Type: text/plain\n\nslow");
     return 0;
   });
-  Seen mobile;
-  SetMobilePageHandler(Recorder(mobile));
+  SetMobilePageHandler(Recorder(mobile_));
   Start();
 
   auto slow = ConnectLoopback(port_);
@@ -164,8 +185,8 @@ TEST_F(HttpServerTest, BusyWorkerAnswers503WhileMobilePagesStillRun) {
   EXPECT_EQ(ReadToEnd(slow.get()), "HTTP/1.0 200 OK\nContent-Type: text/plain\n\nslow");
 }
 
-TEST_F(HttpServerTest, BackToBackPagesNeverHang) {
-  Seen seen;
+TEST_F(PageServerTest, BackToBackPagesNeverHang) {
+  Seen& seen = seen_;
   SetPageHandler(Recorder(seen));
   Start();
   for (int i = 0; i < 30; ++i) {
