@@ -1,0 +1,76 @@
+#include "guide/civil_time.h"
+
+namespace plimod {
+
+namespace {
+
+constexpr int kDayStartHour = 5;
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+}  // namespace
+
+std::int64_t CivilDayNumber(int year, int month, int day) {
+  // Months carry into years first, then the usual days-from-civil count
+  // with March as the first month of the year.
+  std::int64_t y = year + FloorDiv(month - 1, 12);
+  const std::int64_t m = month - 1 - 12 * FloorDiv(month - 1, 12) + 1;
+  if (m <= 2) --y;
+  const std::int64_t era = FloorDiv(y, 400);
+  const std::int64_t yoe = y - era * 400;
+  const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5;
+  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  const std::int64_t daysFrom0000 = era * 146097 + doe;  // 0000-03-01 is day 0
+  // 1601-01-01 counted the same way (1970-01-01 is 719468, 134774 days later).
+  constexpr std::int64_t k1601 = 719468 - 134774;
+  return daysFrom0000 - k1601 + (day - 1);
+}
+
+std::int64_t AddSecondsToSystemTime(SystemTime& time, std::int64_t seconds) {
+  const std::int64_t ticks = CivilDayNumber(time.wYear, time.wMonth, time.wDay) * kTicksPerDay +
+                             time.wHour * kTicksPerHour + time.wMinute * kTicksPerMinute +
+                             time.wSecond * kTicksPerSecond + time.wMilliseconds * kTicksPerMs +
+                             seconds * kTicksPerSecond;
+  if (auto fields = TicksToSystemTime(ticks)) time = *fields;
+  return ticks;
+}
+
+std::time_t LocalMidnight(int year, int month, int day) {
+  std::tm fields{};
+  fields.tm_year = year - 1900;
+  fields.tm_mon = month - 1;
+  fields.tm_mday = day;
+  fields.tm_isdst = -1;
+  return std::mktime(&fields);
+}
+
+std::tm LocalFields(std::time_t t) {
+  std::tm fields{};
+  localtime_r(&t, &fields);
+  return fields;
+}
+
+std::time_t NowTime() {
+  const SystemTime now = LocalNow();
+  std::tm fields{};
+  fields.tm_year = now.wYear - 1900;
+  fields.tm_mon = now.wMonth - 1;
+  fields.tm_mday = now.wDay;
+  fields.tm_hour = now.wHour;
+  fields.tm_min = now.wMinute;
+  fields.tm_sec = now.wSecond;
+  fields.tm_isdst = -1;
+  return std::mktime(&fields);
+}
+
+std::time_t BroadcastDayOf(const SystemTime& now) {
+  const int back = now.wHour < kDayStartHour ? 1 : 0;
+  return LocalMidnight(now.wYear, now.wMonth, now.wDay - back);
+}
+
+int DateNumberAfterDays(std::time_t t, int days) {
+  const std::tm fields = LocalFields(t + static_cast<std::time_t>(days) * 86400);
+  return 19000100 + fields.tm_year * 10000 + fields.tm_mon * 100 + fields.tm_mday;
+}
+
+}  // namespace plimod

@@ -1,0 +1,132 @@
+#include "guide/program_links.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "guide/page_text.h"
+#include "platform/text_codec.h"
+#include "server/page_reply.h"
+#include "util/keys.h"
+
+namespace plimod {
+
+namespace {
+
+constexpr std::uint16_t kCalendarOnlyNetwork = 0xFFFF;
+constexpr std::uint32_t kReservedFlag = 4;
+constexpr std::size_t kLinkTextMaxBytes = 64;
+constexpr int kPatternCount = 10;
+
+bool IsSet(const IniFile& settings, const wchar_t* section, const wchar_t* key) {
+  return settings.GetIntDefault(section, key, 0) != 0;
+}
+
+// Only web addresses become links; anything else is the user's text.
+bool IsWebAddress(std::string_view url) {
+  auto startsWith = [&url](std::string_view prefix) {
+    if (url.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+      const char c = url[i];
+      const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+      if (lower != prefix[i]) return false;
+    }
+    return true;
+  };
+  return startsWith("http://") || startsWith("https://");
+}
+
+void WriteTvRockLink(ReplyWriter& out, const EpgEvent& event, const std::string& url) {
+  if (!IsWebAddress(url)) {
+    SendPageText(out, "<span class=slink>r</span>");
+    return;
+  }
+  SendPageText(out, "<span class=slink><A HREF='%skws?r=1&c=%d&e=%d' target=_blank>r</A></span>",
+               PageText(url).c_str(), event.serviceId, event.eventId);
+}
+
+std::string PatternLinkText(const IniFile& settings, const wchar_t* section) {
+  std::string text = WideToUtf8String(settings.GetString(section, L"LINKCHARA").value_or(L""));
+  text.resize(Utf8CutPoint(text, kLinkTextMaxBytes));
+  return PageText(text);
+}
+
+void WritePatternLinks(ReplyWriter& out, const EpgEvent& event, std::uint64_t key, const LinkSettings& links,
+                       const IniFile& settings) {
+  const bool reserved = (event.displayFlags & kReservedFlag) != 0;
+  for (int n = 1; n <= kPatternCount; ++n) {
+    wchar_t section[32];
+    std::swprintf(section, 32, L"EDCBPATTERN_%02d", n);
+    if (!settings.HasSection(section)) continue;
+    if (settings.GetIntDefault(section, L"ENABLE", 0) == 0) continue;
+    if (IsSet(settings, section, L"USE_INVALID") && !reserved) continue;
+    const std::string text = PatternLinkText(settings, section);
+    if (IsSet(settings, section, L"USE_DIALOG")) {
+      SendPageText(out,
+                   "<span class=slink><A HREF='?cmd=edc&sid=%" PRIx64
+                   "&eid=%x&pt=%d%s' target=_blank>%s</A></span>",
+                   key, event.eventId, n, "", text.c_str());
+    } else if (links.directJavaScript) {
+      SendPageText(out,
+                   "<span class=slink><A HREF='javascript:etb_resv(\"?cmd=edc&sid=%" PRIx64
+                   "&eid=%x&pt=%d&q=1\")'>%s</A></span>",
+                   key, event.eventId, n, text.c_str());
+    } else {
+      SendPageText(out,
+                   "<span class=slink><A HREF='?cmd=edc&sid=%" PRIx64
+                   "&eid=%x&pt=%d%s' target=_blank>%s</A></span>",
+                   key, event.eventId, n, "&q=1", text.c_str());
+    }
+  }
+}
+
+}  // namespace
+
+LinkSettings LoadLinkSettings(const IniFile& settings, bool readDirect) {
+  LinkSettings links;
+  links.edcbEnabled = IsSet(settings, L"EPGDATACAP", L"ENABLE");
+  if (links.edcbEnabled) {
+    links.edcbSmallLink = IsSet(settings, L"EPGDATACAP", L"SMALLLINK");
+    if (readDirect) links.directJavaScript = IsSet(settings, L"EPGDATACAP", L"DIRECTJAVASCRIPT");
+  }
+  links.tvrockEnabled = IsSet(settings, L"TVROCK", L"ENABLE");
+  if (links.tvrockEnabled) {
+    links.tvrockSmallLink = IsSet(settings, L"TVROCK", L"SMALLLINK");
+    links.tvrockProgramUrl = WideToUtf8String(settings.GetString(L"TVROCK", L"PROGRAMURL").value_or(L""));
+    if (links.tvrockProgramUrl.empty()) {
+      links.tvrockEnabled = false;
+      links.tvrockSmallLink = false;
+    }
+  }
+  links.remoconEnabled = IsSet(settings, L"SYSTEM", L"REMOCON_ENABLE");
+  return links;
+}
+
+void WriteProgramSmallLinks(ReplyWriter& out, const EpgEvent& event, const LinkSettings& links,
+                            const IniFile& settings) {
+  if (event.originalNetworkId == kCalendarOnlyNetwork) return;
+  const std::uint64_t key = ServiceKey(event.originalNetworkId, event.transportStreamId, event.serviceId);
+  if (links.edcbSmallLink) {
+    if (links.directJavaScript) {
+      SendPageText(out,
+                   "<span class=slink><A HREF='javascript:etb_resv(\"?cmd=edc&sid=%" PRIx64
+                   "&eid=%x&q=1\")'>e</A></span>",
+                   key, event.eventId);
+    } else {
+      SendPageText(out,
+                   "<span class=slink><A HREF='?cmd=edc&sid=%" PRIx64 "&eid=%x&q=1' target=_blank>e</A></span>",
+                   key, event.eventId);
+    }
+  }
+  if (links.tvrockSmallLink) WriteTvRockLink(out, event, links.tvrockProgramUrl);
+  if (links.remoconEnabled) {
+    if (links.directJavaScript) {
+      SendPageText(out, "<span class=slink><A HREF='javascript:nr(\"?cmd=nrc&sid=%" PRIx64 "\")'>n</A></span>",
+                   key);
+    } else {
+      SendPageText(out, "<span class=slink><A HREF='?cmd=nrc&sid=%" PRIx64 "' target=_blank>n</A></span>", key);
+    }
+  }
+  WritePatternLinks(out, event, key, links, settings);
+}
+
+}  // namespace plimod
