@@ -157,9 +157,9 @@ int EpgStore::LoadEpgFileNative(const std::string& nativePath) {
   while (consumed < size) {
     const ssize_t got = ReadSome(fd.get(), buffer.data() + carried, kReadSize);
     if (got < 0) return 0;
+    if (got == 0) break;  // end of file; a partial packet left over is not fed
     const std::size_t available = carried + static_cast<std::size_t>(got);
     const std::size_t whole = available / kPacketSize * kPacketSize;
-    if (got == 0 && whole == 0) break;  // end of file; a partial tail is not fed
     for (std::size_t offset = 0; offset < whole; offset += kPacketSize) {
       const std::uint8_t* packet = buffer.data() + offset;
       if (IsEpgPid(packet)) dll_.AddTSPacket(packet, kPacketSize);
@@ -167,7 +167,6 @@ int EpgStore::LoadEpgFileNative(const std::string& nativePath) {
     consumed += whole;
     carried = available - whole;
     if (carried > 0) std::memmove(buffer.data(), buffer.data() + whole, carried);
-    if (got == 0) break;
   }
   return 1;
 }
