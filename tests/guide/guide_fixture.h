@@ -1,0 +1,88 @@
+#pragma once
+// A clean settings document, service map and event index, a fixed clock
+// and an installed request context for the guide tests.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "epg/epg_event.h"
+#include "epg/epg_index.h"
+#include "epg/mark_switch.h"
+#include "guide/command_pages.h"
+#include "platform/system_time.h"
+#include "server/request_context.h"
+#include "settings/settings.h"
+#include "util/keys.h"
+
+namespace plimod::test {
+
+inline std::uint64_t TrKey(std::uint16_t sid) { return ServiceKey(0x7FE0, 0x7FE0, sid); }
+inline std::uint64_t BsKey(std::uint16_t sid) { return ServiceKey(4, 0x4010, sid); }
+
+inline SystemTime At(int year, int month, int day, int hour, int minute, int second = 0) {
+  SystemTime t;
+  t.wYear = static_cast<std::uint16_t>(year);
+  t.wMonth = static_cast<std::uint16_t>(month);
+  t.wDay = static_cast<std::uint16_t>(day);
+  t.wHour = static_cast<std::uint16_t>(hour);
+  t.wMinute = static_cast<std::uint16_t>(minute);
+  t.wSecond = static_cast<std::uint16_t>(second);
+  return t;
+}
+
+inline EpgEvent MakeEvent(std::uint64_t serviceKey, std::uint16_t eventId, const SystemTime& start,
+                          int minutes, const std::wstring& title = L"title") {
+  EpgEvent event;
+  event.originalNetworkId = OnidOf(serviceKey);
+  event.transportStreamId = TsidOf(serviceKey);
+  event.serviceId = SidOf(serviceKey);
+  event.eventId = eventId;
+  event.title = title;
+  event.start = start;
+  event.durationSeconds = static_cast<std::uint32_t>(minutes * 60);
+  return event;
+}
+
+class GuideFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Settings().Clear();
+    ServiceMap.clear();
+    savedIndex_ = EpgEventIndex;
+    EpgEventIndex = &events_;
+    MarkSwitch = 0;
+    ClearCommandPages();
+    SetNow(At(2025, 3, 1, 12, 0));  // a Saturday
+    SetSleeperForTesting([](std::uint32_t) {});
+  }
+  void TearDown() override {
+    EpgEventIndex = savedIndex_;
+    Settings().Clear();
+    ServiceMap.clear();
+    MarkSwitch = 0;
+    ClearCommandPages();
+    SetClockForTesting(nullptr);
+    SetSleeperForTesting(nullptr);
+  }
+
+  void SetNow(const SystemTime& now) {
+    SetClockForTesting([now] { return now; });
+  }
+  void AddService(std::uint64_t key, const std::wstring& name = L"service") { ServiceMap[key] = name; }
+  void AddEvent(const EpgEvent& event) {
+    events_[ServiceKey(event.originalNetworkId, event.transportStreamId, event.serviceId)][event.eventId] = event;
+  }
+  void Set(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
+    Settings().SetString(section, key, value);
+  }
+  void SetInt(const wchar_t* section, const wchar_t* key, int value) { Settings().SetInt(section, key, value); }
+
+  EpgEventMap events_;
+
+ private:
+  EpgEventMap* savedIndex_ = nullptr;
+};
+
+}  // namespace plimod::test
