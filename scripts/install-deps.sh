@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev
-  libboost-regex-dev libglib2.0-dev libgtk-3-dev libayatana-appindicator3-dev xvfb
+  libboost-regex-dev libglib2.0-dev libgtk-3-dev libayatana-appindicator3-dev xvfb fonts-vlgothic
   curl chromium wrk
   libaribb24-dev libicu-dev
 )
