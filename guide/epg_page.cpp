@@ -1,18 +1,25 @@
 #include "guide/epg_page.h"
 
+#include "guide/epg_page_cell.h"
+#include "guide/epg_page_hooks.h"
+#include "guide/epg_page_layout.h"
+#include "guide/epg_page_links.h"
+#include "guide/epg_page_style.h"
+#include "guide/epg_table_view.h"
 #include "guide/navigation_bar.h"
 #include "server/page_reply.h"
 
 namespace plimod {
 
-// A plain page with the view's navigation until the table itself is drawn.
-int ServeEpgPage(ReplyWriter& out, RequestParameters& params, IniFile&, const PageView& view) {
-  SendPageText(out, "Content-Type: text/html; charset=utf-8\n");
-  SendPageText(out, "%s", view.cookieLine.c_str());
-  SendPageText(out, "\n");
-  SendPageText(out, "<HTML><HEAD>\n\n<TITLE>プリモビュー</TITLE>\n");
-  SendPageText(out, "<META HTTP-EQUIV='Content-type' CONTENT='text/html; charset=UTF-8'>\n");
-  SendPageText(out, "</HEAD><BODY>\n");
+int ServeEpgPage(ReplyWriter& out, RequestParameters& params, IniFile& settings, const PageView& view) {
+  const EpgPageHooks hooks = CurrentEpgPageHooks();
+  const EpgPageLayout layout = CollectEpgPageCells(view, params, settings, hooks);
+  const EpgPageSettings page = ReadEpgPageSettings(settings);
+
+  WriteEpgPageHead(out, view, page);
+  WriteEpgPageTopLinks(out, params, view, page);
+  const EpgCellContext context{page, settings, hooks, view.state.detail, view.mark != 0};
+  WriteEpgPageTables(out, params, view, layout, context);
   if (view.mode == PageMode::kEpg) {
     WriteNavigationBar(out, params, view.state.band, view.baseDay, view.hour, view.state.range);
   }
