@@ -77,7 +77,9 @@ TEST_F(DispatcherTest, PagesNotYetRegisteredAnswerShortly) {
 
 TEST_F(DispatcherTest, SavedFormsRedirectWithTheEncodedView) {
   int timerArmed = 0;
-  SetDispatcherJobs({.setSyoboiLoadTimer = [&timerArmed] { ++timerArmed; }});
+  DispatcherJobs jobs;
+  jobs.setSyoboiLoadTimer = [&timerArmed] { ++timerArmed; };
+  SetDispatcherJobs(jobs);
   RegisterRecordingPages(0);
   EXPECT_EQ(Request("cmd=config&mode=epg&band=10&token=x"),
             "HTTP/1.0 302 Moved Temporarily\nLocation: /?mode=epg&band=10\n\n");
@@ -191,22 +193,26 @@ TEST_F(DispatcherTest, MarkAndDetailAreResetForEachTable) {
 }
 
 TEST_F(DispatcherTest, EpgReloadRunsTheJobsAndShowsTheNewestFileTime) {
-  std::vector<std::string> jobs;
-  SetDispatcherJobs({.loadEpgFolder = [&jobs] { jobs.push_back("load"); },
-                     .runAutoReserve = [&jobs] { jobs.push_back("auto"); }});
+  std::vector<std::string> ran;
+  DispatcherJobs jobs;
+  jobs.loadEpgFolder = [&ran] { ran.push_back("load"); };
+  jobs.runAutoReserve = [&ran] { ran.push_back("auto"); };
+  SetDispatcherJobs(jobs);
   ResetEpgFolderState();
   EXPECT_EQ(Request("cmd=epg"),
             "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\nEPG最終取得日時:1601/01/01  9:00:00\n");
-  EXPECT_EQ(jobs, (std::vector<std::string>{"load", "auto"}));
+  EXPECT_EQ(ran, (std::vector<std::string>{"load", "auto"}));
 }
 
 TEST_F(DispatcherTest, RemoteTuneSplitsTheAddressAndAnswersTheResult) {
   std::vector<std::string> calls;
   bool result = true;
-  SetDispatcherJobs({.tuneRemote = [&](const std::string& name, const std::string& host, const std::string& port) {
+  DispatcherJobs jobs;
+  jobs.tuneRemote = [&](const std::string& name, const std::string& host, const std::string& port) {
     calls.push_back(name + "|" + host + "|" + port);
     return result;
-  }});
+  };
+  SetDispatcherJobs(jobs);
   AddService(TrKey(0x400), L"ＮＨＫ総合");
   const std::string head = "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\n";
   EXPECT_EQ(Request("cmd=nrc&sid=7fe07fe00400"), head + "成功");
@@ -224,7 +230,9 @@ TEST_F(DispatcherTest, RemoteTuneSplitsTheAddressAndAnswersTheResult) {
 TEST_F(DispatcherTest, CalendarUploadAlwaysAnswers) {
   EXPECT_EQ(Request("cmd=syoboup"),
             "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\nアップロードする予約はありません\n");
-  SetDispatcherJobs({.uploadSyoboiReserves = [](ReplyWriter& out) { out.Send("uploaded"); }});
+  DispatcherJobs jobs;
+  jobs.uploadSyoboiReserves = [](ReplyWriter& out) { out.Send("uploaded"); };
+  SetDispatcherJobs(jobs);
   EXPECT_EQ(Request("cmd=syoboup"), "uploaded");
 }
 
