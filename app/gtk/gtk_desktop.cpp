@@ -150,6 +150,7 @@ void GtkDesktop::ShowMessageBox(std::wstring_view text, std::wstring_view captio
                 caption = std::string(Utf8(std::wstring(caption)))] {
     GtkWidget* box = gtk_message_dialog_new(ModalParent(), GTK_DIALOG_DESTROY_WITH_PARENT,
                                             GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s", text.c_str());
+    gtk_widget_set_name(box, "message");
     gtk_window_set_title(GTK_WINDOW(box), caption.c_str());
     gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);
     gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);

@@ -100,7 +100,7 @@ GtkWidget* NewList(ListView& view) {
   view.store = gtk_list_store_new(kColumns, G_TYPE_STRING, G_TYPE_STRING);
   GtkWidget* tree = gtk_tree_view_new_with_model(GTK_TREE_MODEL(view.store));
   g_object_unref(view.store);  // the tree view holds it
-  gtk_widget_set_name(tree, "list");
+  gtk_widget_set_name(tree, "entries");
   gtk_tree_view_set_grid_lines(GTK_TREE_VIEW(tree), GTK_TREE_VIEW_GRID_LINES_BOTH);
   gtk_tree_view_append_column(GTK_TREE_VIEW(tree), NewColumn(L"No.", kNumberColumn, kNumberColumnWidth));
   gtk_tree_view_append_column(GTK_TREE_VIEW(tree),
@@ -146,6 +146,9 @@ int GtkDesktop::RunListDialog(ListDialogModel& model) {
   AddButton(buttons, "browse", L"参照...", G_CALLBACK(OnBrowse), view);
   gtk_grid_attach(GTK_GRID(grid), buttons, 0, 2, 2, 1);
   Refill(view);
+  // A list that takes the focus selects its first row; the dialog opens
+  // with nothing selected.
+  gtk_widget_grab_focus(view.entry);
   gtk_widget_show_all(dialog);
   const int response = RunModal(dialog);
   gtk_widget_destroy(dialog);
