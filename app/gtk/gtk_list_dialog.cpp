@@ -1,6 +1,8 @@
 // The list dialog over the recording folders or the batch files: the
 // list, an edit field with the selected number, and Set, Delete, Browse.
 
+#include <algorithm>
+
 #include "app/dialog_models/list_dialog_model.h"
 #include "app/gtk/gtk_desktop.h"
 #include "app/gtk/gtk_dialog_parts.h"
@@ -11,6 +13,10 @@ namespace plimod {
 namespace {
 
 enum Column { kNumberColumn, kTextColumn, kColumns };
+
+// GTK pads its cells more than the list the widths were made for: the
+// number column needs this much to show its title "No.".
+constexpr int kNumberColumnMinWidth = 40;
 
 struct ListView {
   DialogHost* host = nullptr;
@@ -102,7 +108,7 @@ GtkWidget* NewList(ListView& view) {
   g_object_unref(view.store);  // the tree view holds it
   gtk_widget_set_name(tree, "entries");
   gtk_tree_view_set_grid_lines(GTK_TREE_VIEW(tree), GTK_TREE_VIEW_GRID_LINES_BOTH);
-  gtk_tree_view_append_column(GTK_TREE_VIEW(tree), NewColumn(L"No.", kNumberColumn, kNumberColumnWidth));
+  gtk_tree_view_append_column(GTK_TREE_VIEW(tree), NewColumn(L"No.", kNumberColumn, std::max(kNumberColumnWidth, kNumberColumnMinWidth)));
   gtk_tree_view_append_column(GTK_TREE_VIEW(tree),
                               NewColumn(view.model->ValueColumnTitle(), kTextColumn, kValueColumnWidth));
   view.selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(tree));
@@ -110,7 +116,7 @@ GtkWidget* NewList(ListView& view) {
   g_signal_connect(tree, "button-press-event", G_CALLBACK(OnListPressed), &view);
   GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
   gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
-  gtk_widget_set_size_request(scroller, kNumberColumnWidth + kValueColumnWidth + 24, 200);
+  gtk_widget_set_size_request(scroller, kNumberColumnMinWidth + kValueColumnWidth + 24, 200);
   gtk_container_add(GTK_CONTAINER(scroller), tree);
   return scroller;
 }

@@ -65,6 +65,7 @@ GtkWidget* NewChooser(const wchar_t* title, GtkFileChooserAction action, const c
   GtkWidget* chooser = gtk_file_chooser_dialog_new(Utf8(title).c_str(), nullptr, action, "キャンセル",
                                                    GTK_RESPONSE_CANCEL, accept, GTK_RESPONSE_ACCEPT, nullptr);
   gtk_widget_set_name(chooser, "chooser");
+  gtk_window_set_default_size(GTK_WINDOW(chooser), 760, 480);
   gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(chooser), TRUE);
   return chooser;
 }
