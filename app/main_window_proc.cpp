@@ -8,17 +8,23 @@
 #include "app/power_broadcast.h"
 #include "app/tray_icon.h"
 #include "app/tray_menu_items.h"
+#include "epg/epg_folder.h"
 #include "epg/epg_folder_watch.h"
+#include "guide/command_pages.h"
+#include "guide/dispatcher.h"
 #include "pages/auto_reserve.h"
 #include "platform/desktop.h"
 #include "platform/main_window.h"
 #include "recorder/edcb_patterns.h"
 #include "server/http_server.h"
+#include "server/page_hooks.h"
 #include "server/http_settings.h"
 #include "services/recording_alert.h"
 #include "services/syoboi_schedule.h"
 #include "settings/settings.h"
 #include "util/log.h"
+
+#include <utility>
 
 namespace plimod {
 
@@ -32,9 +38,20 @@ EpgWatchOptions FolderWatchJobs() {
   return options;
 }
 
+// The dispatcher reaches the other parts of the program through these.
+void ConnectDispatcher(EpgStore& store) {
+  DispatcherJobs jobs;
+  jobs.loadEpgFolder = [&store] { LoadEpgFolder(store); };
+  jobs.runAutoReserve = [] { RunAutoReserve(Settings()); };
+  jobs.setSyoboiLoadTimer = [] { SetSyoboiLoadTimer(); };
+  SetDispatcherJobs(std::move(jobs));
+  SetPageHandler(HandleRequest);
+}
+
 void OnCreate(MainWindow& window) {
   SetMainWindowHandle(&window.loop);
   AddTrayIcon();
+  ConnectDispatcher(window.store);
   ApplyHttpSettings();
   StartHttpServer();
   if (Settings().GetIntDefault(L"SYSTEM", L"EPGDATACHECKCHANGES", 1) == 1) {
