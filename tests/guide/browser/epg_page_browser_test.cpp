@@ -1,0 +1,286 @@
+// The programme table, the per-station view and the search grid of the
+// running program, on EPG data made by the project's writer, loaded in
+// headless Chromium: each view is photographed (kept under
+// <build>/test-artifacts/epg_page/) and checked the way a person looks at
+// it, through page_check.html, which lays the page out in a frame of the
+// same origin and reports columns, overlaps, titles and the tooltip script.
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/text_codec.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const fs::path kBin = PLIMOD_BINARY_DIR "/bin";
+const fs::path kArtifacts = PLIMOD_BINARY_DIR "/test-artifacts/epg_page";
+const fs::path kSource = PLIMOD_SOURCE_DIR;
+
+int FreeLoopbackPort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string Output(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+    pclose(pipe);
+  }
+  return out;
+}
+
+std::string FindChromium() {
+  for (const char* name : {"/usr/bin/chromium", "/usr/bin/chromium-browser"}) {
+    if (access(name, X_OK) == 0) return name;
+  }
+  return {};
+}
+
+// Tomorrow's date as yyyymmdd: the demo data always cover it.
+std::string Tomorrow() {
+  const std::time_t t = std::time(nullptr) + 86400;
+  std::tm fields{};
+  localtime_r(&t, &fields);
+  char text[16];
+  std::strftime(text, sizeof text, "%Y%m%d", &fields);
+  return text;
+}
+
+// "key=value" lines of the check page.
+std::map<std::string, std::string> ParseReport(const std::string& dom) {
+  std::map<std::string, std::string> values;
+  const std::size_t begin = dom.find("<pre id=\"result\">");
+  const std::size_t end = dom.find("</pre>", begin);
+  if (begin == std::string::npos || end == std::string::npos) return values;
+  std::istringstream lines(dom.substr(begin + 17, end - begin - 17));
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t eq = line.find('=');
+    if (eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
+  }
+  return values;
+}
+
+int Number(const std::map<std::string, std::string>& report, const std::string& key) {
+  const auto it = report.find(key);
+  return it == report.end() ? -1 : std::atoi(it->second.c_str());
+}
+
+class RunningProgram {
+ public:
+  RunningProgram() : port_(FreeLoopbackPort()) {
+    char pattern[] = "/tmp/plimod-browser-XXXXXX";
+    home_ = mkdtemp(pattern);
+    fs::copy_file(kBin / "EpgDataCap2.so", home_ / "EpgDataCap2.so");
+    fs::copy(kSource / "public_html", home_ / "public_html", fs::copy_options::recursive);
+    fs::copy_file(kSource / "tests/guide/browser/page_check.html", home_ / "public_html/page_check.html");
+    fs::create_directories(home_ / "epg");
+    writerStatus_ = std::system(((kBin / "epgwriter").string() + " --demo " + (home_ / "epg").string() +
+                                 " >/dev/null").c_str());
+    WriteSettings();
+  }
+  ~RunningProgram() {
+    Stop();
+    fs::remove_all(home_);
+  }
+
+  bool Start() {
+    if (writerStatus_ != 0) return false;
+    const std::string program = (kBin / "plimod").string();
+    std::vector<std::string> env = {"PLIMOD_HOME=" + home_.string(), "TZ=Asia/Tokyo", "LC_ALL=C.UTF-8",
+                                    "PATH=/usr/bin:/bin"};
+    for (char** e = environ; *e != nullptr; ++e) {
+      const std::string entry = *e;
+      if (entry.starts_with("ASAN_OPTIONS=") || entry.starts_with("UBSAN_OPTIONS=")) env.push_back(entry);
+    }
+    std::vector<char*> argv = {const_cast<char*>(program.c_str()), nullptr};
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return false;
+    // Up once the programme table has titles (the first EPG load is done).
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    while (std::chrono::steady_clock::now() < end) {
+      if (Fetch("/?mode=epg&day=" + Tomorrow()).find("<span class=title>") != std::string::npos) return true;
+      std::this_thread::sleep_for(200ms);
+    }
+    return false;
+  }
+
+  void Stop() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    for (int i = 0; i < 100; ++i) {
+      if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+        pid_ = 0;
+        return;
+      }
+      std::this_thread::sleep_for(100ms);
+    }
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = 0;
+  }
+
+  std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+  std::string Fetch(const std::string& path) const {
+    return Output("curl -s --max-time 10 '" + Url(path) + "'");
+  }
+  const fs::path& Home() const { return home_; }
+
+ private:
+  void WriteSettings() const {
+    const std::wstring text = L"[SYSTEM]\r\nLOG=1\r\nHTTPPORT=" + std::to_wstring(port_) +
+                              L"\r\nEPGDATAFOLDER=" + (home_ / "epg").wstring() +
+                              L"/\r\n[SEARCH_01]\r\nENABLE=1\r\nWORD=アニメ\r\nSEARCH_TITLE=1\r\n";
+    std::ofstream out(home_ / "plimo.ini", std::ios::binary);
+    out << "\xff\xfe" << plimod::WideToUtf16Le(text);
+  }
+
+  int port_;
+  fs::path home_;
+  int writerStatus_ = -1;
+  pid_t pid_ = 0;
+};
+
+class EpgPageBrowserTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    chromium_ = FindChromium();
+    if (chromium_.empty()) return;
+    program_ = new RunningProgram();
+    started_ = program_->Start();
+    fs::create_directories(kArtifacts);
+  }
+  static void TearDownTestSuite() {
+    delete program_;
+    program_ = nullptr;
+  }
+
+  void SetUp() override {
+    if (chromium_.empty()) GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it)";
+    ASSERT_TRUE(started_) << "the program did not serve its programme table";
+  }
+
+  // Runs Chromium with a new empty profile; returns its standard output
+  // and leaves its standard error in `log`.
+  static std::string Chromium(const std::string& arguments, const std::string& url, std::string& log) {
+    char pattern[] = "/tmp/plimod-chromium-XXXXXX";
+    const fs::path profile = mkdtemp(pattern);
+    const fs::path errors = profile / "stderr.txt";
+    const std::string command = "timeout 120 " + chromium_ +
+                                " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
+                                " --disable-background-networking --disable-component-update --disable-sync"
+                                " --user-data-dir=" + (profile / "data").string() +
+                                " --window-size=1400,1000 --enable-logging=stderr --v=0 " + arguments + " '" + url +
+                                "' 2>" + errors.string();
+    const std::string out = Output(command);
+    log = ReadFile(errors);
+    fs::remove_all(profile);
+    return out;
+  }
+
+  // Photographs the view, then checks it through the check page.
+  std::map<std::string, std::string> LoadView(const std::string& name, const std::string& query) {
+    const fs::path shot = kArtifacts / (name + ".png");
+    fs::remove(shot);
+    std::string log;
+    Chromium("--virtual-time-budget=5000 --screenshot=" + shot.string(), program_->Url("/?" + query), log);
+    EXPECT_GT(fs::exists(shot) ? fs::file_size(shot) : 0, 10000u) << "no screenshot of " << name;
+    // Script errors of the page itself show as console lines.
+    EXPECT_EQ(log.find("Uncaught"), std::string::npos) << log;
+
+    std::string encoded;
+    for (char c : query) encoded += c == '&' ? std::string("%26") : std::string(1, c);
+    const std::string dom =
+        Chromium("--virtual-time-budget=15000 --dump-dom", program_->Url("/page_check.html#/?" + encoded), log);
+    std::ofstream(kArtifacts / (name + ".txt")) << query << "\n" << dom.substr(0, dom.find("<iframe"));
+    auto report = ParseReport(dom);
+    EXPECT_EQ(report["done"], "1") << dom;
+    return report;
+  }
+
+  static void ExpectSoundLayout(const std::map<std::string, std::string>& report) {
+    EXPECT_EQ(Number(report, "table"), 1);
+    EXPECT_GT(Number(report, "titles"), 0);
+    EXPECT_EQ(Number(report, "overlaps"), 0);
+    EXPECT_EQ(Number(report, "offColumns"), 0);
+    EXPECT_EQ(Number(report, "hiddenTitles"), 0) << report.at("hidden1");
+    EXPECT_EQ(Number(report, "misplacedHourStarts"), 0);
+    EXPECT_EQ(Number(report, "tooltipScript"), 1);
+  }
+
+  static inline std::string chromium_;
+  static inline RunningProgram* program_ = nullptr;
+  static inline bool started_ = false;
+};
+
+TEST_F(EpgPageBrowserTest, ProgrammeTable) {
+  const std::string query = "mode=epg&day=" + Tomorrow() + "&hour=19&range=6";
+  const std::string html = program_->Fetch("/?" + query);
+  int channels = 0;
+  for (std::size_t at = html.find("bgcolor=#80ffff"); at != std::string::npos; at = html.find("bgcolor=#80ffff", at + 1)) {
+    ++channels;
+  }
+  ASSERT_GT(channels, 1);
+  const auto report = LoadView("programme_table", query);
+  ExpectSoundLayout(report);
+  EXPECT_EQ(Number(report, "columns"), channels);
+  EXPECT_EQ(Number(report, "labels"), 2 * 6);  // hours 19..24 at both ends
+  EXPECT_GT(Number(report, "hourStarts"), 0);
+  EXPECT_EQ(Number(report, "tooltipShown"), 1);
+}
+
+TEST_F(EpgPageBrowserTest, StationView) {
+  const auto report = LoadView("station_view", "mode=station&day=" + Tomorrow() + "&range=3");
+  ExpectSoundLayout(report);
+  EXPECT_EQ(Number(report, "columns"), 3);
+  EXPECT_EQ(Number(report, "labels"), 2 * 24);  // 05:00 to 29:00
+  EXPECT_EQ(Number(report, "tooltipShown"), 1);
+}
+
+TEST_F(EpgPageBrowserTest, SearchGrid) {
+  const auto report = LoadView("search_grid", "day=" + Tomorrow() + "&range=2&band=1111");
+  ExpectSoundLayout(report);
+  EXPECT_EQ(Number(report, "columns"), 0);
+  EXPECT_NE(report.at("sampleTitles").find("アニメ"), std::string::npos);
+}
+
+}  // namespace
