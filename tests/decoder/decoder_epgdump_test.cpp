@@ -85,8 +85,8 @@ TEST(Epgdump, PrintsServicesThenEventsInTheFixedForm) {
 }
 
 TEST(Epgdump, ListsTheTokyoMxServicesAndFailsOnAMissingLibraryOrFile) {
-  std::string sample = std::string(PLIMOD_SOURCE_DIR) + "/../shared/testdata/tokyomx-pat-nit-sdt-pmt.ts";
-  if (!std::filesystem::exists(sample)) GTEST_SKIP() << "shared test data not present";
+  std::string sample = std::string(PLIMOD_SOURCE_DIR) + "/tests/decoder/data/tokyomx-pat-nit-sdt-pmt.ts";
+  if (!std::filesystem::exists(sample)) FAIL() << "test data missing: " << sample;
   RunResult r = RunEpgdump(sample);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out,

@@ -12,14 +12,14 @@ namespace decoder_test {
 namespace {
 
 std::vector<uint8_t> ReadSample() {
-  std::string path = std::string(PLIMOD_SOURCE_DIR) + "/../shared/testdata/tokyomx-pat-nit-sdt-pmt.ts";
+  std::string path = std::string(PLIMOD_SOURCE_DIR) + "/tests/decoder/data/tokyomx-pat-nit-sdt-pmt.ts";
   std::ifstream in(path, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(DecoderRealData, TokyoMxListsItsSixServicesWithNamesAndTypes) {
   std::vector<uint8_t> bytes = ReadSample();
-  if (bytes.empty()) GTEST_SKIP() << "shared test data not present";
+  if (bytes.empty()) FAIL() << "test data missing: tests/decoder/data/tokyomx-pat-nit-sdt-pmt.ts";
   Module m;
   ASSERT_TRUE(m.loaded());
   int32_t id = m.initialize(0);
