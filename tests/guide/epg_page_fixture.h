@@ -3,7 +3,6 @@
 // filled by hand, and checks the shape of its day tables the way a browser
 // lays them out (rowspans and colspans on a grid of slots).
 
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -96,7 +95,6 @@ inline std::vector<std::string> DayTables(const std::string& page) {
 // The outer cells of the grid rows (those after the title and header rows).
 inline std::vector<TableCell> GridCells(const std::string& table) {
   std::vector<TableCell> cells;
-  static const std::regex cellOpen(R"(\t<(td|TD) rowspan=(\d+)( colspan=(\d+))?)");
   int row = -1;
   std::size_t at = 0;
   while (true) {
@@ -108,13 +106,18 @@ inline std::vector<TableCell> GridCells(const std::string& table) {
     if (text.rfind("<TR><TD></TD>", 0) == 0) continue;  // title and header rows
     ++row;
     std::vector<std::pair<std::size_t, TableCell>> found;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), cellOpen); it != std::sregex_iterator(); ++it) {
-      TableCell cell;
-      cell.row = row;
-      cell.rowspan = std::stoi((*it)[2]);
-      cell.colspan = (*it)[4].matched ? std::stoi((*it)[4]) : 1;
-      cell.hourLabel = (*it)[1] == "TD";
-      found.emplace_back(static_cast<std::size_t>(it->position()), cell);
+    for (std::size_t pos = 0; (pos = text.find(" rowspan=", pos)) != std::string::npos; ++pos) {
+      const bool label = pos >= 4 && text.compare(pos - 4, 4, "\t<TD") == 0;
+      const bool cell = pos >= 4 && text.compare(pos - 4, 4, "\t<td") == 0;
+      if (!label && !cell) continue;
+      TableCell found_cell;
+      found_cell.row = row;
+      found_cell.hourLabel = label;
+      std::size_t end = 0;
+      found_cell.rowspan = std::stoi(text.substr(pos + 9), &end);
+      const std::size_t after = pos + 9 + end;
+      if (text.compare(after, 9, " colspan=") == 0) found_cell.colspan = std::stoi(text.substr(after + 9));
+      found.emplace_back(pos - 4, found_cell);
     }
     for (std::size_t i = 0; i < found.size(); ++i) {
       const std::size_t from = found[i].first;
