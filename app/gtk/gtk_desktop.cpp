@@ -59,9 +59,8 @@ void DeleteQueuedJob(gpointer data) { delete static_cast<QueuedJob*>(data); }
 GtkDesktop::GtkDesktop()
     : mainThread_(std::this_thread::get_id()),
       alive_(std::make_shared<std::atomic<bool>>(true)) {
-  indicator_ = app_indicator_new_with_path(kIndicatorId, IconFolder::IconName(kTrayNormal),
-                                           APP_INDICATOR_CATEGORY_APPLICATION_STATUS,
-                                           icons_.Path().c_str());
+  indicator_ = app_indicator_new(kIndicatorId, icons_.IconPath(kTrayNormal).c_str(),
+                                 APP_INDICATOR_CATEGORY_APPLICATION_STATUS);
   app_indicator_set_title(indicator_, kTrayTip);
   // The indicator refuses to show without a menu.
   GtkWidget* menu = gtk_menu_new();
@@ -91,7 +90,7 @@ void GtkDesktop::ApplyTrayState() {
     app_indicator_set_status(indicator_, APP_INDICATOR_STATUS_PASSIVE);
     return;
   }
-  app_indicator_set_icon_full(indicator_, IconFolder::IconName(state), kTrayTip);
+  app_indicator_set_icon_full(indicator_, icons_.IconPath(state).c_str(), kTrayTip);
   app_indicator_set_status(indicator_, APP_INDICATOR_STATUS_ACTIVE);
 }
 

@@ -37,8 +37,8 @@ IconFolder::~IconFolder() {
   rmdir(path_.c_str());
 }
 
-const char* IconFolder::IconName(int trayState) {
-  return kTrayIconFiles[trayState == kTrayBusy ? 1 : 0].name;
+std::string IconFolder::IconPath(int trayState) const {
+  return IconFile(path_, kTrayIconFiles[trayState == kTrayBusy ? 1 : 0]);
 }
 
 }  // namespace plimod

@@ -1,6 +1,8 @@
 #pragma once
 // The tray icons: embedded in the program and written to a private folder
-// for the indicator, which loads them by name from there.
+// for the indicator, which loads them by their full path. (An icon theme
+// path is avoided: the indicator's fallback tray icon reads past the end of
+// the theme's search path when one is set.)
 
 #include <cstddef>
 #include <string>
@@ -8,7 +10,7 @@
 namespace plimod {
 
 struct EmbeddedIcon {
-  const char* name;  // file name without ".png"; the indicator's icon name
+  const char* name;  // file name without ".png"
   const unsigned char* data;
   std::size_t size;
 };
@@ -26,7 +28,8 @@ class IconFolder {
 
   // Empty when the folder or a file could not be written.
   const std::string& Path() const { return path_; }
-  static const char* IconName(int trayState);
+  // The full path of the icon file for a tray state.
+  std::string IconPath(int trayState) const;
 
  private:
   std::string path_;

@@ -29,9 +29,12 @@ XvfbDisplay::XvfbDisplay() {
   fcntl(ready[0], F_SETFD, FD_CLOEXEC);
   std::string fd = std::to_string(ready[1]);
   std::vector<const char*> argv{"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
-                                "-nolisten", "tcp", nullptr};
+                                "-nolisten", "tcp", "-terminate", nullptr};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  // Its output must not hold the test's pipes open should the test die.
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   int error = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(argv.data()), environ);
   posix_spawn_file_actions_destroy(&actions);
