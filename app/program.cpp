@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/desktop_access.h"
+#include "app/desktop_factory.h"
 #include "app/main_window_proc.h"
 #include "app/start_delay.h"
 #include "app/tray_icon.h"
@@ -73,7 +74,7 @@ int RunProgram(int argc, const char* const* argv) {
   MigrateBatchList(Settings());
   MakeRequestToken();
   SetLogFlushPoster([] { return PostMainWindowMessage(kFlushLogMessage); });
-  UseDesktop(nullptr);
+  UseDesktop(MakeDesktop());
   SetEpgBusyIndicator([](bool busy) { SetTrayIconState(busy ? kTrayBusy : kTrayNormal); });
   LogWrite("lumod起動\n");
   auto store = std::make_unique<EpgStore>();

@@ -7,6 +7,7 @@
 #include "settings/ini_file.h"
 #include "settings/settings.h"
 #include "util/conversions.h"
+#include "util/page_text.h"
 #include "util/split.h"
 #include "util/text_normalize.h"
 
@@ -15,22 +16,8 @@ namespace {
 
 constexpr std::size_t kHighlightTerms = 64;
 constexpr std::size_t kHighlightParts = 64;
-constexpr std::wstring_view kMarkerOpen = L"<font class=marker>";
-constexpr std::wstring_view kMarkerClose = L"</font>";
-
-// Page escaping of stored texts: markup characters become references; "&"
-// stays, since stored texts may already carry references.
-void AppendEscaped(std::wstring& out, std::wstring_view text) {
-  for (wchar_t c : text) {
-    switch (c) {
-      case L'<': out += L"&lt;"; break;
-      case L'>': out += L"&gt;"; break;
-      case L'"': out += L"&quot;"; break;
-      case L'\'': out += L"&#39;"; break;
-      default: out += c;
-    }
-  }
-}
+constexpr std::string_view kMarkerOpen = "<font class=marker>";
+constexpr std::string_view kMarkerClose = "</font>";
 
 std::vector<MarkRange> MergeRanges(std::vector<MarkRange> ranges) {
   std::sort(ranges.begin(), ranges.end());
@@ -96,20 +83,20 @@ std::vector<MarkRange> FindMarkRanges(std::wstring_view normalized, std::wstring
 }
 
 std::string WriteMarkedText(std::wstring_view text, const std::vector<MarkRange>& ranges) {
-  std::wstring out;
-  out.reserve(text.size() + ranges.size() * (kMarkerOpen.size() + kMarkerClose.size()));
+  std::string out;
+  out.reserve(text.size() * 3 + ranges.size() * (kMarkerOpen.size() + kMarkerClose.size()));
   std::size_t pos = 0;
   for (const auto& [begin, rangeEnd] : ranges) {
     const std::size_t end = std::min(rangeEnd, text.size());
     if (begin < pos || begin >= end) continue;
-    AppendEscaped(out, text.substr(pos, begin - pos));
+    out += PageText(text.substr(pos, begin - pos));
     out += kMarkerOpen;
-    AppendEscaped(out, text.substr(begin, end - begin));
+    out += PageText(text.substr(begin, end - begin));
     out += kMarkerClose;
     pos = end;
   }
-  AppendEscaped(out, text.substr(std::min(pos, text.size())));
-  return WideToUtf8(out);
+  out += PageText(text.substr(std::min(pos, text.size())));
+  return out;
 }
 
 std::string HighlightSearchWords(int fieldIndex, const EpgEvent& event) {

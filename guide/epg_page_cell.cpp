@@ -8,7 +8,7 @@
 #include "epg/highlight.h"
 #include "guide/epg_page_layout.h"
 #include "guide/page_days.h"
-#include "guide/page_text.h"
+#include "util/page_text.h"
 #include "guide/program_links.h"
 #include "platform/text_codec.h"
 #include "server/page_reply.h"

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "guide/page_text.h"
+#include "util/page_text.h"
 #include "platform/text_codec.h"
 #include "server/page_reply.h"
 

@@ -7,7 +7,7 @@
 #include "epg/epg_index.h"
 #include "guide/civil_time.h"
 #include "guide/page_days.h"
-#include "guide/page_text.h"
+#include "util/page_text.h"
 #include "server/carry_over.h"
 #include "server/page_helpers.h"
 #include "server/page_reply.h"

@@ -1,4 +1,4 @@
-#include "guide/page_text.h"
+#include "util/page_text.h"
 
 #include "platform/text_codec.h"
 
