@@ -14,9 +14,11 @@ int DefaultPage(ReplyWriter& out) {
   return 0;
 }
 
+// Until the mobile pages are installed they answer as the dispatcher does
+// for a page it cannot show yet.
 int DefaultMobilePage(ReplyWriter& out) {
-  SendPageText(out, "Content-Type: text/html; charset=utf-8\n\n");
-  SendPageText(out, "<html><body>plimod</body></html>\n");
+  SendPageText(out, "Content-Type: text/plain; charset=utf-8\n\n");
+  SendPageText(out, "このページはまだ使えません (m)\n");
   return 0;
 }
 
