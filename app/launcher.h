@@ -12,7 +12,6 @@ namespace plimod {
 
 class IniFile;
 
-inline constexpr std::uint32_t kFirstLauncherCommand = 50000;
 inline constexpr std::uint32_t kLastLauncherCommand = 50009;
 
 // Runs the entry of `command`; false for a command that is not a launcher's.

@@ -98,7 +98,7 @@ void OnCommand(MainWindow& window, std::uint32_t command) {
 void OnTrayEvent(std::intptr_t event) {
   switch (event) {
     case kTrayLeftButtonDown: CurrentDesktop().BringToForeground(); break;
-    case kTrayLeftDoubleClick: RunLauncherItem(kCommandFirstLauncherItem); break;
+    case kTrayLeftDoubleClick: RunLauncherItem(kFirstLauncherCommand); break;
     case kTrayRightButtonUp:
       CurrentDesktop().BringToForeground();
       CurrentDesktop().ShowTrayMenu(BuildTrayMenu());

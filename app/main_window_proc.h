@@ -5,13 +5,13 @@
 #include <cstdint>
 
 #include "epg/epg_store.h"
+#include "platform/desktop.h"
 #include "platform/main_loop.h"
 #include "platform/window_messages.h"
 
 namespace plimod {
 
 // Private messages.
-inline constexpr std::uint32_t kTrayCallbackMessage = WM_APP;
 inline constexpr std::uint32_t kReloadEpgMessage = WM_APP + 1;
 inline constexpr std::uint32_t kFlushLogMessage = WM_APP + 2;
 
@@ -21,7 +21,6 @@ inline constexpr std::uint32_t kCommandLauncherDialog = 40003;
 inline constexpr std::uint32_t kCommandHttpDialog = 40004;
 inline constexpr std::uint32_t kCommandRecordingFolders = 40005;
 inline constexpr std::uint32_t kCommandBatchFiles = 40006;
-inline constexpr std::uint32_t kCommandFirstLauncherItem = 50000;
 
 // What the handler works on: the loop it runs in and the EPG store.
 struct MainWindow {

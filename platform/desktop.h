@@ -4,16 +4,21 @@
 // as the tray callback message (kTray* in lparam); a chosen menu command as
 // WM_COMMAND.
 
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
 #include "platform/tray_menu.h"
+#include "platform/window_messages.h"
 
 namespace plimod {
 
 // Tray icon states.
 inline constexpr int kTrayNormal = 0;
 inline constexpr int kTrayBusy = 1;
+
+// The message tray events come back in (wparam 0: the program's icon).
+inline constexpr std::uint32_t kTrayCallbackMessage = WM_APP;
 
 // Tray callback events (lparam of the tray callback message).
 inline constexpr long kTrayLeftButtonDown = 0x0201;

@@ -15,4 +15,8 @@ struct TrayMenuItem {
 
 using TrayMenu = std::vector<TrayMenuItem>;
 
+// The command of the first launcher entry: a double click on the tray icon
+// runs it too.
+inline constexpr std::uint32_t kFirstLauncherCommand = 50000;
+
 }  // namespace plimod

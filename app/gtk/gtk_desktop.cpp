@@ -12,7 +12,6 @@ namespace {
 
 constexpr char kIndicatorId[] = "plimod";
 constexpr char kTrayTip[] = "プリモ";
-constexpr std::uint32_t kFirstLauncherItem = 50000;
 
 // Menu texts mark their access key with "&" ("&&" is a plain "&"); GTK
 // marks it with "_".
@@ -33,7 +32,7 @@ std::string MnemonicLabel(const std::wstring& text) {
 
 // The program fills its menu when the tray icon is right-clicked; the
 // indicator needs it beforehand, so it is asked for again after each use.
-void RequestMenu() { PostMainWindowMessage(WM_APP, 0, kTrayRightButtonUp); }
+void RequestMenu() { PostMainWindowMessage(kTrayCallbackMessage, 0, kTrayRightButtonUp); }
 
 void OnMenuItem(GtkMenuItem* item, gpointer) {
   auto command = GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(item), "command"));
@@ -135,7 +134,7 @@ void GtkDesktop::ShowTrayMenu(const TrayMenu& items) {
         g_object_set_data(G_OBJECT(widget), "command", GUINT_TO_POINTER(item.command));
         g_signal_connect(widget, "activate", G_CALLBACK(OnMenuItem), nullptr);
       }
-      if (item.command == kFirstLauncherItem) firstLauncher = widget;
+      if (item.command == kFirstLauncherCommand) firstLauncher = widget;
       gtk_menu_shell_append(GTK_MENU_SHELL(menu), widget);
     }
     gtk_widget_show_all(menu);
