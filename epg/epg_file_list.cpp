@@ -8,12 +8,11 @@
 #include <memory>
 
 #include "platform/file.h"
+#include "platform/system_time.h"
 #include "platform/text_codec.h"
 
 namespace plimod {
 namespace {
-
-constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
 
 struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
@@ -22,7 +21,7 @@ struct DirCloser {
 }  // namespace
 
 std::int64_t FileTimeTicks(const timespec& time) {
-  return (static_cast<std::int64_t>(time.tv_sec) + kSecondsFrom1601To1970) * 10'000'000 +
+  return (static_cast<std::int64_t>(time.tv_sec) + kSecondsFrom1601To1970) * kTicksPerSecond +
          time.tv_nsec / 100;
 }
 

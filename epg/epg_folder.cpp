@@ -1,7 +1,5 @@
 #include "epg/epg_folder.h"
 
-#include <time.h>
-
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -24,7 +22,6 @@ namespace {
 
 constexpr std::size_t kNormalizeListMax = 2047;
 constexpr std::size_t kLoggedNameBytes = 64;
-constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
 
 // What was loaded: file name -> modification time at its last good load.
 // Only one load runs at a time (loadMutex), whichever thread starts it.
@@ -130,19 +127,8 @@ std::int64_t NewestEpgWriteTime() { return newestWriteTime.load(); }
 
 SystemTime NewestEpgWriteTimeLocal() {
   const std::int64_t ticks = NewestEpgWriteTime();
-  const time_t seconds = static_cast<time_t>(ticks / 10'000'000 - kSecondsFrom1601To1970);
-  tm local{};
-  localtime_r(&seconds, &local);
-  SystemTime out;
-  out.wYear = static_cast<std::uint16_t>(local.tm_year + 1900);
-  out.wMonth = static_cast<std::uint16_t>(local.tm_mon + 1);
-  out.wDayOfWeek = static_cast<std::uint16_t>(local.tm_wday);
-  out.wDay = static_cast<std::uint16_t>(local.tm_mday);
-  out.wHour = static_cast<std::uint16_t>(local.tm_hour);
-  out.wMinute = static_cast<std::uint16_t>(local.tm_min);
-  out.wSecond = static_cast<std::uint16_t>(local.tm_sec);
-  out.wMilliseconds = static_cast<std::uint16_t>(ticks / 10'000 % 1000);
-  return out;
+  return LocalSystemTime(static_cast<std::time_t>(ticks / kTicksPerSecond - kSecondsFrom1601To1970),
+                         static_cast<int>(ticks / kTicksPerMs % 1000));
 }
 
 void ResetEpgFolderState() {

@@ -47,18 +47,7 @@ void CivilFromDays(std::int64_t days, int& year, int& month, int& day) {
 SystemTime RealLocalNow() {
   timespec ts{};
   clock_gettime(CLOCK_REALTIME, &ts);
-  tm local{};
-  localtime_r(&ts.tv_sec, &local);
-  SystemTime t;
-  t.wYear = static_cast<std::uint16_t>(local.tm_year + 1900);
-  t.wMonth = static_cast<std::uint16_t>(local.tm_mon + 1);
-  t.wDayOfWeek = static_cast<std::uint16_t>(local.tm_wday);
-  t.wDay = static_cast<std::uint16_t>(local.tm_mday);
-  t.wHour = static_cast<std::uint16_t>(local.tm_hour);
-  t.wMinute = static_cast<std::uint16_t>(local.tm_min);
-  t.wSecond = static_cast<std::uint16_t>(local.tm_sec > 59 ? 59 : local.tm_sec);
-  t.wMilliseconds = static_cast<std::uint16_t>(ts.tv_nsec / 1'000'000);
-  return t;
+  return LocalSystemTime(ts.tv_sec, static_cast<int>(ts.tv_nsec / 1'000'000));
 }
 
 struct Hooks {
@@ -113,6 +102,21 @@ std::optional<SystemTime> TicksToSystemTime(std::int64_t ticks) {
   t.wSecond = static_cast<std::uint16_t>(rest / kTicksPerSecond);
   rest %= kTicksPerSecond;
   t.wMilliseconds = static_cast<std::uint16_t>(rest / kTicksPerMs);
+  return t;
+}
+
+SystemTime LocalSystemTime(std::time_t seconds, int milliseconds) {
+  tm local{};
+  localtime_r(&seconds, &local);
+  SystemTime t;
+  t.wYear = static_cast<std::uint16_t>(local.tm_year + 1900);
+  t.wMonth = static_cast<std::uint16_t>(local.tm_mon + 1);
+  t.wDayOfWeek = static_cast<std::uint16_t>(local.tm_wday);
+  t.wDay = static_cast<std::uint16_t>(local.tm_mday);
+  t.wHour = static_cast<std::uint16_t>(local.tm_hour);
+  t.wMinute = static_cast<std::uint16_t>(local.tm_min);
+  t.wSecond = static_cast<std::uint16_t>(local.tm_sec > 59 ? 59 : local.tm_sec);
+  t.wMilliseconds = static_cast<std::uint16_t>(milliseconds);
   return t;
 }
 

@@ -5,6 +5,7 @@
 // replaceable hooks so tests of long waits run instantly.
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <optional>
 
@@ -26,6 +27,8 @@ inline constexpr std::int64_t kTicksPerSecond = 1'000 * kTicksPerMs;
 inline constexpr std::int64_t kTicksPerMinute = 60 * kTicksPerSecond;
 inline constexpr std::int64_t kTicksPerHour = 60 * kTicksPerMinute;
 inline constexpr std::int64_t kTicksPerDay = 24 * kTicksPerHour;
+// 1601-01-01 to 1970-01-01, the start of time_t.
+inline constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
 
 // Years 1601-30827, a real calendar date, hour < 24, minute/second < 60,
 // milliseconds < 1000. The day of week is not checked.
@@ -37,6 +40,9 @@ std::optional<std::int64_t> SystemTimeToTicks(const SystemTime& t);
 // Fields (day of week filled in) of non-negative ticks up to the end of
 // year 30827; nullopt otherwise.
 std::optional<SystemTime> TicksToSystemTime(std::int64_t ticks);
+
+// Fields of a time_t in the host's time zone (a leap second reads as :59).
+SystemTime LocalSystemTime(std::time_t seconds, int milliseconds);
 
 // The host's local time now (through the clock hook).
 SystemTime LocalNow();
