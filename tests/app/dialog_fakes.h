@@ -3,21 +3,17 @@
 // pickers are scripted by the test, message boxes caught in a list, and a
 // settings file in a folder of its own.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <stdlib.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/dialog_models/dialog_host.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
+#include "tests/support/child_process.h"
+#include "tests/support/loopback_port.h"
+#include "tests/support/temp_folder.h"
 
 namespace plimod::testing {
 
@@ -78,47 +74,13 @@ class CaughtMessageBoxes {
   std::vector<std::wstring> captions;
 };
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "plimod-dialog-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempFolder() { std::filesystem::remove_all(path_); }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& Path() const { return path_; }
-  std::wstring File(const char* name) const { return (path_ / name).wstring(); }
-
- private:
-  std::filesystem::path path_;
-};
-
-// A port on 127.0.0.1 that was free a moment ago.
-inline int FreeLoopbackPort() {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
+using test::FreeLoopbackPort;
+using test::TempFolder;
 
 // The status code curl got for "/" on 127.0.0.1:port; "000" without an answer.
 inline std::string CurlStatus(int port) {
-  std::string command = "curl -s -o /dev/null --max-time 10 -w '%{http_code}' http://127.0.0.1:" +
-                        std::to_string(port) + "/";
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[64];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-    pclose(pipe);
-  }
-  return out;
+  return test::CommandOutput("curl -s -o /dev/null --max-time 10 -w '%{http_code}' http://127.0.0.1:" +
+                             std::to_string(port) + "/");
 }
 
 }  // namespace plimod::testing

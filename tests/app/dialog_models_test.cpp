@@ -20,10 +20,10 @@ using testing::TempFolder;
 class DialogModelTest : public ::testing::Test {
  protected:
   // The document as the next start of the program would read it.
-  std::unique_ptr<IniFile> Reloaded() const { return std::make_unique<IniFile>(folder.File("plimo.ini")); }
+  std::unique_ptr<IniFile> Reloaded() const { return std::make_unique<IniFile>(folder.File("plimo.ini").wstring()); }
 
   TempFolder folder;
-  IniFile settings{folder.File("plimo.ini")};
+  IniFile settings{folder.File("plimo.ini").wstring()};
   ScriptedDesktop host;
 };
 

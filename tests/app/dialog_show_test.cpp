@@ -24,7 +24,7 @@ using testing::TempFolder;
 class DialogShowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Settings().Load(folder.File("plimo.ini"), true);
+    Settings().Load(folder.File("plimo.ini").wstring(), true);
     auto owned = std::make_unique<ScriptedDesktop>();
     desktop = owned.get();
     UseDesktop(std::move(owned));
@@ -33,7 +33,7 @@ class DialogShowTest : public ::testing::Test {
     UseDesktop(nullptr);
     Settings().Clear();
   }
-  std::unique_ptr<IniFile> Saved() const { return std::make_unique<IniFile>(folder.File("plimo.ini")); }
+  std::unique_ptr<IniFile> Saved() const { return std::make_unique<IniFile>(folder.File("plimo.ini").wstring()); }
 
   TempFolder folder;
   ScriptedDesktop* desktop = nullptr;

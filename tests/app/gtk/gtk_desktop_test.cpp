@@ -137,7 +137,7 @@ class GtkDesktopTest : public ::testing::Test {
     setenv("GDK_BACKEND", "x11", 1);
     // No session bus here: the indicator must not start one of its own.
     setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 0);
-    Settings().Load(folder_.File("plimo.ini"), true);
+    Settings().Load(folder_.File("plimo.ini").wstring(), true);
     std::unique_ptr<Desktop> desktop = MakeDesktop();
     ASSERT_NE(desktop, nullptr) << "no GTK desktop on " << display_.Name();
     gtkDesktop_ = dynamic_cast<GtkDesktop*>(desktop.get());
@@ -148,7 +148,7 @@ class GtkDesktopTest : public ::testing::Test {
     UseDesktop(nullptr);
     Settings().Clear();
   }
-  std::unique_ptr<IniFile> Saved() const { return std::make_unique<IniFile>(folder_.File("plimo.ini")); }
+  std::unique_ptr<IniFile> Saved() const { return std::make_unique<IniFile>(folder_.File("plimo.ini").wstring()); }
 
   testing::XvfbDisplay display_;
   TempFolder folder_;

@@ -5,17 +5,11 @@
 // it, through page_check.html, which lays the page out in a frame of the
 // same origin and reports columns, overlaps, titles and the tooltip script.
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -23,49 +17,22 @@
 #include <sstream>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include "platform/text_codec.h"
-
-extern char** environ;
+#include "tests/support/child_process.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/program_home.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using plimod::test::CommandOutput;
+using plimod::test::ProgramHome;
+using plimod::test::ReadFileBytes;
 
-const fs::path kBin = PLIMOD_BINARY_DIR "/bin";
 const fs::path kArtifacts = PLIMOD_BINARY_DIR "/test-artifacts/epg_page";
 const fs::path kSource = PLIMOD_SOURCE_DIR;
-
-int FreeLoopbackPort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::string Output(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-    pclose(pipe);
-  }
-  return out;
-}
 
 std::string FindChromium() {
   for (const char* name : {"/usr/bin/chromium", "/usr/bin/chromium-browser"}) {
@@ -103,38 +70,20 @@ int Number(const std::map<std::string, std::string>& report, const std::string& 
   return it == report.end() ? -1 : std::atoi(it->second.c_str());
 }
 
+// The program on the demo data with a search for "アニメ", serving the
+// pages and the check page.
 class RunningProgram {
  public:
-  RunningProgram() : port_(FreeLoopbackPort()) {
-    char pattern[] = "/tmp/plimod-browser-XXXXXX";
-    home_ = mkdtemp(pattern);
-    fs::copy_file(kBin / "EpgDataCap2.so", home_ / "EpgDataCap2.so");
-    fs::copy(kSource / "public_html", home_ / "public_html", fs::copy_options::recursive);
-    fs::copy_file(kSource / "tests/guide/browser/page_check.html", home_ / "public_html/page_check.html");
-    fs::create_directories(home_ / "epg");
-    writerStatus_ = std::system(((kBin / "epgwriter").string() + " --demo " + (home_ / "epg").string() +
-                                 " >/dev/null").c_str());
-    WriteSettings();
+  RunningProgram() : home_("plimod-browser", L"[SEARCH_01]\r\nENABLE=1\r\nWORD=アニメ\r\nSEARCH_TITLE=1\r\n") {
+    fs::copy(kSource / "public_html", home_.Path() / "public_html", fs::copy_options::recursive);
+    fs::copy_file(kSource / "tests/guide/browser/page_check.html", home_.Path() / "public_html/page_check.html");
   }
-  ~RunningProgram() {
-    Stop();
-    fs::remove_all(home_);
-  }
+  ~RunningProgram() { plimod::test::StopProcess(pid_, 10s); }
 
   bool Start() {
-    if (writerStatus_ != 0) return false;
-    const std::string program = (kBin / "plimod").string();
-    std::vector<std::string> env = {"PLIMOD_HOME=" + home_.string(), "TZ=Asia/Tokyo", "LC_ALL=C.UTF-8",
-                                    "PATH=/usr/bin:/bin"};
-    for (char** e = environ; *e != nullptr; ++e) {
-      const std::string entry = *e;
-      if (entry.starts_with("ASAN_OPTIONS=") || entry.starts_with("UBSAN_OPTIONS=")) env.push_back(entry);
-    }
-    std::vector<char*> argv = {const_cast<char*>(program.c_str()), nullptr};
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return false;
+    if (!home_.HasEpgData()) return false;
+    pid_ = home_.Start();
+    if (pid_ <= 0) return false;
     // Up once the programme table has titles (the first EPG load is done).
     const auto end = std::chrono::steady_clock::now() + 60s;
     while (std::chrono::steady_clock::now() < end) {
@@ -144,39 +93,11 @@ class RunningProgram {
     return false;
   }
 
-  void Stop() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    for (int i = 0; i < 100; ++i) {
-      if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-        pid_ = 0;
-        return;
-      }
-      std::this_thread::sleep_for(100ms);
-    }
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = 0;
-  }
-
-  std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
-  std::string Fetch(const std::string& path) const {
-    return Output("curl -s --max-time 10 '" + Url(path) + "'");
-  }
-  const fs::path& Home() const { return home_; }
+  std::string Url(const std::string& path) const { return home_.Url(path); }
+  std::string Fetch(const std::string& path) const { return home_.Fetch(path); }
 
  private:
-  void WriteSettings() const {
-    const std::wstring text = L"[SYSTEM]\r\nLOG=1\r\nHTTPPORT=" + std::to_wstring(port_) +
-                              L"\r\nEPGDATAFOLDER=" + (home_ / "epg").wstring() +
-                              L"/\r\n[SEARCH_01]\r\nENABLE=1\r\nWORD=アニメ\r\nSEARCH_TITLE=1\r\n";
-    std::ofstream out(home_ / "plimo.ini", std::ios::binary);
-    out << "\xff\xfe" << plimod::WideToUtf16Le(text);
-  }
-
-  int port_;
-  fs::path home_;
-  int writerStatus_ = -1;
+  ProgramHome home_;
   pid_t pid_ = 0;
 };
 
@@ -202,18 +123,16 @@ class EpgPageBrowserTest : public ::testing::Test {
   // Runs Chromium with a new empty profile; returns its standard output
   // and leaves its standard error in `log`.
   static std::string Chromium(const std::string& arguments, const std::string& url, std::string& log) {
-    char pattern[] = "/tmp/plimod-chromium-XXXXXX";
-    const fs::path profile = mkdtemp(pattern);
-    const fs::path errors = profile / "stderr.txt";
+    const plimod::test::TempFolder profile("plimod-chromium");
+    const fs::path errors = profile.File("stderr.txt");
     const std::string command = "timeout 120 " + chromium_ +
                                 " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
                                 " --disable-background-networking --disable-component-update --disable-sync"
-                                " --user-data-dir=" + (profile / "data").string() +
+                                " --user-data-dir=" + profile.File("data").string() +
                                 " --window-size=1400,1000 --enable-logging=stderr --v=0 " + arguments + " '" + url +
                                 "' 2>" + errors.string();
-    const std::string out = Output(command);
-    log = ReadFile(errors);
-    fs::remove_all(profile);
+    const std::string out = CommandOutput(command);
+    log = ReadFileBytes(errors);
     return out;
   }
 
