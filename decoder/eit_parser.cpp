@@ -12,7 +12,6 @@ constexpr uint8_t kShortEventDescriptor = 0x4D;
 constexpr uint8_t kExtendedEventDescriptor = 0x4E;
 constexpr uint8_t kContentDescriptor = 0x54;
 constexpr uint8_t kAudioComponentDescriptor = 0xC4;
-constexpr size_t kCrcSize = 4;
 constexpr size_t kEventHeader = 12;
 
 void ReadShortEvent(const uint8_t* d, size_t size, EventRecord& event) {
@@ -60,12 +59,7 @@ void ReadAudioComponent(const uint8_t* d, size_t size, EventRecord& event) {
 
 void ReadDescriptors(const uint8_t* p, size_t size, EventRecord& event) {
   ExtendedTextBuilder extended;
-  size_t pos = 0;
-  while (pos + 2 <= size) {
-    uint8_t tag = p[pos];
-    size_t length = p[pos + 1];
-    if (pos + 2 + length > size) break;
-    const uint8_t* d = p + pos + 2;
+  ForEachDescriptor(p, size, [&](uint8_t tag, const uint8_t* d, size_t length) {
     switch (tag) {
       case kShortEventDescriptor: ReadShortEvent(d, length, event); break;
       case kExtendedEventDescriptor: extended.AddDescriptor(d, length); break;
@@ -74,8 +68,7 @@ void ReadDescriptors(const uint8_t* p, size_t size, EventRecord& event) {
       case kAudioComponentDescriptor: ReadAudioComponent(d, length, event); break;
       default: break;
     }
-    pos += 2 + length;
-  }
+  });
   if (!extended.empty()) {
     event.extended_text = extended.Build();
     event.has_extended = true;
@@ -86,8 +79,8 @@ void ReadDescriptors(const uint8_t* p, size_t size, EventRecord& event) {
 
 std::vector<EventRecord> ParseEitEvents(const uint8_t* section, size_t size) {
   std::vector<EventRecord> events;
-  if (size < kEitFixedHeader + kCrcSize) return events;
-  size_t end = size - kCrcSize;
+  if (size < kEitFixedHeader + kSectionCrcSize) return events;
+  size_t end = size - kSectionCrcSize;
   size_t pos = kEitFixedHeader;
   while (pos + kEventHeader <= end) {
     const uint8_t* e = section + pos;

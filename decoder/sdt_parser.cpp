@@ -7,7 +7,6 @@ namespace {
 
 constexpr uint8_t kServiceDescriptor = 0x48;
 constexpr size_t kSdtFixedHeader = 11;
-constexpr size_t kCrcSize = 4;
 
 // service_descriptor: type, provider name (skipped), service name.
 void ReadServiceDescriptor(const uint8_t* d, size_t size, ServiceRecord& service) {
@@ -25,8 +24,8 @@ void ReadServiceDescriptor(const uint8_t* d, size_t size, ServiceRecord& service
 
 std::vector<ServiceRecord> ParseSdtServices(const uint8_t* section, size_t size) {
   std::vector<ServiceRecord> services;
-  if (size < kSdtFixedHeader + kCrcSize) return services;
-  size_t end = size - kCrcSize;
+  if (size < kSdtFixedHeader + kSectionCrcSize) return services;
+  size_t end = size - kSectionCrcSize;
   size_t pos = kSdtFixedHeader;
   while (pos + 5 <= end) {
     ServiceRecord service;
@@ -34,15 +33,10 @@ std::vector<ServiceRecord> ParseSdtServices(const uint8_t* section, size_t size)
     size_t loop_length = ((section[pos + 3] & 0x0Fu) << 8) | section[pos + 4];
     pos += 5;
     if (pos + loop_length > end) break;
-    size_t loop_end = pos + loop_length;
-    while (pos + 2 <= loop_end) {
-      uint8_t tag = section[pos];
-      size_t length = section[pos + 1];
-      if (pos + 2 + length > loop_end) break;
-      if (tag == kServiceDescriptor) ReadServiceDescriptor(section + pos + 2, length, service);
-      pos += 2 + length;
-    }
-    pos = loop_end;
+    ForEachDescriptor(section + pos, loop_length, [&](uint8_t tag, const uint8_t* d, size_t length) {
+      if (tag == kServiceDescriptor) ReadServiceDescriptor(d, length, service);
+    });
+    pos += loop_length;
     services.push_back(std::move(service));
   }
   return services;

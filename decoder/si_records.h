@@ -1,6 +1,7 @@
 #pragma once
 // What the decoder keeps of SDT and EIT sections, texts already decoded.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -46,5 +47,22 @@ struct SectionHeader {
 SectionHeader ReadSectionHeader(const uint8_t* section);
 
 inline uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+
+// The CRC_32 that ends every long-form section.
+inline constexpr size_t kSectionCrcSize = 4;
+
+// Calls visit(tag, data, length) for each descriptor of a loop of `size`
+// bytes; stops at the first one that runs past the loop's end.
+template <typename Visit>
+void ForEachDescriptor(const uint8_t* p, size_t size, const Visit& visit) {
+  size_t pos = 0;
+  while (pos + 2 <= size) {
+    const uint8_t tag = p[pos];
+    const size_t length = p[pos + 1];
+    if (pos + 2 + length > size) break;
+    visit(tag, p + pos + 2, length);
+    pos += 2 + length;
+  }
+}
 
 }  // namespace epgdec
