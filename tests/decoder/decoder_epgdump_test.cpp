@@ -1,49 +1,24 @@
 // epgdump as a user runs it: a child process on files the writer made.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
+#include <string>
 
 #include "tests/decoder/writer_test_description.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 #include "tools/epgdump/dump_format.h"
 #include "tools/epgwriter/epg_file_writer.h"
 
 namespace decoder_test {
 namespace {
 
-struct RunResult {
-  int status = -1;
-  std::string out;
-};
+using plimod::test::CommandResult;
+using plimod::test::TempFolder;
 
-RunResult RunEpgdump(const std::string& args) {
-  std::string command = std::string(PLIMOD_BINARY_DIR) + "/bin/epgdump " + args + " 2>/dev/null";
-  RunResult r;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return r;
-  char buffer[4096];
-  size_t n = 0;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
-  int status = pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+CommandResult RunEpgdump(const std::string& args) {
+  return plimod::test::RunCommand(std::string(PLIMOD_BINARY_DIR) + "/bin/epgdump " + args + " 2>/dev/null");
 }
-
-class TempFolder {
- public:
-  TempFolder() {
-    char pattern[] = "/tmp/epgdump-test-XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~TempFolder() { std::filesystem::remove_all(path_); }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 TEST(Epgdump, PrintsServicesThenEventsInTheFixedForm) {
   EpgFileDescription d;
@@ -69,12 +44,12 @@ TEST(Epgdump, PrintsServicesThenEventsInTheFixedForm) {
   ts.services = {tv, radio};
   d.transports = {ts};
 
-  TempFolder folder;
-  std::string file = folder.path() + "/7FE87FE8_epg.dat";
+  TempFolder folder("epgdump-test");
+  std::string file = folder.File("7FE87FE8_epg.dat");
   std::string error;
   ASSERT_TRUE(epgwriter::WriteEpgFile(d, {}, file, error)) << error;
-  RunResult r = RunEpgdump(file);
-  EXPECT_EQ(r.status, 0);
+  CommandResult r = RunEpgdump(file);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out,
             "S\t7fe8\t7fe8\t0408\t1\tテスト放送\n"
             "S\t7fe8\t7fe8\t0590\t2\tラジオ\n"
@@ -87,8 +62,8 @@ TEST(Epgdump, PrintsServicesThenEventsInTheFixedForm) {
 TEST(Epgdump, ListsTheTokyoMxServicesAndFailsOnAMissingLibraryOrFile) {
   std::string sample = std::string(PLIMOD_SOURCE_DIR) + "/tests/decoder/data/tokyomx-pat-nit-sdt-pmt.ts";
   if (!std::filesystem::exists(sample)) FAIL() << "test data missing: " << sample;
-  RunResult r = RunEpgdump(sample);
-  EXPECT_EQ(r.status, 0);
+  CommandResult r = RunEpgdump(sample);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out,
             "S\t7e87\t7e87\t5c38\t1\tＴＯＫＹＯ　ＭＸ１\n"
             "S\t7e87\t7e87\t5c39\t1\tＴＯＫＹＯ　ＭＸ１\n"
@@ -96,9 +71,9 @@ TEST(Epgdump, ListsTheTokyoMxServicesAndFailsOnAMissingLibraryOrFile) {
             "S\t7e87\t7e87\t5c3f\t161\tＴＯＫＹＯ　ＭＸ臨時\n"
             "S\t7e87\t7e87\t5db8\t192\tＭＸワンセグ１\n"
             "S\t7e87\t7e87\t5db9\t192\tＭＸワンセグ２\n");
-  EXPECT_EQ(RunEpgdump("--lib /nonexistent/EpgDataCap2.so " + sample).status, 1);
-  EXPECT_EQ(RunEpgdump("/nonexistent/file_epg.dat").status, 1);
-  EXPECT_EQ(RunEpgdump("").status, 2);
+  EXPECT_EQ(RunEpgdump("--lib /nonexistent/EpgDataCap2.so " + sample).exitCode, 1);
+  EXPECT_EQ(RunEpgdump("/nonexistent/file_epg.dat").exitCode, 1);
+  EXPECT_EQ(RunEpgdump("").exitCode, 2);
 }
 
 TEST(EpgdumpFormat, EscapesControlCharactersAndJoinsSurrogatePairs) {

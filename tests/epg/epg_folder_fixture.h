@@ -28,7 +28,7 @@ class EpgFolderFixture : public ::testing::Test {
     ResetEpgFolderState();
     ServiceMap.clear();
     Settings().Clear();
-    UseFolder(data_.path());
+    UseFolder(data_.Path());
     SetClockAt(2026, 12, 10, 12, 0, 0);
     store_ = std::make_unique<EpgStore>(RealModuleDir());
   }
@@ -69,7 +69,7 @@ class EpgFolderFixture : public ::testing::Test {
                                  sid));
   }
   void WriteDataFile(const std::string& name, const std::string& bytes) {
-    WriteBytes(data_.File(name), bytes);
+    WriteFileBytes(data_.File(name), bytes);
   }
 
   static bool ServiceShown(std::uint16_t sid) {

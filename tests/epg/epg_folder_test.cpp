@@ -132,7 +132,7 @@ TEST_F(EpgFolderLoad, FileThatFailedToLoadIsTriedAgain) {
   if (child == 0) {
     if (geteuid() == 0) {
       const uid_t nobody = 65534;
-      if (chown(data_.path().c_str(), nobody, nobody) != 0 ||
+      if (chown(data_.Path().c_str(), nobody, nobody) != 0 ||
           chown(path.c_str(), nobody, nobody) != 0 || setgid(nobody) != 0 ||
           setuid(nobody) != 0) {
         _exit(10);
@@ -154,15 +154,15 @@ TEST_F(EpgFolderLoad, FileThatFailedToLoadIsTriedAgain) {
 
 TEST_F(EpgFolderLoad, SettingsDefaultsAndTheNormaliseList) {
   TempFolder documents;
-  setenv("XDG_DOCUMENTS_DIR", documents.path().c_str(), 1);
+  setenv("XDG_DOCUMENTS_DIR", documents.Path().c_str(), 1);
   Settings().SetString(L"SYSTEM", L"EPGDATAFOLDER", L"");
-  EXPECT_EQ(EpgDataFolder(), documents.WidePath() + L"/EpgTimerBon/EpgData/");
+  EXPECT_EQ(EpgDataFolder(), documents.Path().wstring() + L"/EpgTimerBon/EpgData/");
   unsetenv("XDG_DOCUMENTS_DIR");
-  Settings().SetString(L"SYSTEM", L"EPGDATAFOLDER", data_.WidePath());
-  EXPECT_EQ(EpgDataFolder(), data_.WidePath() + L"/");
+  Settings().SetString(L"SYSTEM", L"EPGDATAFOLDER", data_.Path().wstring());
+  EXPECT_EQ(EpgDataFolder(), data_.Path().wstring() + L"/");
 
   // A missing list is written back empty and the settings saved.
-  const std::wstring settingsPath = documents.WidePath() + L"/plimo.ini";
+  const std::wstring settingsPath = documents.Path().wstring() + L"/plimo.ini";
   Settings().Save(settingsPath.c_str());
   ASSERT_TRUE(Settings().Load(settingsPath, false));
   WriteDataFile("a_epg.dat", OneServiceFile(0x0400, u"局A", u"アニメ"));

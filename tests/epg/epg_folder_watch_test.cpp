@@ -45,7 +45,7 @@ class EpgFolderWatchTest : public EpgFolderFixture {
   // Writes a file elsewhere, to be moved in.
   std::string Staged(const std::string& name, const std::string& bytes) {
     const std::string path = staging_.File(name);
-    test::WriteBytes(path, bytes);
+    test::WriteFileBytes(path, bytes);
     return path;
   }
 
@@ -105,13 +105,13 @@ TEST_F(EpgFolderWatchTest, FolderCreatedAfterTheStartIsWatched) {
   options.retryMs = 20;
   StartWatch(std::move(options));
   std::filesystem::create_directory(later);
-  test::WriteBytes(later + "/a_epg.dat", OneServiceFile(0x0400, u"局A"));
+  test::WriteFileBytes(later + "/a_epg.dat", OneServiceFile(0x0400, u"局A"));
   EXPECT_TRUE(WaitUntil([] { return ServiceShown(0x0400); }));
 
   // The folder goes away and comes back.
   std::filesystem::remove_all(later);
   std::filesystem::create_directory(later);
-  test::WriteBytes(later + "/b_epg.dat", OneServiceFile(0x0401, u"局B"));
+  test::WriteFileBytes(later + "/b_epg.dat", OneServiceFile(0x0401, u"局B"));
   EXPECT_TRUE(WaitUntil([] { return ServiceShown(0x0401); }));
 }
 

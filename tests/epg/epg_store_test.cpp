@@ -29,7 +29,7 @@ class EpgStoreTest : public ::testing::Test {
   // Writes the description to a file and feeds it to the store.
   void Feed(const epgwriter::EpgFileDescription& description, const std::string& name = "a_epg.dat") {
     const std::string path = folder_.File(name);
-    test::WriteBytes(path, EpgFileBytes(description));
+    test::WriteFileBytes(path, EpgFileBytes(description));
     ASSERT_EQ(store_.LoadEpgFileNative(path), 1);
   }
   void FeedAndImport(const epgwriter::EpgFileDescription& description, bool halfWidth = false) {
@@ -151,7 +151,7 @@ TEST_F(EpgStoreTest, OnlyWholePacketsOfTheEpgPidsAreFed) {
     moved[i + 1] = static_cast<char>((moved[i + 1] & 0xE0) | 0x00);
     moved[i + 2] = 0x13;
   }
-  test::WriteBytes(folder_.File("moved_epg.dat"), moved);
+  test::WriteFileBytes(folder_.File("moved_epg.dat"), moved);
   ASSERT_EQ(store_.LoadEpgFileNative(folder_.File("moved_epg.dat")), 1);
   ASSERT_EQ(store_.ImportFromDll(L"", false), 1);
   EXPECT_TRUE(store_.Services().empty());
@@ -168,7 +168,7 @@ TEST_F(EpgStoreTest, OnlyWholePacketsOfTheEpgPidsAreFed) {
   }
   padded += bytes;
   padded += std::string(100, '\x47');
-  test::WriteBytes(folder_.File("padded_epg.dat"), padded);
+  test::WriteFileBytes(folder_.File("padded_epg.dat"), padded);
   ASSERT_EQ(store_.LoadEpgFileNative(folder_.File("padded_epg.dat")), 1);
   ASSERT_EQ(store_.ImportFromDll(L"", false), 1);
   EXPECT_NE(Find(kTv, 7), nullptr);
@@ -182,9 +182,9 @@ TEST_F(EpgStoreTest, UnreadableInputGivesZero) {
 TEST(EpgStoreWithoutModule, RunsWithAnEmptyGuide) {
   TempFolder empty;
   TempFolder data;
-  EpgStore store(empty.path() + "/");
+  EpgStore store(empty.Path().string() + "/");
   const std::string path = data.File("a_epg.dat");
-  test::WriteBytes(path, EpgFileBytes(MakeFile({MakeService(0x0400, 0x01, u"テスト１", {RichEvent()})})));
+  test::WriteFileBytes(path, EpgFileBytes(MakeFile({MakeService(0x0400, 0x01, u"テスト１", {RichEvent()})})));
   EXPECT_EQ(store.LoadEpgFileNative(path), 1);
   EXPECT_EQ(store.ImportFromDll(L"", false), 1);
   EXPECT_TRUE(store.Services().empty());

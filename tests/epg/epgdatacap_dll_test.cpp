@@ -30,7 +30,7 @@ class MessageBoxCapture {
 TEST(EpgDataCapDll, WithoutAModuleEveryWrapperFailsQuietly) {
   TempFolder empty;
   MessageBoxCapture boxes;
-  EpgDataCapDll dll(empty.path() + "/");
+  EpgDataCapDll dll(empty.Path().string() + "/");
   EXPECT_EQ(dll.Load(), 0);
   EXPECT_EQ(dll.Initialize(0), kDllFailed);
   EXPECT_FALSE(dll.IsLoaded());

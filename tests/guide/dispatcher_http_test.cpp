@@ -7,12 +7,12 @@
 #include "guide/dispatcher.h"
 #include "guide/page_state.h"
 #include "tests/server/http_test_support.h"
+#include "tests/support/child_process.h"
 
 namespace plimod::test {
 namespace {
 
 using testing_support::HttpServerTest;
-using testing_support::RunCommand;
 
 class DispatcherHttpTest : public HttpServerTest {
  protected:
@@ -28,7 +28,7 @@ class DispatcherHttpTest : public HttpServerTest {
   }
   std::string Curl(const std::string& args) {
     const std::string base = "http://127.0.0.1:" + std::to_string(port_) + "/";
-    return RunCommand("curl -s -i --max-time 10 -e " + base + " " + args + " '" + base + "'");
+    return CommandOutput("curl -s -i --max-time 10 -e " + base + " " + args + " '" + base + "'");
   }
 };
 

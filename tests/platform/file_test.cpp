@@ -7,25 +7,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
+
+#include "tests/support/temp_folder.h"
 
 namespace plimod {
 namespace {
 
 class TempDir : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/plimod-file-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void SetUp() override { ASSERT_FALSE(dir_.empty()); }
   int EntryCount() const {
     return static_cast<int>(std::distance(std::filesystem::directory_iterator(dir_),
                                           std::filesystem::directory_iterator()));
   }
-  std::string dir_;
+  test::TempFolder folder_{"plimod-file"};
+  const std::string dir_ = folder_.Path().string();
 };
 
 TEST(UniqueFd, ClosesOnceAndMovesOwnership) {

@@ -5,15 +5,16 @@
 
 #include "http_test_support.h"
 #include "server/base64.h"
+#include "tests/support/child_process.h"
 
 namespace plimod {
 namespace {
 
+using test::CommandOutput;
 using testing_support::ConnectLoopback;
 using testing_support::Exchange;
 using testing_support::HttpServerTest;
 using testing_support::ReadToEnd;
-using testing_support::RunCommand;
 using testing_support::SendText;
 
 constexpr char kUnauthorized[] =
@@ -45,8 +46,8 @@ TEST_F(HttpServerTest, BasicAuthenticationForEveryClient) {
   EXPECT_EQ(ReadToEnd(fd.get()), kPageHead);
 
   std::string url = "http://127.0.0.1:" + std::to_string(port_) + "/";
-  EXPECT_EQ(RunCommand("curl --http1.0 -s --max-time 10 -o /dev/null -w '%{http_code}' -u user:pass " + url), "200");
-  EXPECT_EQ(RunCommand("curl --http1.0 -s --max-time 10 -o /dev/null -w '%{http_code}' -u user:bad " + url), "401");
+  EXPECT_EQ(CommandOutput("curl --http1.0 -s --max-time 10 -o /dev/null -w '%{http_code}' -u user:pass " + url), "200");
+  EXPECT_EQ(CommandOutput("curl --http1.0 -s --max-time 10 -o /dev/null -w '%{http_code}' -u user:bad " + url), "401");
 }
 
 TEST_F(HttpServerTest, LoopbackIsLocalInModeTwo) {

@@ -2,12 +2,13 @@
 #include <sys/stat.h>
 
 #include "http_test_support.h"
+#include "tests/support/child_process.h"
 
 namespace plimod {
 namespace {
 
+using test::CommandOutput;
 using testing_support::HttpServerTest;
-using testing_support::RunCommand;
 using testing_support::WriteFile;
 
 constexpr char kNotFound[] = "HTTP/1.0 404 Not Found\n\n";
@@ -78,10 +79,10 @@ TEST_F(StaticFileTest, CurlFetchesPagesAndLargeFilesWhole) {
   WriteFile(root_ / "big.txt", large);
   Start();
   std::string url = "http://127.0.0.1:" + std::to_string(port_);
-  EXPECT_EQ(RunCommand("curl --http1.0 -s --max-time 10 " + url + "/big.txt"), large);
-  std::string head = RunCommand("curl --http1.0 -s -i --max-time 10 " + url + "/a/b.css");
+  EXPECT_EQ(CommandOutput("curl --http1.0 -s --max-time 10 " + url + "/big.txt"), large);
+  std::string head = CommandOutput("curl --http1.0 -s -i --max-time 10 " + url + "/a/b.css");
   EXPECT_EQ(head, FileReply("text/css", "p{}"));
-  std::string page = RunCommand("curl --http1.0 -s --max-time 10 -o /dev/null -w '%{http_code}' '" + url +
+  std::string page = CommandOutput("curl --http1.0 -s --max-time 10 -o /dev/null -w '%{http_code}' '" + url +
                                 "/?mode=epg'");
   EXPECT_EQ(page, "200");
 }

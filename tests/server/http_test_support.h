@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -56,18 +55,6 @@ inline std::string Exchange(std::uint16_t port, const std::string& request) {
   if (!fd) return "(no connection)";
   SendText(fd.get(), request);
   return ReadToEnd(fd.get());
-}
-
-// Standard output of a command.
-inline std::string RunCommand(const std::string& command) {
-  std::string out;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return out;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-  ::pclose(pipe);
-  return out;
 }
 
 inline void WriteFile(const std::filesystem::path& path, const std::string& content) {

@@ -5,10 +5,15 @@
 
 #include "platform/text_codec.h"
 #include "settings/ini_file.h"
-#include "tests/settings/temp_folder.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_folder.h"
 
 namespace plimod {
 namespace {
+
+using test::ReadFileBytes;
+using test::TempFolder;
+using test::WriteFileBytes;
 
 const std::string kBom = "\xFF\xFE";
 
@@ -19,7 +24,7 @@ class IniFileIoTest : public ::testing::Test {
   std::wstring PathOf(const std::string& name) { return folder_.File(name).wstring(); }
   // Writes `bytes` as plimo.ini and loads it into doc_.
   bool LoadBytes(const std::string& bytes) {
-    WriteBytesTo(folder_.File("plimo.ini"), bytes);
+    WriteFileBytes(folder_.File("plimo.ini"), bytes);
     return doc_.Load(PathOf("plimo.ini"), false);
   }
   void ExpectFailedLoadOf(const std::string& bytes) {
@@ -28,7 +33,7 @@ class IniFileIoTest : public ::testing::Test {
     EXPECT_FALSE(doc_.HasSection(L"A"));
     EXPECT_EQ(doc_.Path(), L"");
     EXPECT_FALSE(doc_.Save());
-    EXPECT_EQ(ReadBytesFrom(folder_.File("plimo.ini")), bytes) << "file must stay untouched";
+    EXPECT_EQ(ReadFileBytes(folder_.File("plimo.ini")), bytes) << "file must stay untouched";
   }
 
   TempFolder folder_;
@@ -106,7 +111,7 @@ TEST_F(IniFileIoTest, MissingFileKeepsThePath) {
   EXPECT_EQ(constructed.Path(), path);
   constructed.SetInt(L"SYSTEM", L"LOG", 1);
   EXPECT_TRUE(constructed.Save());
-  EXPECT_EQ(ReadBytesFrom(folder_.File("absent.ini")), kBom + Utf16(L"[SYSTEM]\r\nLOG=1\r\n"));
+  EXPECT_EQ(ReadFileBytes(folder_.File("absent.ini")), kBom + Utf16(L"[SYSTEM]\r\nLOG=1\r\n"));
 }
 
 TEST_F(IniFileIoTest, UnreadableFileFailsAndForgetsThePath) {
@@ -123,7 +128,7 @@ TEST_F(IniFileIoTest, SavesExactBytes) {
   doc_.AddSection(L"");
   doc_.SetString(L"名前", L"鍵", L"値\U0001F600");
   ASSERT_TRUE(doc_.Save(PathOf("out.ini").c_str()));
-  EXPECT_EQ(ReadBytesFrom(folder_.File("out.ini")),
+  EXPECT_EQ(ReadFileBytes(folder_.File("out.ini")),
             kBom + Utf16(L"[SYSTEM]\r\nEPGDATAFOLDER=/data/epg\r\nLOG=1\r\n"
                          L"[EDCB_RECDIR]\r\n/rec/1\r\n/rec/2\r\n"
                          L"[]\r\n"
@@ -134,7 +139,7 @@ TEST_F(IniFileIoTest, SavesExactBytes) {
 TEST_F(IniFileIoTest, LoadedFileSavesBackUnchangedInCanonicalForm) {
   ASSERT_TRUE(LoadBytes(Utf16(L"[A]\nk=v\n\nbare\n[B]\n")));
   ASSERT_TRUE(doc_.Save());
-  EXPECT_EQ(ReadBytesFrom(folder_.File("plimo.ini")), kBom + Utf16(L"[A]\r\nk=v\r\nbare\r\n[B]\r\n"));
+  EXPECT_EQ(ReadFileBytes(folder_.File("plimo.ini")), kBom + Utf16(L"[A]\r\nk=v\r\nbare\r\n[B]\r\n"));
 }
 
 TEST_F(IniFileIoTest, ControlCharactersAreBlankedSoTheFileReloads) {
@@ -162,7 +167,7 @@ TEST_F(IniFileIoTest, NewFileIsPrivateAndExistingModeIsKept) {
   ASSERT_EQ(::stat(folder_.File("new.ini").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
 
-  WriteBytesTo(folder_.File("shared.ini"), "x");
+  WriteFileBytes(folder_.File("shared.ini"), "x");
   ::chmod(folder_.File("shared.ini").c_str(), 0644);
   ASSERT_TRUE(doc_.Save(PathOf("shared.ini").c_str()));
   ASSERT_EQ(::stat(folder_.File("shared.ini").c_str(), &st), 0);

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/system_time.h"
+#include "tests/support/temp_folder.h"
 #include "util/memory_block.h"
 
 namespace plimod {
@@ -16,12 +16,7 @@ namespace {
 
 class FileIo : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/plimod-io-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void SetUp() override { ASSERT_FALSE(dir_.empty()); }
   std::wstring Path(const char* name) const {
     return std::filesystem::path(dir_ + "/" + name).wstring();
   }
@@ -30,7 +25,8 @@ class FileIo : public ::testing::Test {
     ReadFileToString(dir_ + "/" + name, out);
     return out;
   }
-  std::string dir_;
+  test::TempFolder folder_{"plimod-io"};
+  const std::string dir_ = folder_.Path().string();
 };
 
 TEST_F(FileIo, CreateWriteTruncatesAndAppendAppends) {

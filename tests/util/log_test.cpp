@@ -4,45 +4,24 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <thread>
 #include <vector>
 
 #include "platform/text_codec.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_folder.h"
 #include "util/log_entry.h"
 #include "util/logger.h"
 
 namespace plimod {
 namespace {
 
+using test::ReadFileBytes;
+
 const SystemTime kTime{2024, 3, 0, 9, 7, 5, 4, 0};
-
-class TempLogFolder {
- public:
-  TempLogFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "plimod-log-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempLogFolder() {
-    std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::filesystem::path Folder() const { return path_; }
-  std::filesystem::path LogFile() const { return path_ / "lumo.log"; }
-
- private:
-  std::filesystem::path path_;
-};
-
-std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 TEST(LogEntry, PrefixAndCp932Text) {
   EXPECT_EQ(MakeLogEntry(kTime, "lumod起動\n"),
@@ -101,8 +80,10 @@ TEST(LogTrim, WithoutALineEndKeepsWholeCharactersOfTheTail) {
 
 class LoggerTest : public ::testing::Test {
  protected:
-  TempLogFolder folder_;
-  Logger log_{folder_.LogFile().wstring()};
+  std::filesystem::path LogFile() const { return folder_.File("lumo.log"); }
+
+  test::TempFolder folder_{"plimod-log"};
+  Logger log_{LogFile().wstring()};
 };
 
 TEST_F(LoggerTest, OffByDefaultCreatesNoFile) {
@@ -111,7 +92,7 @@ TEST_F(LoggerTest, OffByDefaultCreatesNoFile) {
   EXPECT_FALSE(log_.Write("later\n"));
   log_.WriteNoPost("later too\n");
   log_.Flush();
-  EXPECT_FALSE(std::filesystem::exists(folder_.LogFile()));
+  EXPECT_FALSE(std::filesystem::exists(LogFile()));
   EXPECT_FALSE(log_.Accepting());
 }
 
@@ -124,19 +105,19 @@ TEST_F(LoggerTest, SwitchIsAskedOnceAndPosterReportsThePost) {
   EXPECT_TRUE(log_.Write("posted\n"));
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(posts, 1);
-  EXPECT_EQ(log_.Path(), folder_.LogFile().wstring());
+  EXPECT_EQ(log_.Path(), LogFile().wstring());
 }
 
 TEST_F(LoggerTest, FlushAppendsQueuedEntriesInOrder) {
   log_.SetSwitch([] { return true; });
   log_.WriteNoPost("queued before the decision\n");
   log_.Flush();  // undecided: nothing to write to yet
-  EXPECT_FALSE(std::filesystem::exists(folder_.LogFile()));
+  EXPECT_FALSE(std::filesystem::exists(LogFile()));
   log_.Write("lumod起動\n");
   log_.Flush();
   log_.WriteNoPost("third\n");
   log_.Flush();
-  const std::string content = ReadAll(folder_.LogFile());
+  const std::string content = ReadFileBytes(LogFile());
   ASSERT_EQ(content.size(), 3 * 17 + 27 + 10 + 6u);
   EXPECT_EQ(content.substr(17, 27), "queued before the decision\n");
   EXPECT_EQ(content.substr(17 + 27 + 17, 10), "lumod" + WideToCp932(L"起動") + "\n");
@@ -147,21 +128,21 @@ TEST_F(LoggerTest, FlushAppendsQueuedEntriesInOrder) {
 TEST_F(LoggerTest, UnopenableFileKeepsEntriesForTheNextFlush) {
   log_.SetSwitch([] { return true; });
   log_.Write("one\n");
-  std::filesystem::create_directory(folder_.LogFile());  // opening it for writing fails
+  std::filesystem::create_directory(LogFile());  // opening it for writing fails
   log_.Flush();
   EXPECT_EQ(log_.QueuedCount(), 1u);
   log_.WriteNoPost("two\n");
-  std::filesystem::remove(folder_.LogFile());
+  std::filesystem::remove(LogFile());
   log_.Flush();
   EXPECT_EQ(log_.QueuedCount(), 0u);
-  const std::string content = ReadAll(folder_.LogFile());
+  const std::string content = ReadFileBytes(LogFile());
   ASSERT_EQ(content.size(), 2 * 17 + 8u);
   EXPECT_EQ(content.substr(17, 4), "one\n");
   EXPECT_EQ(content.substr(17 + 4 + 17), "two\n");
 }
 
 TEST_F(LoggerTest, MissingFolderKeepsEntriesQueued) {
-  Logger log((folder_.Folder() / "missing" / "lumo.log").wstring());
+  Logger log((folder_.Path() / "missing" / "lumo.log").wstring());
   log.SetSwitch([] { return true; });
   log.Write("one\n");
   log.Flush();
@@ -171,17 +152,17 @@ TEST_F(LoggerTest, MissingFolderKeepsEntriesQueued) {
 TEST_F(LoggerTest, FlushTrimsALongFile) {
   std::string old(20000, 'x');
   old += "\n" + std::string(20999, 'y') + "\n";  // 41001 bytes
-  std::ofstream(folder_.LogFile(), std::ios::binary) << old;
+  std::ofstream(LogFile(), std::ios::binary) << old;
   log_.SetSwitch([] { return true; });
   log_.Write("newest\n");
   log_.Flush();
-  const std::string content = ReadAll(folder_.LogFile());
+  const std::string content = ReadFileBytes(LogFile());
   EXPECT_EQ(content.size(), 17 + 7u);
   EXPECT_EQ(content.substr(17), "newest\n");
 }
 
 TEST_F(LoggerTest, FourThreadsLoseNoLine) {
-  Logger log(folder_.LogFile().wstring(), LogTrimLimits{SIZE_MAX, SIZE_MAX});
+  Logger log(LogFile().wstring(), LogTrimLimits{SIZE_MAX, SIZE_MAX});
   log.SetSwitch([] { return true; });
   log.SetFlushPoster([] { return true; });
   log.Write("start\n");
@@ -204,7 +185,7 @@ TEST_F(LoggerTest, FourThreadsLoseNoLine) {
   done = true;
   flusher.join();
   log.Flush();
-  const std::string collected = ReadAll(folder_.LogFile());
+  const std::string collected = ReadFileBytes(LogFile());
 
   std::set<std::string> seen;
   std::size_t pos = 0;
