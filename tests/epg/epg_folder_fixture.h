@@ -18,6 +18,7 @@
 #include "epg_test_data.h"
 #include "epg_test_support.h"
 #include "settings/settings.h"
+#include "tests/support/fixed_clock.h"
 #include "util/keys.h"
 
 namespace plimod::test {
@@ -45,14 +46,7 @@ class EpgFolderFixture : public ::testing::Test {
                          std::wstring(folder.begin(), folder.end()));
   }
   static void SetClockAt(int year, int month, int day, int hour, int minute, int second) {
-    SystemTime now;
-    now.wYear = static_cast<std::uint16_t>(year);
-    now.wMonth = static_cast<std::uint16_t>(month);
-    now.wDay = static_cast<std::uint16_t>(day);
-    now.wHour = static_cast<std::uint16_t>(hour);
-    now.wMinute = static_cast<std::uint16_t>(minute);
-    now.wSecond = static_cast<std::uint16_t>(second);
-    SetClockForTesting([now] { return now; });
+    SetClockForTesting([now = TimeOf(year, month, day, hour, minute, second)] { return now; });
   }
 
   // Each service here comes in a transport stream of its own, whose id is

@@ -12,6 +12,7 @@
 #include "epg/mark_switch.h"
 #include "platform/system_time.h"
 #include "settings/settings.h"
+#include "tests/support/fixed_clock.h"
 #include "util/keys.h"
 #include "util/text_normalize.h"
 
@@ -23,16 +24,9 @@ inline std::uint64_t BsKey(std::uint16_t sid) { return ServiceKey(4, 0x4010, sid
 inline std::uint64_t CsKey(std::uint16_t sid) { return ServiceKey(6, 0x6020, sid); }
 inline std::uint64_t OtherKey(std::uint16_t sid) { return ServiceKey(1, 0x0001, sid); }
 
+// Event times as the import gives them, with their day of the week.
 inline SystemTime At(int year, int month, int day, int hour, int minute, int second = 0) {
-  SystemTime t;
-  t.wYear = static_cast<std::uint16_t>(year);
-  t.wMonth = static_cast<std::uint16_t>(month);
-  t.wDay = static_cast<std::uint16_t>(day);
-  t.wHour = static_cast<std::uint16_t>(hour);
-  t.wMinute = static_cast<std::uint16_t>(minute);
-  t.wSecond = static_cast<std::uint16_t>(second);
-  t.wDayOfWeek = static_cast<std::uint16_t>(DayOfWeek(year, month, day));
-  return t;
+  return WithDayOfWeek(TimeOf(year, month, day, hour, minute, second));
 }
 
 // The search form of a stored text, as the import builds it.

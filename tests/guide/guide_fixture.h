@@ -14,6 +14,7 @@
 #include "platform/system_time.h"
 #include "server/request_context.h"
 #include "settings/settings.h"
+#include "tests/support/fixed_clock.h"
 #include "util/keys.h"
 
 namespace plimod::test {
@@ -21,15 +22,9 @@ namespace plimod::test {
 inline std::uint64_t TrKey(std::uint16_t sid) { return ServiceKey(0x7FE0, 0x7FE0, sid); }
 inline std::uint64_t BsKey(std::uint16_t sid) { return ServiceKey(4, 0x4010, sid); }
 
+// Times as pages and requests give them: no day of the week.
 inline SystemTime At(int year, int month, int day, int hour, int minute, int second = 0) {
-  SystemTime t;
-  t.wYear = static_cast<std::uint16_t>(year);
-  t.wMonth = static_cast<std::uint16_t>(month);
-  t.wDay = static_cast<std::uint16_t>(day);
-  t.wHour = static_cast<std::uint16_t>(hour);
-  t.wMinute = static_cast<std::uint16_t>(minute);
-  t.wSecond = static_cast<std::uint16_t>(second);
-  return t;
+  return TimeOf(year, month, day, hour, minute, second);
 }
 
 inline EpgEvent MakeEvent(std::uint64_t serviceKey, std::uint16_t eventId, const SystemTime& start,
@@ -54,7 +49,6 @@ class GuideFixture : public ::testing::Test {
     EpgEventIndex = &events_;
     MarkSwitch = 0;
     ClearCommandPages();
-    SetNow(At(2025, 3, 1, 12, 0));  // a Saturday
     SetSleeperForTesting([](std::uint32_t) {});
   }
   void TearDown() override {
@@ -63,13 +57,10 @@ class GuideFixture : public ::testing::Test {
     ServiceMap.clear();
     MarkSwitch = 0;
     ClearCommandPages();
-    SetClockForTesting(nullptr);
     SetSleeperForTesting(nullptr);
   }
 
-  void SetNow(const SystemTime& now) {
-    SetClockForTesting([now] { return now; });
-  }
+  void SetNow(const SystemTime& now) { clock_.Set(now); }
   void AddService(std::uint64_t key, const std::wstring& name = L"service") { ServiceMap[key] = name; }
   void AddEvent(const EpgEvent& event) {
     events_[ServiceKey(event.originalNetworkId, event.transportStreamId, event.serviceId)][event.eventId] = event;
@@ -82,6 +73,7 @@ class GuideFixture : public ::testing::Test {
   EpgEventMap events_;
 
  private:
+  FixedClock clock_{At(2025, 3, 1, 12, 0)};  // a Saturday
   EpgEventMap* savedIndex_ = nullptr;
 };
 

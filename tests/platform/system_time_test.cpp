@@ -4,47 +4,39 @@
 
 #include <vector>
 
+#include "tests/support/fixed_clock.h"
+
 namespace plimod {
 namespace {
 
-SystemTime Make(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
-  SystemTime t;
-  t.wYear = static_cast<std::uint16_t>(y);
-  t.wMonth = static_cast<std::uint16_t>(mo);
-  t.wDay = static_cast<std::uint16_t>(d);
-  t.wHour = static_cast<std::uint16_t>(h);
-  t.wMinute = static_cast<std::uint16_t>(mi);
-  t.wSecond = static_cast<std::uint16_t>(s);
-  t.wMilliseconds = static_cast<std::uint16_t>(ms);
-  return t;
-}
+using test::TimeOf;
 
 TEST(SystemTime, TicksMatchTheWindowsEpochs) {
-  EXPECT_EQ(SystemTimeToTicks(Make(1601, 1, 1)), 0);
+  EXPECT_EQ(SystemTimeToTicks(TimeOf(1601, 1, 1)), 0);
   // The Unix epoch in FILETIME units.
-  EXPECT_EQ(SystemTimeToTicks(Make(1970, 1, 1)), 116444736000000000LL);
-  EXPECT_EQ(SystemTimeToTicks(Make(2024, 2, 29, 23, 59, 58, 999)),
-            SystemTimeToTicks(Make(2024, 3, 1)).value() - 1001 * kTicksPerMs);
+  EXPECT_EQ(SystemTimeToTicks(TimeOf(1970, 1, 1)), 116444736000000000LL);
+  EXPECT_EQ(SystemTimeToTicks(TimeOf(2024, 2, 29, 23, 59, 58, 999)),
+            SystemTimeToTicks(TimeOf(2024, 3, 1)).value() - 1001 * kTicksPerMs);
 }
 
 TEST(SystemTime, InvalidFieldsFail) {
-  EXPECT_FALSE(SystemTimeToTicks(Make(2023, 2, 29)));
-  EXPECT_FALSE(SystemTimeToTicks(Make(1900, 2, 29)));
-  EXPECT_TRUE(SystemTimeToTicks(Make(2000, 2, 29)));
-  EXPECT_FALSE(SystemTimeToTicks(Make(2024, 13, 1)));
-  EXPECT_FALSE(SystemTimeToTicks(Make(2024, 4, 31)));
-  EXPECT_FALSE(SystemTimeToTicks(Make(2024, 1, 0)));
-  EXPECT_FALSE(SystemTimeToTicks(Make(2024, 1, 1, 24)));
-  EXPECT_FALSE(SystemTimeToTicks(Make(2024, 1, 1, 0, 60)));
-  EXPECT_FALSE(SystemTimeToTicks(Make(2024, 1, 1, 0, 0, 60)));
-  EXPECT_FALSE(SystemTimeToTicks(Make(2024, 1, 1, 0, 0, 0, 1000)));
-  EXPECT_FALSE(SystemTimeToTicks(Make(1600, 12, 31)));
-  EXPECT_FALSE(SystemTimeToTicks(Make(30828, 1, 1)));
+  EXPECT_FALSE(SystemTimeToTicks(TimeOf(2023, 2, 29)));
+  EXPECT_FALSE(SystemTimeToTicks(TimeOf(1900, 2, 29)));
+  EXPECT_TRUE(SystemTimeToTicks(TimeOf(2000, 2, 29)));
+  EXPECT_FALSE(SystemTimeToTicks(TimeOf(2024, 13, 1)));
+  EXPECT_FALSE(SystemTimeToTicks(TimeOf(2024, 4, 31)));
+  EXPECT_FALSE(SystemTimeToTicks(TimeOf(2024, 1, 0)));
+  EXPECT_FALSE(SystemTimeToTicks(TimeOf(2024, 1, 1, 24)));
+  EXPECT_FALSE(SystemTimeToTicks(TimeOf(2024, 1, 1, 0, 60)));
+  EXPECT_FALSE(SystemTimeToTicks(TimeOf(2024, 1, 1, 0, 0, 60)));
+  EXPECT_FALSE(SystemTimeToTicks(TimeOf(2024, 1, 1, 0, 0, 0, 1000)));
+  EXPECT_FALSE(SystemTimeToTicks(TimeOf(1600, 12, 31)));
+  EXPECT_FALSE(SystemTimeToTicks(TimeOf(30828, 1, 1)));
 }
 
 TEST(SystemTime, RoundTripFillsDayOfWeek) {
-  for (const SystemTime& t : {Make(1601, 1, 1), Make(2000, 2, 29, 12, 34, 56, 789),
-                              Make(2024, 12, 31, 23, 59, 59, 999), Make(30827, 12, 31, 23, 59)}) {
+  for (const SystemTime& t : {TimeOf(1601, 1, 1), TimeOf(2000, 2, 29, 12, 34, 56, 789),
+                              TimeOf(2024, 12, 31, 23, 59, 59, 999), TimeOf(30827, 12, 31, 23, 59)}) {
     const auto ticks = SystemTimeToTicks(t);
     ASSERT_TRUE(ticks);
     const auto back = TicksToSystemTime(*ticks);
@@ -59,7 +51,7 @@ TEST(SystemTime, RoundTripFillsDayOfWeek) {
     EXPECT_EQ(back->wDayOfWeek, DayOfWeek(t.wYear, t.wMonth, t.wDay));
   }
   EXPECT_FALSE(TicksToSystemTime(-1));
-  EXPECT_FALSE(TicksToSystemTime(SystemTimeToTicks(Make(30827, 12, 31)).value() + kTicksPerDay));
+  EXPECT_FALSE(TicksToSystemTime(SystemTimeToTicks(TimeOf(30827, 12, 31)).value() + kTicksPerDay));
 }
 
 TEST(SystemTime, DayOfWeek) {
@@ -70,9 +62,9 @@ TEST(SystemTime, DayOfWeek) {
 }
 
 TEST(SystemTime, ClockAndSleeperCanBeReplaced) {
-  SetClockForTesting([] { return Make(2030, 5, 6, 7, 8, 9); });
+  SetClockForTesting([] { return TimeOf(2030, 5, 6, 7, 8, 9); });
   EXPECT_EQ(LocalNow().wYear, 2030);
-  EXPECT_EQ(LocalNowTicks(), SystemTimeToTicks(Make(2030, 5, 6, 7, 8, 9)));
+  EXPECT_EQ(LocalNowTicks(), SystemTimeToTicks(TimeOf(2030, 5, 6, 7, 8, 9)));
   SetClockForTesting(nullptr);
   EXPECT_GE(LocalNow().wYear, 2024);
   EXPECT_TRUE(IsValidSystemTime(LocalNow()));
