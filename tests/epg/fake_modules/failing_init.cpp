@@ -4,20 +4,6 @@
 
 extern "C" {
 __attribute__((visibility("default"))) int32_t InitializeEP(int32_t) { return -1; }
-__attribute__((visibility("default"))) int32_t UnInitializeEP(int32_t) { return 1; }
-__attribute__((visibility("default"))) int32_t AddTSPacketEP(int32_t, const uint8_t*, uint32_t) {
-  return 1;
-}
-__attribute__((visibility("default"))) int32_t ClearEP(int32_t) { return 1; }
-__attribute__((visibility("default"))) int32_t SetPFOnlyEP(int32_t, int32_t) { return 1; }
-__attribute__((visibility("default"))) int32_t SetBasicModeEP(int32_t, int32_t) { return 1; }
-__attribute__((visibility("default"))) int32_t GetServiceListDBEP(int32_t,
-                                                                  const DecoderServiceEntry** list,
-                                                                  uint32_t* count) {
-  *list = nullptr;
-  *count = 0;
-  return 1;
-}
 __attribute__((visibility("default"))) int32_t GetEpgDataListDBEP(int32_t, uint32_t, uint32_t,
                                                                   uint32_t,
                                                                   const DecoderEventEntry** list,
