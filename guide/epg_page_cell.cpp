@@ -28,8 +28,14 @@ struct CellFacts {
   bool syoboiOnly = false;
   std::optional<PageSyoboiProgram> program;  // found calendar programme
   std::optional<PageReserveMark> reserve;
-  EpgEvent texts;  // the event as its texts are written (never marked by a PID)
+  const EpgEvent* cell = nullptr;
+  // A calendar-only cell holds a programme id where the condition number
+  // goes; its texts are written from a copy without it, so it is not marked.
+  std::optional<EpgEvent> unmarked;
   std::string linkQuery;
+
+  // The event as its texts are written.
+  const EpgEvent& Texts() const { return unmarked ? *unmarked : *cell; }
 };
 
 std::optional<PageReserveMark> FindReserve(const EpgEvent& cell, const EpgPageHooks& hooks) {
@@ -42,9 +48,10 @@ std::optional<PageReserveMark> FindReserve(const EpgEvent& cell, const EpgPageHo
 CellFacts GatherFacts(const EpgEvent& cell, const EpgCellContext& context) {
   CellFacts facts;
   facts.syoboiOnly = cell.originalNetworkId == kSyoboiOnlyNetwork;
-  facts.texts = cell;
+  facts.cell = &cell;
   if (facts.syoboiOnly) {
-    facts.texts.conditionNumber = 0;
+    facts.unmarked = cell;
+    facts.unmarked->conditionNumber = 0;
     if (context.hooks.findSyoboiProgramByPid) {
       facts.program =
           context.hooks.findSyoboiProgramByPid(static_cast<int>(cell.conditionNumber), CalendarTimeOf(cell.start));
@@ -53,7 +60,7 @@ CellFacts GatherFacts(const EpgEvent& cell, const EpgCellContext& context) {
   facts.reserve = FindReserve(cell, context.hooks);
   char query[128];
   const std::uint64_t key = ServiceKey(cell.originalNetworkId, cell.transportStreamId, cell.serviceId);
-  const std::uint32_t condition = facts.texts.conditionNumber;
+  const std::uint32_t condition = facts.Texts().conditionNumber;
   if (context.mark && condition > 0) {
     std::snprintf(query, sizeof query, "sid=%" PRIx64 "&eid=%x&cn=%u", key, cell.eventId, condition);
   } else {
@@ -132,7 +139,7 @@ void WriteScriptTooltip(ReplyWriter& out, const char* indent, const std::string&
 
 // Detail 0: a "説" link whose tooltip shows the texts.
 void WriteExplanationTooltip(ReplyWriter& out, const CellFacts& facts, const EpgCellContext& context) {
-  const EpgEvent& event = facts.texts;
+  const EpgEvent& event = facts.Texts();
   const bool shortShown = context.page.explanPopup && !event.shortText.empty();
   if (!shortShown && event.extendedText.empty()) return;
   if (context.page.jsTooltips) {
@@ -148,7 +155,7 @@ void WriteExplanationTooltip(ReplyWriter& out, const CellFacts& facts, const Epg
 }
 
 void WriteDetailOne(ReplyWriter& out, const CellFacts& facts, const EpgCellContext& context, const std::string& note) {
-  const EpgEvent& event = facts.texts;
+  const EpgEvent& event = facts.Texts();
   SendPageText(out, "\t\t\t<span class=explan>%s</span><br>\n", HighlightSearchWords(1, event).c_str());
   if (event.extendedText.empty()) {
     SendPageText(out, "<span class=detail>%s</span>", note.c_str());
@@ -166,7 +173,7 @@ void WriteDetailOne(ReplyWriter& out, const CellFacts& facts, const EpgCellConte
 }
 
 void WriteDetailTwo(ReplyWriter& out, const CellFacts& facts, const std::string& note) {
-  const EpgEvent& event = facts.texts;
+  const EpgEvent& event = facts.Texts();
   SendPageText(out, "\t\t\t<span class=explan>%s</span><br>\n", HighlightSearchWords(1, event).c_str());
   if (event.extendedText.empty()) {
     SendPageText(out, "<span class=detail>%s</span>", note.c_str());
@@ -179,7 +186,7 @@ void WriteDetailTwo(ReplyWriter& out, const CellFacts& facts, const std::string&
 
 void WriteProgramme(ReplyWriter& out, const EpgEvent& cell, const CellFacts& facts, const EpgCellContext& context) {
   WriteMinute(out, cell, facts, context);
-  SendPageText(out, " <span class=title>%s</span> ", HighlightSearchWords(0, facts.texts).c_str());
+  SendPageText(out, " <span class=title>%s</span> ", HighlightSearchWords(0, facts.Texts()).c_str());
   SendPageText(out, "<span class=station>%s</span>", StationName(cell, facts).c_str());
   WriteProgramSmallLinks(out, cell, context.page.links, context.settings);
   if (context.detail == 0) WriteExplanationTooltip(out, facts, context);
