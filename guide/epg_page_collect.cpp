@@ -30,6 +30,7 @@ class Collector {
             const EpgPageHooks& hooks)
       : view_(view), params_(params), hooks_(hooks), cells_(MakeEpgPageWindow(view)) {
     if (view.mode == PageMode::kSearch) conditions_ = LoadSearchConditions(settings);
+    if (view.mode == PageMode::kEpg) pageCount_ = CountChannels(view.state.band);
   }
 
   EpgPageLayout Run() {
@@ -47,11 +48,11 @@ class Collector {
  private:
   static bool HasEvents(std::uint64_t key) { return EpgEventIndex->find(key) != EpgEventIndex->end(); }
 
-  bool OnPage(int item, int count) const {
-    return PageRange(params_.Value("page"), params_.Value("limit"), item, count);
+  bool OnPage(int item) const {
+    return PageRange(params_.Value("page"), params_.Value("limit"), item, pageCount_);
   }
 
-  bool Wanted(std::uint64_t key, std::uint32_t band, int item, int pageCount) const {
+  bool Wanted(std::uint64_t key, std::uint32_t band, int item) const {
     if (!HasEvents(key)) return false;
     const bool alwaysShown = view_.mode == PageMode::kSearch && band == kBandOther;
     if (!alwaysShown && (band & view_.state.band) == 0) return false;
@@ -60,20 +61,20 @@ class Collector {
       FormatChannelKey(key, &keyText, nullptr);
       return keyText == params_.Value("chid");
     }
-    if (view_.mode == PageMode::kEpg) return OnPage(item, pageCount);
+    if (view_.mode == PageMode::kEpg) return OnPage(item);
     return true;
   }
 
   // Sub-channels (service key + 1, + 2) that follow a channel in the band
   // order form its group; a member must itself be drawn as a column.
-  ChannelGroup OpenGroup(const std::vector<std::uint64_t>& channels, std::size_t at, int pageCount) {
+  ChannelGroup OpenGroup(const std::vector<std::uint64_t>& channels, std::size_t at) {
     ChannelGroup group;
     const std::uint64_t key = channels[at];
     for (std::size_t next = at + 1; next < channels.size() && next <= at + kMaxGroupMembers; ++next) {
       const std::uint64_t candidate = channels[next];
       const std::uint64_t lowest = key + group.following.size() + 1;
       if (candidate < lowest || candidate > key + 2) continue;
-      if (!HasEvents(candidate) || !OnPage(static_cast<int>(next) + 1, pageCount)) continue;
+      if (!HasEvents(candidate) || !OnPage(static_cast<int>(next) + 1)) continue;
       group.following.push_back(candidate);
     }
     group.size = static_cast<std::uint32_t>(group.following.size()) + 1;
@@ -86,8 +87,7 @@ class Collector {
     return group;
   }
 
-  ChannelGroup GroupOf(const std::vector<std::uint64_t>& channels, std::size_t at, std::uint32_t band,
-                       int pageCount) {
+  ChannelGroup GroupOf(const std::vector<std::uint64_t>& channels, std::size_t at, std::uint32_t band) {
     if (view_.mode != PageMode::kEpg) return {};
     if (auto member = openMembers_.find(channels[at]); member != openMembers_.end()) {
       ChannelGroup group = member->second;
@@ -95,17 +95,16 @@ class Collector {
       return group;
     }
     if (band == kBandCs) return {};
-    return OpenGroup(channels, at, pageCount);
+    return OpenGroup(channels, at);
   }
 
   void WalkBand(std::uint32_t band) {
     const std::vector<std::uint64_t> channels = ChannelsInDisplayOrder(band);
-    const int pageCount = CountChannels(view_.state.band);
     openMembers_.clear();
     for (std::size_t i = 0; i < channels.size(); ++i) {
       const std::uint64_t key = channels[i];
-      if (!Wanted(key, band, static_cast<int>(i) + 1, pageCount)) continue;
-      const ChannelGroup group = GroupOf(channels, i, band, pageCount);
+      if (!Wanted(key, band, static_cast<int>(i) + 1)) continue;
+      const ChannelGroup group = GroupOf(channels, i, band);
       if (view_.mode == PageMode::kEpg) channelColumns_.push_back(key);
       cells_.BeginChannel();
       for (const auto& [eventId, event] : EpgEventIndex->at(key)) {
@@ -172,6 +171,7 @@ class Collector {
   const RequestParameters& params_;
   const EpgPageHooks& hooks_;
   SearchConditionSet conditions_;
+  int pageCount_ = 0;  // channels of the view's bands, for the page ranges of mode "epg"
   EpgPageCells cells_;
   std::map<std::uint64_t, ChannelGroup> openMembers_;
   std::vector<std::uint64_t> channelColumns_;
