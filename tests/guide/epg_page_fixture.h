@@ -12,18 +12,9 @@
 #include "guide_fixture.h"
 #include "guide/page_state.h"
 #include "server/reply_writer.h"
-#include "util/text_normalize.h"
+#include "tests/support/search_form.h"
 
 namespace plimod::test {
-
-inline std::uint64_t CsKey(std::uint16_t sid) { return ServiceKey(6, 0x6020, sid); }
-inline std::uint64_t OtherKey(std::uint16_t sid) { return ServiceKey(1, 0x0001, sid); }
-
-inline std::wstring SearchFormOf(const std::wstring& text) {
-  std::wstring form = NormalizedCopy(text, L"");
-  escapeSearchWord(form);
-  return form;
-}
 
 // An event from `hour`:`minute` of the day for `minutes`; hour 24 and later
 // roll into the next days.

@@ -2,25 +2,20 @@
 // A clean settings document, service map and event index, a fixed clock
 // and an installed request context for the guide tests.
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <string>
 
 #include "epg/epg_event.h"
-#include "epg/epg_index.h"
-#include "epg/mark_switch.h"
 #include "guide/command_pages.h"
 #include "platform/system_time.h"
 #include "server/request_context.h"
 #include "settings/settings.h"
+#include "tests/support/epg_globals_fixture.h"
 #include "tests/support/fixed_clock.h"
+#include "tests/support/service_keys.h"
 #include "util/keys.h"
 
 namespace plimod::test {
-
-inline std::uint64_t TrKey(std::uint16_t sid) { return ServiceKey(0x7FE0, 0x7FE0, sid); }
-inline std::uint64_t BsKey(std::uint16_t sid) { return ServiceKey(4, 0x4010, sid); }
 
 // Times as pages and requests give them: no day of the week.
 inline SystemTime At(int year, int month, int day, int hour, int minute, int second = 0) {
@@ -40,22 +35,15 @@ inline EpgEvent MakeEvent(std::uint64_t serviceKey, std::uint16_t eventId, const
   return event;
 }
 
-class GuideFixture : public ::testing::Test {
+class GuideFixture : public EpgGlobalsFixture {
  protected:
   void SetUp() override {
-    Settings().Clear();
-    ServiceMap.clear();
-    savedIndex_ = EpgEventIndex;
-    EpgEventIndex = &events_;
-    MarkSwitch = 0;
+    EpgGlobalsFixture::SetUp();
     ClearCommandPages();
     SetSleeperForTesting([](std::uint32_t) {});
   }
   void TearDown() override {
-    EpgEventIndex = savedIndex_;
-    Settings().Clear();
-    ServiceMap.clear();
-    MarkSwitch = 0;
+    EpgGlobalsFixture::TearDown();
     ClearCommandPages();
     SetSleeperForTesting(nullptr);
   }
@@ -65,16 +53,10 @@ class GuideFixture : public ::testing::Test {
   void AddEvent(const EpgEvent& event) {
     events_[ServiceKey(event.originalNetworkId, event.transportStreamId, event.serviceId)][event.eventId] = event;
   }
-  void Set(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
-    Settings().SetString(section, key, value);
-  }
   void SetInt(const wchar_t* section, const wchar_t* key, int value) { Settings().SetInt(section, key, value); }
-
-  EpgEventMap events_;
 
  private:
   FixedClock clock_{At(2025, 3, 1, 12, 0)};  // a Saturday
-  EpgEventMap* savedIndex_ = nullptr;
 };
 
 }  // namespace plimod::test
