@@ -2,7 +2,6 @@
 // Shared helpers of the decoder tests: the real EpgDataCap2.so loaded the
 // way the program loads it, fed the way the program feeds it.
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,47 +11,20 @@
 #include <vector>
 
 #include "decoder/epg_decoder_api.h"
+#include "tools/epgdump/decoder_library.h"
 
 namespace decoder_test {
 
-class Module {
+// The real EpgDataCap2.so with all eight entry points, or not loaded.
+class Module : public DecoderLibrary {
  public:
-  Module() {
-    std::string path = std::string(PLIMOD_BINARY_DIR) + "/bin/EpgDataCap2.so";
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle_ == nullptr) return;
-    Bind("InitializeEP", initialize);
-    Bind("UnInitializeEP", uninitialize);
-    Bind("AddTSPacketEP", add_packet);
-    Bind("ClearEP", clear);
-    Bind("SetPFOnlyEP", set_pf_only);
-    Bind("SetBasicModeEP", set_basic_mode);
-    Bind("GetServiceListDBEP", get_services);
-    Bind("GetEpgDataListDBEP", get_events);
-  }
-  ~Module() {
-    if (handle_ != nullptr) dlclose(handle_);
-  }
-  Module(const Module&) = delete;
-  Module& operator=(const Module&) = delete;
+  Module() { loaded_ = Load(std::string(PLIMOD_BINARY_DIR) + "/bin/EpgDataCap2.so", error_); }
 
-  bool loaded() const { return handle_ != nullptr && get_events != nullptr; }
-
-  InitializeEPFunc initialize = nullptr;
-  UnInitializeEPFunc uninitialize = nullptr;
-  AddTSPacketEPFunc add_packet = nullptr;
-  ClearEPFunc clear = nullptr;
-  SetPFOnlyEPFunc set_pf_only = nullptr;
-  SetBasicModeEPFunc set_basic_mode = nullptr;
-  GetServiceListDBEPFunc get_services = nullptr;
-  GetEpgDataListDBEPFunc get_events = nullptr;
+  bool loaded() const { return loaded_; }
 
  private:
-  template <typename F>
-  void Bind(const char* name, F& out) {
-    out = reinterpret_cast<F>(dlsym(handle_, name));
-  }
-  void* handle_ = nullptr;
+  std::string error_;
+  bool loaded_ = false;
 };
 
 // Whole 188-byte packets of the five PIDs the program passes on.
