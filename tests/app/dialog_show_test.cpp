@@ -14,6 +14,7 @@
 #include "server/http_server.h"
 #include "settings/settings.h"
 #include "tests/app/dialog_fakes.h"
+#include "tests/support/scoped_env.h"
 
 namespace plimod {
 namespace {
@@ -118,16 +119,12 @@ TEST_F(DialogShowTest, HttpOkRestartsTheServerOnTheNewPortAndAnEmptyPortKeepsIt)
 }
 
 TEST(HeadlessDialogTest, WithoutADisplayTheDesktopStaysHeadlessAndDialogsDoNothing) {
-  const char* display = getenv("DISPLAY");
-  const char* wayland = getenv("WAYLAND_DISPLAY");
-  std::string savedDisplay = display ? display : "";
-  std::string savedWayland = wayland ? wayland : "";
-  unsetenv("DISPLAY");
-  unsetenv("WAYLAND_DISPLAY");
-  EXPECT_FALSE(DisplayPresent());
-  EXPECT_EQ(MakeDesktop(), nullptr);
-  if (display) setenv("DISPLAY", savedDisplay.c_str(), 1);
-  if (wayland) setenv("WAYLAND_DISPLAY", savedWayland.c_str(), 1);
+  {
+    test::ScopedEnv noDisplay("DISPLAY", nullptr);
+    test::ScopedEnv noWayland("WAYLAND_DISPLAY", nullptr);
+    EXPECT_FALSE(DisplayPresent());
+    EXPECT_EQ(MakeDesktop(), nullptr);
+  }
 
   UseDesktop(nullptr);
   EXPECT_EQ(CurrentDialogHost(), nullptr);

@@ -11,6 +11,7 @@
 #include "epg/epg_busy_flag.h"
 #include "epg/epg_file_list.h"
 #include "epg_folder_fixture.h"
+#include "tests/support/scoped_env.h"
 
 namespace plimod {
 namespace {
@@ -154,10 +155,11 @@ TEST_F(EpgFolderLoad, FileThatFailedToLoadIsTriedAgain) {
 
 TEST_F(EpgFolderLoad, SettingsDefaultsAndTheNormaliseList) {
   TempFolder documents;
-  setenv("XDG_DOCUMENTS_DIR", documents.Path().c_str(), 1);
-  Settings().SetString(L"SYSTEM", L"EPGDATAFOLDER", L"");
-  EXPECT_EQ(EpgDataFolder(), documents.Path().wstring() + L"/EpgTimerBon/EpgData/");
-  unsetenv("XDG_DOCUMENTS_DIR");
+  {
+    test::ScopedEnv documentsFolder("XDG_DOCUMENTS_DIR", documents.Path().c_str());
+    Settings().SetString(L"SYSTEM", L"EPGDATAFOLDER", L"");
+    EXPECT_EQ(EpgDataFolder(), documents.Path().wstring() + L"/EpgTimerBon/EpgData/");
+  }
   Settings().SetString(L"SYSTEM", L"EPGDATAFOLDER", data_.Path().wstring());
   EXPECT_EQ(EpgDataFolder(), data_.Path().wstring() + L"/");
 
