@@ -188,7 +188,7 @@ void WriteProgramme(ReplyWriter& out, const EpgEvent& cell, const CellFacts& fac
   WriteMinute(out, cell, facts, context);
   SendPageText(out, " <span class=title>%s</span> ", HighlightSearchWords(0, facts.Texts()).c_str());
   SendPageText(out, "<span class=station>%s</span>", StationName(cell, facts).c_str());
-  WriteProgramSmallLinks(out, cell, context.page.links, context.settings);
+  WriteProgramSmallLinks(out, cell, context.page.links);
   if (context.detail == 0) WriteExplanationTooltip(out, facts, context);
   SendPageText(out, "<br>\n");
   const std::string note = Note(cell, facts, context);

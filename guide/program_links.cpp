@@ -50,31 +50,40 @@ std::string PatternLinkText(const IniFile& settings, const wchar_t* section) {
   return PageText(text);
 }
 
-void WritePatternLinks(ReplyWriter& out, const EpgEvent& event, std::uint64_t key, const LinkSettings& links,
-                       const IniFile& settings) {
-  const bool reserved = (event.displayFlags & kReservedFlag) != 0;
+std::vector<PatternLink> LoadPatternLinks(const IniFile& settings) {
+  std::vector<PatternLink> patterns;
   for (int n = 1; n <= kPatternCount; ++n) {
     wchar_t section[32];
     std::swprintf(section, 32, L"EDCBPATTERN_%02d", n);
     if (!settings.HasSection(section)) continue;
     if (settings.GetIntDefault(section, L"ENABLE", 0) == 0) continue;
-    if (IsSet(settings, section, L"USE_INVALID") && !reserved) continue;
-    const std::string text = PatternLinkText(settings, section);
-    if (IsSet(settings, section, L"USE_DIALOG")) {
+    patterns.push_back({n, PatternLinkText(settings, section), IsSet(settings, section, L"USE_INVALID"),
+                        IsSet(settings, section, L"USE_DIALOG")});
+  }
+  return patterns;
+}
+
+void WritePatternLinks(ReplyWriter& out, const EpgEvent& event, std::uint64_t key, const LinkSettings& links) {
+  const bool reserved = (event.displayFlags & kReservedFlag) != 0;
+  for (const PatternLink& pattern : links.patterns) {
+    if (pattern.reservedOnly && !reserved) continue;
+    const int n = pattern.number;
+    const char* text = pattern.text.c_str();
+    if (pattern.dialog) {
       SendPageText(out,
                    "<span class=slink><A HREF='?cmd=edc&sid=%" PRIx64
                    "&eid=%x&pt=%d%s' target=_blank>%s</A></span>",
-                   key, event.eventId, n, "", text.c_str());
+                   key, event.eventId, n, "", text);
     } else if (links.directJavaScript) {
       SendPageText(out,
                    "<span class=slink><A HREF='javascript:etb_resv(\"?cmd=edc&sid=%" PRIx64
                    "&eid=%x&pt=%d&q=1\")'>%s</A></span>",
-                   key, event.eventId, n, text.c_str());
+                   key, event.eventId, n, text);
     } else {
       SendPageText(out,
                    "<span class=slink><A HREF='?cmd=edc&sid=%" PRIx64
                    "&eid=%x&pt=%d%s' target=_blank>%s</A></span>",
-                   key, event.eventId, n, "&q=1", text.c_str());
+                   key, event.eventId, n, "&q=1", text);
     }
   }
 }
@@ -98,11 +107,11 @@ LinkSettings LoadLinkSettings(const IniFile& settings, bool readDirect) {
     }
   }
   links.remoconEnabled = IsSet(settings, L"SYSTEM", L"REMOCON_ENABLE");
+  links.patterns = LoadPatternLinks(settings);
   return links;
 }
 
-void WriteProgramSmallLinks(ReplyWriter& out, const EpgEvent& event, const LinkSettings& links,
-                            const IniFile& settings) {
+void WriteProgramSmallLinks(ReplyWriter& out, const EpgEvent& event, const LinkSettings& links) {
   if (event.originalNetworkId == kCalendarOnlyNetwork) return;
   const std::uint64_t key = ServiceKey(event.originalNetworkId, event.transportStreamId, event.serviceId);
   if (links.edcbSmallLink) {
@@ -126,7 +135,7 @@ void WriteProgramSmallLinks(ReplyWriter& out, const EpgEvent& event, const LinkS
       SendPageText(out, "<span class=slink><A HREF='?cmd=nrc&sid=%" PRIx64 "' target=_blank>n</A></span>", key);
     }
   }
-  WritePatternLinks(out, event, key, links, settings);
+  WritePatternLinks(out, event, key, links);
 }
 
 }  // namespace plimod

@@ -13,7 +13,7 @@ class ProgramLinksTest : public GuideFixture {
   std::string Links(const EpgEvent& event, bool readDirect = true) {
     std::string page;
     ReplyWriter out(&page);
-    WriteProgramSmallLinks(out, event, LoadLinkSettings(Settings(), readDirect), Settings());
+    WriteProgramSmallLinks(out, event, LoadLinkSettings(Settings(), readDirect));
     return page;
   }
   EpgEvent event_ = MakeEvent(TrKey(0x400), 0x1a2b, At(2025, 3, 1, 20, 0), 30);
