@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/system_time.h"
@@ -48,6 +49,22 @@ struct EpgEvent {
   std::wstring normalizedTitle;
   std::wstring normalizedShortText;
   std::wstring normalizedExtendedText;
+
+  // Code outside the store reads and sets texts through these, so the store
+  // is free to keep them in a compact form.
+  std::wstring Title() const { return title; }
+  std::wstring ShortText() const { return shortText; }
+  std::wstring ExtendedText() const { return extendedText; }
+  std::wstring VideoText() const { return videoText; }
+  std::wstring AudioText() const { return audioText; }
+  std::wstring NormalizedTitle() const { return normalizedTitle; }
+  std::wstring NormalizedShortText() const { return normalizedShortText; }
+  std::wstring NormalizedExtendedText() const { return normalizedExtendedText; }
+  void SetTitle(std::wstring text) { title = std::move(text); }
+  void SetShortText(std::wstring text) { shortText = std::move(text); }
+  void SetExtendedText(std::wstring text) { extendedText = std::move(text); }
+  void SetVideoText(std::wstring text) { videoText = std::move(text); }
+  void SetAudioText(std::wstring text) { audioText = std::move(text); }
 };
 
 // Events of one service by event id.
