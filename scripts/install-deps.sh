@@ -9,6 +9,7 @@ packages=(
   libboost-regex-dev libglib2.0-dev libgtk-3-dev libayatana-appindicator3-dev xvfb fonts-vlgothic
   curl chromium wrk
   libaribb24-dev libicu-dev
+  nettle-dev
 )
 
 missing=()
