@@ -1,6 +1,5 @@
 #include "app/launcher_shell.h"
 
-#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +15,7 @@
 #include "app/launcher_path.h"
 #include "platform/file.h"
 #include "platform/message_box.h"
+#include "platform/spawn_attributes.h"
 #include "util/text_shell_error.h"
 
 extern char** environ;
@@ -48,18 +48,8 @@ int Spawn(const std::vector<std::string>& words, pid_t& pid) {
   std::vector<char*> argv;
   for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
-  posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  sigset_t all;
-  sigset_t none;
-  sigfillset(&all);
-  sigemptyset(&none);
-  posix_spawnattr_setsigdefault(&attr, &all);
-  posix_spawnattr_setsigmask(&attr, &none);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSID);
-  int error = posix_spawnp(&pid, argv[0], nullptr, &attr, argv.data(), environ);
-  posix_spawnattr_destroy(&attr);
-  return error;
+  const SpawnAttributes attr(POSIX_SPAWN_SETSID);
+  return posix_spawnp(&pid, argv[0], nullptr, attr.get(), argv.data(), environ);
 }
 
 // The exit status of xdg-open, or 0 when it is still running after the wait.
