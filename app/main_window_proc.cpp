@@ -20,6 +20,7 @@
 #include "server/page_hooks.h"
 #include "server/http_settings.h"
 #include "services/recording_alert.h"
+#include "services/remote_control.h"
 #include "services/syoboi_schedule.h"
 #include "settings/settings.h"
 #include "util/log.h"
@@ -44,6 +45,9 @@ void ConnectDispatcher(EpgStore& store) {
   jobs.loadEpgFolder = [&store] { LoadEpgFolder(store); };
   jobs.runAutoReserve = [] { RunAutoReserve(Settings()); };
   jobs.setSyoboiLoadTimer = [] { SetSyoboiLoadTimer(); };
+  jobs.tuneRemote = [](const std::string& name, const std::string& host, const std::string& port) {
+    return TuneRemoteToService(name, host, port, true);
+  };
   SetDispatcherJobs(std::move(jobs));
   SetPageHandler(HandleRequest);
 }
