@@ -2,14 +2,11 @@
 
 #include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "services/remote_control.h"
-#include "tests/support/child_process.h"
-#include "tests/support/file_bytes.h"
+#include "tests/support/fake_remote_server.h"
 #include "tests/support/loopback_port.h"
-#include "tests/support/temp_folder.h"
 
 namespace plimod::test {
 namespace {
@@ -20,42 +17,6 @@ using std::chrono::steady_clock;
 // "ＴＢＳ" and "ＮＨＫ" in code page 932, as the caller hands names over.
 const std::string kTbs = "\x82\x73\x82\x61\x82\x72";
 const std::string kNhk = "\x82\x6d\x82\x67\x82\x6a";
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  return lines;
-}
-
-// The fake remote-control server with a script of its own.
-class FakeRemoteServer {
- public:
-  explicit FakeRemoteServer(const std::string& script, bool silent = false) {
-    WriteFileBytes(folder_.File("script"), script);
-    std::vector<std::string> args{"--script", folder_.File("script"), "--log", folder_.File("log"),
-                                  "--port-file", folder_.File("port")};
-    if (silent) args.push_back("--silent");
-    pid_ = StartProcess(FAKE_REMOTE_SERVER, args, {});
-    const auto deadline = steady_clock::now() + std::chrono::seconds(10);
-    while (port_.empty() && steady_clock::now() < deadline) {
-      port_ = ReadFileBytes(folder_.File("port"));
-      if (port_.empty()) std::this_thread::sleep_for(milliseconds(5));
-    }
-    if (!port_.empty()) port_.pop_back();  // the line end
-  }
-  ~FakeRemoteServer() { StopProcess(pid_, std::chrono::seconds(2)); }
-
-  const std::string& Port() const { return port_; }
-  std::vector<std::string> Requests() const { return Lines(ReadFileBytes(folder_.File("log"))); }
-
- private:
-  TempFolder folder_{"remote"};
-  pid_t pid_ = -1;
-  std::string port_;
-};
 
 class RemoteControlTest : public ::testing::Test {
  protected:

@@ -15,8 +15,11 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "platform/text_codec.h"
 #include "tests/support/child_process.h"
+#include "tests/support/fake_remote_server.h"
 #include "tests/support/program_home.h"
 
 namespace {
@@ -152,6 +155,34 @@ TEST(PlimodRunTest, WatchedFolderLoadsNewFilesAndInterruptEndsCleanly) {
   EXPECT_EQ(home.Fetch("/ping.txt"), "pong");
 
   ExpectCleanEnd(home, program.pid, SIGINT);
+}
+
+TEST(PlimodRunTest, RemoteTuneCommandSelectsTheServiceOnTheRemoteControlServer) {
+  MachineWideLock lock;
+  ASSERT_TRUE(lock.Held());
+  // The demo's first service, offered by the second BonDriver.
+  plimod::test::FakeRemoteServer server("current\t0\nbon\t1\tBon_A\nservice\t5\tother\n"
+                                        "bon\t2\tBon_B\nservice\t6\t" +
+                                        plimod::WideToCp932(L"みなとテレビ総合") + "\n");
+  ASSERT_FALSE(server.Port().empty());
+  ProgramHome home("plimod-nrc", L"EPGDATACHECKCHANGES=0\r\nREMOCON_ADDRESS=127.0.0.1:" +
+                                     plimod::Utf8ToWide(server.Port()) + L"\r\n");
+  ASSERT_TRUE(home.HasEpgData());
+  Running program{home.Start()};
+  ASSERT_GT(program.pid, 0);
+  ASSERT_TRUE(home.WaitForLog("EPGデータ読み込み:")) << home.Log();
+
+  // Commands count only when sent from the program's own pages.
+  const auto command = [&home](const std::string& query) {
+    return plimod::test::CommandOutput("curl -s --max-time 20 -e '" + home.Url("/") + "' '" + home.Url("/?" + query) +
+                                       "'");
+  };
+  EXPECT_EQ(command("cmd=nrc&sid=7fe07fe00400"), "成功");
+  EXPECT_EQ(server.Requests(), (std::vector<std::string>{"GetBonList", "GetServiceList2", "SetBon:2",
+                                                         "GetServiceList2", "SetService2:6"}));
+  EXPECT_EQ(command("cmd=nrc&sid=7fe07fe00499"), "失敗 ");  // no such service
+
+  ExpectCleanEnd(home, program.pid, SIGTERM);
 }
 
 }  // namespace
