@@ -141,7 +141,7 @@ int ExitCodeOf(int status) {
 
 // Reads once what is waiting; at the end of the output the pipe is closed.
 void ReadAndDiscard(ChildProcess& child) {
-  char buffer[kDrainBytes + 1];
+  char buffer[kDrainBytes];
   const ssize_t got = read(child.output.get(), buffer, kDrainBytes);
   if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) child.output.reset();
 }
