@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <thread>
 
+extern char** environ;
+
 namespace plimod::test {
 
 CommandResult RunCommand(const std::string& command) {
@@ -38,6 +40,13 @@ pid_t StartProcess(const std::string& program, const std::vector<std::string>& a
     return -1;
   }
   return pid;
+}
+
+void AddSanitizerOptions(std::vector<std::string>& env) {
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry = *e;
+    if (entry.starts_with("ASAN_OPTIONS=") || entry.starts_with("UBSAN_OPTIONS=")) env.push_back(entry);
+  }
 }
 
 std::optional<int> WaitForExit(pid_t pid, std::chrono::milliseconds bound) {

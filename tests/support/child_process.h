@@ -26,6 +26,10 @@ std::string CommandOutput(const std::string& command);
 pid_t StartProcess(const std::string& program, const std::vector<std::string>& arguments,
                    const std::vector<std::string>& env);
 
+// Adds the sanitizers' settings of the test run (ASAN_OPTIONS,
+// UBSAN_OPTIONS) to a child's environment, so that they hold for it too.
+void AddSanitizerOptions(std::vector<std::string>& env);
+
 // The wait status, or nothing when the process did not end within `bound`.
 std::optional<int> WaitForExit(pid_t pid, std::chrono::milliseconds bound);
 

@@ -9,8 +9,6 @@
 #include "tests/support/file_bytes.h"
 #include "tests/support/loopback_port.h"
 
-extern char** environ;
-
 namespace plimod::test {
 namespace fs = std::filesystem;
 
@@ -34,11 +32,7 @@ bool ProgramHome::HasEpgData() const {
 pid_t ProgramHome::Start(const std::vector<std::string>& arguments) const {
   std::vector<std::string> env = {"PLIMOD_HOME=" + Path().string(), "TZ=Asia/Tokyo", "LC_ALL=C.UTF-8",
                                   "PATH=/usr/bin:/bin"};
-  // The sanitizers' settings of the test run hold for the program too.
-  for (char** e = environ; *e != nullptr; ++e) {
-    const std::string entry = *e;
-    if (entry.starts_with("ASAN_OPTIONS=") || entry.starts_with("UBSAN_OPTIONS=")) env.push_back(entry);
-  }
+  AddSanitizerOptions(env);
   return StartProcess((kBuiltPrograms / "plimod").string(), arguments, env);
 }
 

@@ -6,7 +6,6 @@
 // same origin and reports columns, overlaps, titles and the tooltip script.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -19,7 +18,7 @@
 #include <thread>
 
 #include "tests/support/child_process.h"
-#include "tests/support/file_bytes.h"
+#include "tests/support/headless_chromium.h"
 #include "tests/support/program_home.h"
 #include "tests/support/temp_folder.h"
 
@@ -27,19 +26,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using plimod::test::CommandOutput;
 using plimod::test::ProgramHome;
-using plimod::test::ReadFileBytes;
 
 const fs::path kArtifacts = PLIMOD_BINARY_DIR "/test-artifacts/epg_page";
 const fs::path kSource = PLIMOD_SOURCE_DIR;
-
-std::string FindChromium() {
-  for (const char* name : {"/usr/bin/chromium", "/usr/bin/chromium-browser"}) {
-    if (access(name, X_OK) == 0) return name;
-  }
-  return {};
-}
 
 // Tomorrow's date as yyyymmdd: the demo data always cover it.
 std::string Tomorrow() {
@@ -104,7 +94,7 @@ class RunningProgram {
 class EpgPageBrowserTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    chromium_ = FindChromium();
+    chromium_ = plimod::test::FindChromium();
     if (chromium_.empty()) return;
     program_ = new RunningProgram();
     started_ = program_->Start();
@@ -120,20 +110,8 @@ class EpgPageBrowserTest : public ::testing::Test {
     ASSERT_TRUE(started_) << "the program did not serve its programme table";
   }
 
-  // Runs Chromium with a new empty profile; returns its standard output
-  // and leaves its standard error in `log`.
   static std::string Chromium(const std::string& arguments, const std::string& url, std::string& log) {
-    const plimod::test::TempFolder profile("plimod-chromium");
-    const fs::path errors = profile.File("stderr.txt");
-    const std::string command = "timeout 120 " + chromium_ +
-                                " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
-                                " --disable-background-networking --disable-component-update --disable-sync"
-                                " --user-data-dir=" + profile.File("data").string() +
-                                " --window-size=1400,1000 --enable-logging=stderr --v=0 " + arguments + " '" + url +
-                                "' 2>" + errors.string();
-    const std::string out = CommandOutput(command);
-    log = ReadFileBytes(errors);
-    return out;
+    return plimod::test::RunChromium(chromium_, "--window-size=1400,1000 " + arguments, url, log);
   }
 
   // Photographs the view, then checks it through the check page.

@@ -1,0 +1,252 @@
+// The demo as a new user meets it: scripts/start-demo.sh run unchanged in
+// a copy of the tree's layout (scripts/, build/bin, public_html/), so it
+// makes its demo folder there, prints its addresses and runs the program on
+// the demo port. The front page is loaded in headless Chromium and
+// photographed (kept under <build>/test-artifacts/demo/).
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "epg/search_condition.h"
+#include "guide/epg_page_style.h"
+#include "platform/text_codec.h"
+#include "settings/ini_file.h"
+#include "tests/support/child_process.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/headless_chromium.h"
+#include "tests/support/loopback_port.h"
+#include "tests/support/program_home.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using plimod::test::CommandOutput;
+
+const fs::path kArtifacts = PLIMOD_BINARY_DIR "/test-artifacts/demo";
+const fs::path kSource = PLIMOD_SOURCE_DIR;
+const std::string kDemoAddress = "http://127.0.0.1:18990";
+
+std::string Fetch(const std::string& url) { return CommandOutput("curl -s --max-time 10 '" + url + "'"); }
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The printed address lines ("  http://...") with the line after each.
+std::vector<std::pair<std::string, std::string>> PrintedAddresses(const std::string& output) {
+  std::vector<std::pair<std::string, std::string>> addresses;
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.starts_with("  http://")) continue;
+    std::string description;
+    std::getline(lines, description);
+    addresses.emplace_back(line.substr(2), description);
+  }
+  return addresses;
+}
+
+// The pieces of a page that begin with `marker`, each up to the next.
+std::vector<std::string> PiecesFrom(const std::string& html, const std::string& marker) {
+  std::vector<std::string> pieces;
+  std::size_t at = html.find(marker);
+  while (at != std::string::npos) {
+    const std::size_t next = html.find(marker, at + 1);
+    pieces.push_back(html.substr(at, next == std::string::npos ? std::string::npos : next - at));
+    at = next;
+  }
+  return pieces;
+}
+
+// The hit cells of a search grid, as the page or the browser writes them.
+std::vector<std::string> HitCells(const std::string& html) { return PiecesFrom(html, "<td rowspan="); }
+
+// The saved conditions that take part in the search, with the colour of
+// their own (empty when their hits take the genre colour).
+std::vector<std::pair<int, std::string>> EnabledConditions(const fs::path& settingsFile) {
+  plimod::IniFile settings;
+  std::vector<std::pair<int, std::string>> conditions;
+  if (!settings.Load(plimod::Utf8ToWide(settingsFile.string()), false)) return conditions;
+  for (int n = 1; n <= plimod::SearchConditionCount(settings); ++n) {
+    const std::wstring section = plimod::SearchSectionName(n);
+    if (settings.HasSection(section.c_str()) && settings.GetIntDefault(section.c_str(), L"ENABLE", 0) != 0) {
+      conditions.emplace_back(n, plimod::ConditionColour(settings, n));
+    }
+  }
+  return conditions;
+}
+
+// A copy of the tree's layout in which the start script runs as it does in
+// a checkout; its demo folder is made beside it.
+class DemoTree {
+ public:
+  DemoTree() : root_("plimod-demo") {
+    fs::create_directories(root_.Path() / "scripts");
+    fs::copy_file(kSource / "scripts/start-demo.sh", root_.Path() / "scripts/start-demo.sh");
+    fs::create_directories(root_.Path() / "build");
+    fs::create_directory_symlink(plimod::test::kBuiltPrograms, root_.Path() / "build/bin");
+    fs::copy(kSource / "public_html", root_.Path() / "public_html", fs::copy_options::recursive);
+  }
+  ~DemoTree() { plimod::test::StopProcess(pid_, 10s); }
+
+  fs::path Home() const { return root_.Path() / "demo-home"; }
+  std::string Output() const { return plimod::test::ReadFileBytes(root_.File("start-demo.out")); }
+
+  // Runs the script in the foreground of a child, its output to a file.
+  bool Start() {
+    std::vector<std::string> env = {"PATH=/usr/bin:/bin", "HOME=" + root_.Path().string()};
+    plimod::test::AddSanitizerOptions(env);
+    pid_ = plimod::test::StartProcess(
+        "/bin/bash",
+        {"-c", "exec bash \"$0\" >\"$1\" 2>&1", (root_.Path() / "scripts/start-demo.sh").string(),
+         root_.File("start-demo.out").string()},
+        env);
+    return pid_ > 0;
+  }
+
+  // Waits until the script has printed its last address line.
+  bool WaitForAddresses() const {
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    while (std::chrono::steady_clock::now() < end) {
+      if (Contains(Output(), "?mode=epg\n")) return true;
+      std::this_thread::sleep_for(100ms);
+    }
+    return false;
+  }
+
+ private:
+  plimod::test::TempFolder root_;
+  pid_t pid_ = 0;
+};
+
+class DemoFrontPageTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // Something else on the demo port would answer in the demo's place.
+    busyPort_ = !Fetch(kDemoAddress + "/").empty();
+    if (busyPort_) return;
+    tree_ = new DemoTree();
+    started_ = tree_->Start() && tree_->WaitForAddresses() && WaitForHits();
+    fs::create_directories(kArtifacts);
+  }
+  static void TearDownTestSuite() {
+    delete tree_;
+    tree_ = nullptr;
+  }
+
+  void SetUp() override {
+    ASSERT_FALSE(busyPort_) << kDemoAddress << " already answers (a demo running?)";
+    ASSERT_TRUE(started_) << "the demo showed no hits on its front page:\n" << tree_->Output();
+  }
+
+  // Up once the first EPG load is done and the front page has hits.
+  static bool WaitForHits() {
+    const auto end = std::chrono::steady_clock::now() + 90s;
+    while (std::chrono::steady_clock::now() < end) {
+      if (Contains(Fetch(kDemoAddress + "/"), "<span class=title>")) return true;
+      std::this_thread::sleep_for(200ms);
+    }
+    return false;
+  }
+
+  static inline DemoTree* tree_ = nullptr;
+  static inline bool started_ = false;
+  static inline bool busyPort_ = false;
+};
+
+TEST_F(DemoFrontPageTest, FrontPageShowsHitsOfEverySavedConditionInItsColour) {
+  const std::string chromium = plimod::test::FindChromium();
+  if (chromium.empty()) GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it)";
+  const auto conditions = EnabledConditions(tree_->Home() / "plimo.ini");
+  ASSERT_GE(conditions.size(), 5u) << "the demo's settings lost their saved conditions";
+  EXPECT_TRUE(std::any_of(conditions.begin(), conditions.end(), [](const auto& c) { return !c.second.empty(); }))
+      << "no saved condition draws its hits in a colour of its own";
+
+  const fs::path shot = kArtifacts / "front_page.png";
+  fs::remove(shot);
+  std::string log;
+  plimod::test::RunChromium(chromium, "--window-size=1400,2400 --virtual-time-budget=5000 --screenshot=" + shot.string(),
+                            kDemoAddress + "/", log);
+  EXPECT_GT(fs::exists(shot) ? fs::file_size(shot) : 0, 10000u) << "no screenshot of the front page";
+  const std::string dom = plimod::test::RunChromium(chromium, "--virtual-time-budget=5000 --dump-dom", kDemoAddress + "/", log);
+  EXPECT_FALSE(Contains(log, "Uncaught")) << log;
+  std::ofstream(kArtifacts / "front_page.txt") << dom;
+
+  const std::vector<std::string> cells = HitCells(dom);
+  for (const auto& [number, colour] : conditions) {
+    const std::string note = "(No." + std::to_string(number) + ")";
+    int hits = 0;
+    int coloured = 0;
+    for (const std::string& cell : cells) {
+      if (!Contains(cell, note)) continue;
+      ++hits;
+      if (Contains(cell, "bgcolor=\"" + colour + "\"")) ++coloured;
+    }
+    EXPECT_GT(hits, 0) << "no hit of condition " << number << " on the front page";
+    if (!colour.empty()) {
+      EXPECT_EQ(coloured, hits) << "hits of condition " << number << " not drawn in " << colour;
+    }
+  }
+}
+
+TEST_F(DemoFrontPageTest, EveryDayOfTheWeekHasHits) {
+  const std::string week = Fetch(kDemoAddress + "/?range=7");
+  const std::vector<std::string> days = PiecesFrom(week, "<TABLE bgcolor=#202020");
+  ASSERT_EQ(days.size(), 7u);
+  // Before 05:00 the first table is the broadcast day the demo data begin
+  // in the middle of; the six after it are always whole.
+  for (std::size_t day = 1; day < days.size(); ++day) {
+    EXPECT_FALSE(HitCells(days[day]).empty()) << "no hits on day " << day + 1 << " of the week";
+  }
+}
+
+TEST_F(DemoFrontPageTest, PrintedAddressesShowWhatTheirLinesSayAndAreTheReadmes) {
+  const auto addresses = PrintedAddresses(tree_->Output());
+  ASSERT_EQ(addresses.size(), 2u) << tree_->Output();
+  EXPECT_EQ(addresses[0].first, kDemoAddress + "/");
+  EXPECT_TRUE(Contains(addresses[0].second, "saved search")) << addresses[0].second;
+  EXPECT_EQ(addresses[1].first, kDemoAddress + "/?mode=epg");
+  EXPECT_TRUE(Contains(addresses[1].second, "programme table")) << addresses[1].second;
+
+  // The view each page marks as the current one.
+  EXPECT_TRUE(std::regex_search(Fetch(addresses[0].first), std::regex("<span class=on><A HREF='\\?[^']*'>検索</A>")));
+  EXPECT_TRUE(
+      std::regex_search(Fetch(addresses[1].first), std::regex("<span class=on><A HREF='\\?mode=epg&[^']*'>番組表</A>")));
+
+  // The README's opening, up to its first heading, names both.
+  const std::string readme = plimod::test::ReadFileBytes(kSource / "README.md");
+  const std::string opening = readme.substr(0, readme.find("\n## "));
+  for (const auto& [address, description] : addresses) {
+    EXPECT_TRUE(Contains(opening, address)) << address << " is not in the README's opening";
+  }
+}
+
+// A demo folder from before the saved conditions keeps its settings (here
+// its own port); the script says how to start afresh.
+TEST(DemoStartTest, ExistingDemoFolderKeepsItsSettings) {
+  DemoTree tree;
+  const int port = plimod::test::FreeLoopbackPort();
+  const std::wstring old = L"[SYSTEM]\r\nLOG=1\r\nHTTPPORT=" + std::to_wstring(port) + L"\r\nEPGDATAFOLDER=" +
+                           plimod::Utf8ToWide((tree.Home() / "epg").string()) + L"/\r\n";
+  fs::create_directories(tree.Home());
+  std::ofstream(tree.Home() / "plimo.ini", std::ios::binary) << "\xFF\xFE" << plimod::WideToUtf16Le(old);
+
+  ASSERT_TRUE(tree.Start());
+  ASSERT_TRUE(tree.WaitForAddresses()) << tree.Output();
+  ASSERT_TRUE(fs::exists(tree.Home() / "plimo.ini"));
+  const std::string output = tree.Output();
+  EXPECT_TRUE(Contains(output, "  http://127.0.0.1:" + std::to_string(port) + "/\n")) << output;
+  EXPECT_TRUE(Contains(output, "delete it to start afresh")) << output;
+  EXPECT_TRUE(EnabledConditions(tree.Home() / "plimo.ini").empty());
+}
+
+}  // namespace
