@@ -10,6 +10,7 @@ packages=(
   curl chromium wrk
   libaribb24-dev libicu-dev
   nettle-dev
+  libcurl4-openssl-dev
 )
 
 missing=()
