@@ -1,5 +1,6 @@
 #include "app/main_window_proc.h"
 
+#include "app/calendar_hooks.h"
 #include "app/desktop_access.h"
 #include "app/dialogs.h"
 #include "app/epg_check_timer.h"
@@ -50,6 +51,7 @@ void ConnectDispatcher(EpgStore& store) {
   };
   SetDispatcherJobs(std::move(jobs));
   SetPageHandler(HandleRequest);
+  ConnectCalendarSchedule();
 }
 
 void OnCreate(MainWindow& window) {
