@@ -3,6 +3,8 @@
 #include <fstream>
 
 #include "epg/epg_index.h"
+#include "platform/main_loop.h"
+#include "platform/main_window.h"
 #include "platform/text_codec.h"
 #include "services/http_client.h"
 #include "services/syoboi_schedule.h"
@@ -188,6 +190,40 @@ TEST(SyoboiLoadTimerTest, DelayRunsToTomorrowWithinFiveMinutesOfTheLoadTime) {
   EXPECT_EQ(SyoboiLoadDelayMinutes(L"5", TimeOf(2026, 12, 9, 6, 0)), 1380);
   EXPECT_EQ(SyoboiLoadDelayMinutes(L"30:00", TimeOf(2026, 12, 9, 0, 0)), 1450);
   EXPECT_EQ(SyoboiLoadDelayMinutes(L"", TimeOf(2026, 12, 9, 0, 0)), std::nullopt);
+}
+
+class SyoboiTimerWiringTest : public test::EpgGlobalsFixture {
+ protected:
+  void SetUp() override {
+    EpgGlobalsFixture::SetUp();
+    SetMainWindowHandle(&loop_);
+  }
+  void TearDown() override {
+    SetMainWindowHandle(nullptr);
+    EpgGlobalsFixture::TearDown();
+  }
+  MainLoop loop_{[](std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t { return 0; }};
+};
+
+TEST_F(SyoboiTimerWiringTest, LoadTimerFollowsTheSettingsAndUploadTimerItsSwitch) {
+  test::FixedClock clock(TimeOf(2026, 12, 9, 4, 56));
+  Set(L"SYSTEM", L"SYOBOCAL_ENABLE", L"1");
+  Set(L"SYSTEM", L"SYOBOCAL_LOADTIME", L"5:00");
+  SetSyoboiLoadTimer();
+  EXPECT_EQ(loop_.TimerPeriod(kSyoboiLoadTimer), 1444u * 60'000u);
+  Set(L"SYSTEM", L"SYOBOCAL_LOADTIME", L"");  // stored empty by the settings page: no load
+  SetSyoboiLoadTimer();
+  EXPECT_EQ(loop_.TimerPeriod(kSyoboiLoadTimer), 0u);
+  Set(L"SYSTEM", L"SYOBOCAL_LOADTIME", L"5:00");
+  Set(L"SYSTEM", L"SYOBOCAL_ENABLE", L"0");
+  SetSyoboiLoadTimer();
+  EXPECT_EQ(loop_.TimerPeriod(kSyoboiLoadTimer), 0u);
+
+  EXPECT_EQ(ArmSyoboiUploadTimer(), 0);
+  EXPECT_EQ(loop_.TimerPeriod(kSyoboiUploadTimer), 0u);
+  Set(L"SYOBOIUPLOAD", L"ENABLE", L"1");
+  EXPECT_EQ(ArmSyoboiUploadTimer(), 1);
+  EXPECT_EQ(loop_.TimerPeriod(kSyoboiUploadTimer), 180'000u);
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -17,10 +19,13 @@
 #include <thread>
 #include <vector>
 
+#include "platform/system_time.h"
 #include "platform/text_codec.h"
 #include "tests/support/child_process.h"
+#include "tests/support/fake_calendar.h"
 #include "tests/support/fake_remote_server.h"
 #include "tests/support/program_home.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -181,6 +186,43 @@ TEST(PlimodRunTest, RemoteTuneCommandSelectsTheServiceOnTheRemoteControlServer) 
   EXPECT_EQ(server.Requests(), (std::vector<std::string>{"GetBonList", "GetServiceList2", "SetBon:2",
                                                          "GetServiceList2", "SetService2:6"}));
   EXPECT_EQ(command("cmd=nrc&sid=7fe07fe00499"), "失敗 ");  // no such service
+
+  ExpectCleanEnd(home, program.pid, SIGTERM);
+}
+
+// "YYYYMMDDhhmm00" of the local time `seconds` from now.
+std::string CalendarTime(int seconds) {
+  const plimod::SystemTime t = plimod::LocalSystemTime(std::time(nullptr) + seconds, 0);
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d00", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
+  return text;
+}
+
+TEST(PlimodRunTest, CalendarScheduleArrivesWithTheFirstLoadAndShowsOnTheSearchGrid) {
+  MachineWideLock lock;
+  ASSERT_TRUE(lock.Held());
+  plimod::test::FakeCalendar calendar;
+  ASSERT_TRUE(calendar.Running());
+  plimod::test::ScopedEnv url("SYOBOCAL_URL", calendar.BaseUrl().c_str());
+  // A programme in an hour on a channel the EPG data does not have.
+  calendar.Reply(200, plimod::test::SyoboiReplyDocument(
+                          {"<ProgItem PID=\"77\" TID=\"7\" StTime=\"" + CalendarTime(3600) + "\" EdTime=\"" +
+                           CalendarTime(5400) + "\" ChName=\"遠いテレビ\" ChID=\"900\" Count=\"2\" " +
+                           "Title=\"カレンダーの番組\" SubTitle=\"\" ProgComment=\"\" StOffset=\"0\" />"}));
+  ProgramHome home("plimod-calendar", L"EPGDATACHECKCHANGES=0\r\nSYOBOCAL_ENABLE=1\r\n"
+                                      L"SYOBOCAL_USERNAME=viewer\r\nSYOBOCAL_LOADTIME=5:00\r\n");
+  Running program{home.Start()};
+  ASSERT_GT(program.pid, 0);
+
+  ASSERT_TRUE(home.WaitForLog("しょぼかる受信成功(1件)")) << home.Log();
+  EXPECT_TRUE(home.WaitForLog("syobocal timer set")) << home.Log();
+  EXPECT_NE(home.Log().find("unknown channel:遠いテレビ"), std::string::npos) << home.Log();
+  const std::string page = home.Fetch("/");
+  EXPECT_NE(page.find("カレンダーの番組"), std::string::npos) << page;
+  EXPECT_NE(page.find("http://cal.syoboi.jp/tid/7#77"), std::string::npos) << page;
+  const auto requests = calendar.Requests();
+  ASSERT_FALSE(requests.empty());
+  EXPECT_EQ(requests[0].query, "usr=viewer");
 
   ExpectCleanEnd(home, program.pid, SIGTERM);
 }
