@@ -104,7 +104,8 @@ class ScheduleBuilder {
     program.tid = AttributeNumber(item, "TID");
     program.count = AttributeNumber(item, "Count");
     program.start = *keyTime;
-    program.durationSeconds = static_cast<int>((*end - *start) / kTicksPerSecond);
+    const std::int64_t seconds = (*end - *start) / kTicksPerSecond;
+    program.durationSeconds = static_cast<int>(std::clamp<std::int64_t>(seconds, INT_MIN, INT_MAX));
     program.channelName = AttributeText(item, "ChName", kChannelNameChars);
     program.title = AttributeText(item, "Title", kTextChars);
     program.subTitle = AttributeText(item, "SubTitle", kTextChars);

@@ -1,7 +1,9 @@
+#include <cstdint>
 #include <string_view>
 
 #include "platform/main_window.h"
 #include "services/syoboi_schedule.h"
+#include "settings/ini_values.h"
 #include "settings/settings.h"
 #include "util/log.h"
 
@@ -15,29 +17,20 @@ constexpr int kShortestDelay = 5;
 constexpr int kLongestDelay = 1450;
 constexpr std::uint32_t kUploadDelayMs = 180'000;
 
-// Leading decimal digits, as atoi reads them (no sign: a time has none).
-int LeadingNumber(std::wstring_view text) {
-  int value = 0;
-  for (wchar_t c : text) {
-    if (c < L'0' || c > L'9' || value > 100'000) break;
-    value = value * 10 + (c - L'0');
-  }
-  return value;
-}
-
 }  // namespace
 
 std::optional<int> SyoboiLoadDelayMinutes(const std::wstring& loadTime, const SystemTime& now) {
   if (loadTime.empty()) return std::nullopt;
   const std::size_t colon = loadTime.find(L':');
-  int target = LeadingNumber(loadTime) * 60;
-  if (colon != std::wstring::npos) target += LeadingNumber(std::wstring_view(loadTime).substr(colon + 1));
-  const int current = now.wHour * 60 + now.wMinute;
-  int delay = target - current;
+  // Wide enough that no typed number overflows before the clamps.
+  std::int64_t target = std::int64_t{IniTextToInt(loadTime)} * 60;
+  if (colon != std::wstring::npos) target += IniTextToInt(std::wstring_view(loadTime).substr(colon + 1));
+  const std::int64_t current = now.wHour * 60 + now.wMinute;
+  std::int64_t delay = target - current;
   if (current >= target - kLeadMinutes) delay += kMinutesPerDay;
   if (delay <= 0) delay = kShortestDelay;
   if (delay > kLongestDelay) delay = kLongestDelay;
-  return delay;
+  return static_cast<int>(delay);
 }
 
 void SetSyoboiLoadTimer() {

@@ -61,7 +61,8 @@ TEST_F(TitleTemplateTest, CalendarAndBroadcastDayFields) {
 
 TEST_F(TitleTemplateTest, TextMacrosAndWorkingCopies) {
   ServiceMap[test::BsKey(0x101)] = L"ＢＳ１１";
-  EXPECT_EQ(Expand(L"@tt|@SB|@sb|@CH|@ch"), L"アニメ「旅立ち」#1|  第12話 その3  |第12話 その3|ＢＳ１１|BS11");
+  EXPECT_EQ(Expand(L"@tt|@SB|@sb|@CH|@ch"),
+            L"アニメ「旅立ち」#1|  第12話 その3  |第12話 その3|ＢＳ１１|BS11");
   EXPECT_EQ(Expand(L"@MST@TT @SB"), L"[新]アニメ1 「旅立ち」#");
   event_.SetTitle(L"アニメ「旅立ち」");
   EXPECT_EQ(Expand(L"@MST@TT @SB"), L"アニメ 「旅立ち」");

@@ -189,6 +189,8 @@ TEST(SyoboiLoadTimerTest, DelayRunsToTomorrowWithinFiveMinutesOfTheLoadTime) {
   EXPECT_EQ(SyoboiLoadDelayMinutes(L"0:00", TimeOf(2026, 12, 9, 23, 57)), 3);
   EXPECT_EQ(SyoboiLoadDelayMinutes(L"5", TimeOf(2026, 12, 9, 6, 0)), 1380);
   EXPECT_EQ(SyoboiLoadDelayMinutes(L"30:00", TimeOf(2026, 12, 9, 0, 0)), 1450);
+  EXPECT_EQ(SyoboiLoadDelayMinutes(L"99999999999:99999999999", TimeOf(2026, 12, 9, 0, 0)), 1450);
+  EXPECT_EQ(SyoboiLoadDelayMinutes(L"-99999999999", TimeOf(2026, 12, 9, 0, 0)), 5);
   EXPECT_EQ(SyoboiLoadDelayMinutes(L"", TimeOf(2026, 12, 9, 0, 0)), std::nullopt);
 }
 
