@@ -122,6 +122,17 @@ TEST_F(SyoboiScheduleTest, FailedFetchesKeepTheScheduleAndAnEmptyListEmptiesIt) 
   EXPECT_TRUE(SyoboiProgramMapEmpty());
 }
 
+TEST_F(SyoboiScheduleTest, LongReplyIsReadUpToItsLimitAndLosesTheCutElement) {
+  std::string reply = SyoboiReplyDocument({Item(1, "20261209200000", "20261209203000", 1, "BS Station")});
+  reply += "<!-- " + std::string(262'143 - reply.size() - 30, '-') + " -->\n";
+  reply += Item(2, "20261209210000", "20261209213000", 2, "BS Station") + "\n";
+  fake_.Reply(200, reply);
+  RefreshSyoboiPrograms(Settings());
+  const auto schedule = CurrentSyoboiSchedule();
+  ASSERT_EQ(schedule->programs.size(), 1u);
+  EXPECT_EQ(schedule->programs.begin()->second.pid, 1);
+}
+
 TEST_F(SyoboiScheduleTest, DisabledCalendarEmptiesTheScheduleWithoutARequest) {
   fake_.Reply(200, SyoboiReplyDocument({Item(1, "20261209200000", "20261209203000", 1, "BS Station")}));
   RefreshSyoboiPrograms(Settings());
