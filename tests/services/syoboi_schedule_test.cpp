@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "epg/epg_index.h"
 #include "platform/main_loop.h"
 #include "platform/main_window.h"
@@ -11,6 +9,7 @@
 #include "settings/settings.h"
 #include "tests/support/epg_globals_fixture.h"
 #include "tests/support/fake_calendar.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/fixed_clock.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/service_keys.h"
@@ -50,8 +49,7 @@ class SyoboiScheduleTest : public test::EpgGlobalsFixture {
   }
 
   void WriteChannelFile(const std::wstring& lines) const {
-    std::ofstream out(home_.File("syobocal_ch.txt"), std::ios::binary);
-    out << "\xFF\xFE" << WideToUtf16Le(lines);
+    test::WriteFileBytes(home_.File("syobocal_ch.txt"), "\xFF\xFE" + WideToUtf16Le(lines));
   }
 
   FakeCalendar fake_;

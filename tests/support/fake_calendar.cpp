@@ -1,11 +1,11 @@
 #include "tests/support/fake_calendar.h"
 
 #include <chrono>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
 #include "tests/support/child_process.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/program_home.h"
 
 namespace plimod::test {
@@ -14,17 +14,10 @@ namespace {
 
 constexpr auto kStartBound = std::chrono::seconds(10);
 
-std::string ReadText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 int WaitForPort(const std::filesystem::path& portFile) {
   const auto deadline = std::chrono::steady_clock::now() + kStartBound;
   while (std::chrono::steady_clock::now() < deadline) {
-    const std::string text = ReadText(portFile);
+    const std::string text = ReadFileBytes(portFile);
     if (!text.empty() && text.back() == '\n') return std::stoi(text);
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
@@ -73,12 +66,7 @@ FakeCalendar::~FakeCalendar() {
 std::string FakeCalendar::BaseUrl() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
 
 void FakeCalendar::WriteReply(const std::string& options, const std::string& body) const {
-  const std::filesystem::path temporary = folder_.File("reply.tmp");
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << options << "\n" << body;
-  }
-  std::filesystem::rename(temporary, folder_.File("reply.txt"));
+  WriteFileBytes(folder_.File("reply.txt"), options + "\n" + body);
 }
 
 void FakeCalendar::Reply(int status, const std::string& body, int delayMs) const {
@@ -98,7 +86,7 @@ std::vector<RecordedRequest> FakeCalendar::Requests() const {
     std::snprintf(name, sizeof name, "request-%04d.txt", n);
     const std::filesystem::path path = folder_.File(name);
     if (!std::filesystem::exists(path)) break;
-    requests.push_back(ParseRecordedRequest(ReadText(path)));
+    requests.push_back(ParseRecordedRequest(ReadFileBytes(path)));
   }
   return requests;
 }
