@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <iterator>
 #include <memory>
 #include <mutex>
 
@@ -50,9 +51,14 @@ std::size_t StoreBody(char* data, std::size_t size, std::size_t count, void* use
   return room;
 }
 
+// The service's answers change during the day: no proxy may serve an old one.
+constexpr const char* kNoCacheHeaders[] = {"Cache-Control: no-cache", "Pragma: no-cache"};
+
 std::unique_ptr<curl_slist, ListDeleter> HeaderList(const std::vector<std::string>& headers) {
+  std::vector<std::string> all(std::begin(kNoCacheHeaders), std::end(kNoCacheHeaders));
+  all.insert(all.end(), headers.begin(), headers.end());
   curl_slist* list = nullptr;
-  for (const std::string& header : headers) {
+  for (const std::string& header : all) {
     curl_slist* grown = curl_slist_append(list, header.c_str());
     if (!grown) break;
     list = grown;
@@ -64,7 +70,7 @@ void SetOptions(CURL* curl, const HttpRequest& request, BodySink& sink, curl_sli
   curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
   curl_easy_setopt(curl, CURLOPT_USERAGENT, kHttpUserAgent);
   if (!request.referrer.empty()) curl_easy_setopt(curl, CURLOPT_REFERER, request.referrer.c_str());
-  if (headers) curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connectTimeoutMs.load()));
   curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(totalTimeoutMs.load()));

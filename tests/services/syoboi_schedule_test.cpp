@@ -154,6 +154,7 @@ TEST_F(SyoboiScheduleTest, RequestCarriesTheEncodedUserAndTheProgramsNames) {
   EXPECT_EQ(requests[0].query, "usr=a+b%26c");
   EXPECT_EQ(requests[0].headers.at("user-agent"), "plimod.exe");
   EXPECT_EQ(requests[0].headers.at("referer"), fake_.BaseUrl());
+  EXPECT_EQ(requests[0].headers.at("cache-control"), "no-cache");
   EXPECT_EQ(requests[1].query, "cookie=1");
 }
 
