@@ -1,0 +1,120 @@
+#include "platform/pipe_socket.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+namespace plimod {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int MsUntil(Clock::time_point deadline) {
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left > 0 ? static_cast<int>(left) : 0;
+}
+
+bool WaitFor(int fd, short events, Clock::time_point deadline) {
+  pollfd entry{fd, events, 0};
+  for (;;) {
+    const int ready = ::poll(&entry, 1, MsUntil(deadline));
+    if (ready > 0) return true;
+    if (ready == 0 || errno != EINTR) return false;
+  }
+}
+
+bool FillAddress(std::string_view name, sockaddr_un& address) {
+  const std::string path = PipeSocketPath(name);
+  std::memset(&address, 0, sizeof address);
+  address.sun_family = AF_UNIX;
+  if (path.empty()) return false;
+  std::memcpy(address.sun_path, path.data(), path.size());
+  return true;
+}
+
+}  // namespace
+
+std::string PipeSocketPath(std::string_view name) {
+  const char* folder = std::getenv("EPGTIMER_PIPE_DIR");
+  std::string path = folder != nullptr && *folder != '\0' ? folder : "/tmp";
+  if (path.back() != '/') path += '/';
+  path += name;
+  if (name.empty() || path.size() >= sizeof(sockaddr_un{}.sun_path)) return {};
+  return path;
+}
+
+PipeConnect ConnectPipeSocket(std::string_view name, UniqueFd& out) {
+  sockaddr_un address;
+  if (!FillAddress(name, address)) return PipeConnect::kFailed;
+  UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!fd) return PipeConnect::kFailed;
+  int result;
+  do {
+    result = ::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  } while (result < 0 && errno == EINTR);
+  if (result < 0) {
+    return errno == ENOENT || errno == ECONNREFUSED ? PipeConnect::kNotThere : PipeConnect::kFailed;
+  }
+  out = std::move(fd);
+  return PipeConnect::kConnected;
+}
+
+UniqueFd ListenPipeSocket(std::string_view name, int backlog) {
+  sockaddr_un address;
+  if (!FillAddress(name, address)) return UniqueFd();
+  UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!fd) return UniqueFd();
+  ::unlink(address.sun_path);
+  if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0 ||
+      ::listen(fd.get(), backlog) < 0) {
+    return UniqueFd();
+  }
+  return fd;
+}
+
+bool SendAllWithin(int fd, const void* data, std::size_t size, std::uint32_t timeoutMs) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  const auto* bytes = static_cast<const char*>(data);
+  std::size_t sent = 0;
+  while (sent < size) {
+    if (!WaitFor(fd, POLLOUT, deadline)) return false;
+    const ssize_t n = ::send(fd, bytes + sent, size - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n > 0) {
+      sent += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ReceiveExactWithin(int fd, void* data, std::size_t size, std::uint32_t timeoutMs) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  auto* bytes = static_cast<char*>(data);
+  std::size_t received = 0;
+  while (received < size) {
+    if (!WaitFor(fd, POLLIN, deadline)) return false;
+    const ssize_t n = ::recv(fd, bytes + received, size - received, MSG_DONTWAIT);
+    if (n == 0) return false;  // the peer closed: what is missing never comes
+    if (n > 0) {
+      received += static_cast<std::size_t>(n);
+    } else if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool WaitReadableWithin(int fd, std::uint32_t timeoutMs) {
+  return WaitFor(fd, POLLIN, Clock::now() + std::chrono::milliseconds(timeoutMs));
+}
+
+}  // namespace plimod

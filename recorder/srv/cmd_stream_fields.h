@@ -1,0 +1,145 @@
+#pragma once
+// The field order of each record, written once and walked by the sizer,
+// the writer and the reader (and by the test server, which also sends the
+// records the program only receives).
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <type_traits>
+
+#include "recorder/srv/cmd_stream.h"
+
+namespace plimod::cmd_stream {
+
+template <class R, class V>
+void VisitFields(R& f, V& v)
+  requires std::is_same_v<std::remove_const_t<R>, SrvRecFolder>
+{
+  v(f.parts[0])(f.parts[1])(f.parts[2])(f.parts[3]);
+}
+
+template <class R, class V>
+void VisitFields(R& s, V& v)
+  requires std::is_same_v<std::remove_const_t<R>, SrvRecSetting>
+{
+  v(s.recordMode)(s.priority)(s.follow)(s.serviceFlags)(s.pittari)(s.batchPath)(s.folders);
+  v(s.postAction)(s.resumeRestart)(s.marginEnable)(s.marginStart)(s.marginEnd);
+  v(s.optionA)(s.optionB)(s.optionWord);
+}
+
+template <class R, class V>
+void VisitFields(R& r, V& v)
+  requires std::is_same_v<std::remove_const_t<R>, SrvReserveData>
+{
+  v(r.title)(r.start)(r.duration)(r.station);
+  v(r.originalNetworkId)(r.transportStreamId)(r.serviceId)(r.eventId);
+  v(r.comment)(r.reserveId)(r.carriedByte)(r.unrecordable)(r.extraText)(r.programStart);
+  v(r.setting)(r.trailingWord);
+}
+
+template <class R, class V>
+void VisitFields(R& r, V& v)
+  requires std::is_same_v<std::remove_const_t<R>, SrvRecFileInfo>
+{
+  v(r.resultId)(r.fileText)(r.title)(r.start)(r.duration)(r.station);
+  v(r.originalNetworkId)(r.transportStreamId)(r.serviceId)(r.eventId);
+  v(r.dropCount)(r.scrambleCount)(r.status)(r.programStart);
+  v(r.comment)(r.secondText)(r.thirdText);
+}
+
+template <class R, class V>
+void VisitFields(R& r, V& v)
+  requires std::is_same_v<std::remove_const_t<R>, SrvTunerReserve>
+{
+  v(r.tunerId)(r.tunerName)(r.reserveIds);
+}
+
+// Sums the fields' sizes.
+struct FieldSizer {
+  std::size_t size = 0;
+  template <class T>
+  FieldSizer& operator()(const T& value) {
+    size += CmdStreamSize(value);
+    return *this;
+  }
+};
+
+// Writes fields one after another; the first failure sticks.
+class FieldWriter {
+ public:
+  explicit FieldWriter(StreamOut buf) : buf_(buf) {}
+  template <class T>
+  FieldWriter& operator()(const T& value) {
+    std::size_t n = 0;
+    if (ok_ && CmdStreamWrite(value, buf_.subspan(pos_), n)) {
+      pos_ += n;
+    } else {
+      ok_ = false;
+    }
+    return *this;
+  }
+  bool ok() const { return ok_; }
+  std::size_t pos() const { return pos_; }
+
+ private:
+  StreamOut buf_;
+  std::size_t pos_ = 0;
+  bool ok_ = true;
+};
+
+// Reads fields one after another; the first failure sticks.
+class FieldReader {
+ public:
+  explicit FieldReader(StreamIn data) : data_(data) {}
+  template <class T>
+  FieldReader& operator()(T& value) {
+    std::size_t n = 0;
+    if (ok_ && CmdStreamRead(value, data_.subspan(pos_), n)) {
+      pos_ += n;
+    } else {
+      ok_ = false;
+    }
+    return *this;
+  }
+  bool ok() const { return ok_; }
+  std::size_t pos() const { return pos_; }
+
+ private:
+  StreamIn data_;
+  std::size_t pos_ = 0;
+  bool ok_ = true;
+};
+
+template <class R>
+std::size_t RecordSize(const R& record) {
+  FieldSizer sizer;
+  VisitFields(record, sizer);
+  return 4 + sizer.size;
+}
+
+template <class R>
+bool WriteRecord(const R& record, StreamOut buf, std::size_t& written) {
+  const std::size_t size = RecordSize(record);
+  if (size > std::numeric_limits<std::uint32_t>::max() || buf.size() < size) return false;
+  FieldWriter writer(buf);
+  writer(static_cast<std::uint32_t>(size));
+  VisitFields(record, writer);
+  if (!writer.ok()) return false;
+  written = writer.pos();
+  return true;
+}
+
+template <class R>
+bool ReadRecord(R& record, StreamIn data, std::size_t& used) {
+  std::uint32_t total = 0;
+  std::size_t n = 0;
+  if (!CmdStreamRead(total, data, n) || data.size() < total) return false;
+  FieldReader reader(data.subspan(4));
+  if (total > 4) VisitFields(record, reader);
+  if (!reader.ok()) return false;
+  used = 4 + reader.pos();
+  return true;
+}
+
+}  // namespace plimod::cmd_stream

@@ -1,0 +1,68 @@
+#include "recorder/srv_connection.h"
+
+#include <algorithm>
+#include <array>
+
+#include "platform/named_event.h"
+#include "platform/pipe_socket.h"
+
+namespace plimod {
+
+namespace {
+
+void PutLe32(std::uint32_t value, std::uint8_t* out) {
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::uint32_t GetLe32(const std::uint8_t* in) {
+  return in[0] | (in[1] << 8) | (in[2] << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
+}
+
+}  // namespace
+
+ServerConnect ConnectToServer(std::string_view eventName, std::string_view pipeName,
+                              std::uint32_t timeoutMs, int openAttempts, UniqueFd& pipe) {
+  {
+    NamedEvent event = NamedEvent::CreateOrOpen(eventName);
+    if (!event.valid()) return ServerConnect::kEventFailed;
+    if (event.Wait(timeoutMs) != NamedEvent::WaitResult::kSignalled) return ServerConnect::kTimedOut;
+  }
+  for (int attempt = 0; attempt < openAttempts; ++attempt) {
+    if (ConnectPipeSocket(pipeName, pipe) == PipeConnect::kConnected) return ServerConnect::kConnected;
+  }
+  return ServerConnect::kPipeNotOpened;
+}
+
+bool WritePacket(int fd, const CommandPacket& packet, std::size_t pieceSize,
+                 std::uint32_t ioTimeoutMs) {
+  std::array<std::uint8_t, 8> header;
+  PutLe32(packet.param, header.data());
+  PutLe32(static_cast<std::uint32_t>(packet.data.size()), header.data() + 4);
+  if (!SendAllWithin(fd, header.data(), header.size(), ioTimeoutMs)) return false;
+  for (std::size_t sent = 0; sent < packet.data.size();) {
+    const std::size_t piece = std::min(pieceSize, packet.data.size() - sent);
+    if (!SendAllWithin(fd, packet.data.data() + sent, piece, ioTimeoutMs)) return false;
+    sent += piece;
+  }
+  return true;
+}
+
+bool ReadPacket(int fd, CommandPacket& packet, std::size_t pieceSize, std::uint32_t ioTimeoutMs) {
+  std::array<std::uint8_t, 8> header;
+  if (!ReceiveExactWithin(fd, header.data(), header.size(), ioTimeoutMs)) return false;
+  packet.param = GetLe32(header.data());
+  const std::size_t size = GetLe32(header.data() + 4);
+  packet.data.clear();
+  if (size > kMaxPacketBytes) return false;
+  // Grown piece by piece, so a size the peer does not back with bytes
+  // costs no more memory than what arrived.
+  while (packet.data.size() < size) {
+    const std::size_t have = packet.data.size();
+    const std::size_t piece = std::min(pieceSize, size - have);
+    packet.data.resize(have + piece);
+    if (!ReceiveExactWithin(fd, packet.data.data() + have, piece, ioTimeoutMs)) return false;
+  }
+  return true;
+}
+
+}  // namespace plimod

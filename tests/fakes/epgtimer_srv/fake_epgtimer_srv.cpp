@@ -1,0 +1,142 @@
+#include "tests/fakes/epgtimer_srv/fake_epgtimer_srv.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "platform/named_event.h"
+#include "platform/pipe_socket.h"
+
+namespace plimod::test {
+
+namespace {
+
+constexpr std::uint32_t kPollMs = 50;
+constexpr std::uint32_t kIoTimeoutMs = 5'000;
+constexpr std::size_t kPieceBytes = 0x100000;
+
+std::string HeaderBytes(std::uint32_t param, std::uint32_t size) {
+  std::string header(8, '\0');
+  for (int i = 0; i < 4; ++i) {
+    header[i] = static_cast<char>(param >> (8 * i));
+    header[4 + i] = static_cast<char>(size >> (8 * i));
+  }
+  return header;
+}
+
+}  // namespace
+
+FakeEpgTimerSrv::FakeEpgTimerSrv(std::string pipeName, std::string eventName)
+    : pipeName_(std::move(pipeName)), eventName_(std::move(eventName)) {}
+
+FakeEpgTimerSrv::~FakeEpgTimerSrv() { Stop(); }
+
+bool FakeEpgTimerSrv::Start() {
+  NamedEvent::Remove(eventName_);  // a count left by an earlier run
+  NamedEvent event = NamedEvent::CreateOrOpen(eventName_);
+  listener_ = ListenPipeSocket(pipeName_);
+  if (!event.valid() || !listener_) return false;
+  return thread_.Start([this](StopSignal& stop) { Serve(stop); });
+}
+
+void FakeEpgTimerSrv::Stop() {
+  thread_.Stop();
+  if (listener_) {
+    listener_.reset();
+    ::unlink(PipeSocketPath(pipeName_).c_str());
+    NamedEvent::Remove(eventName_);
+  }
+}
+
+void FakeEpgTimerSrv::Script(std::uint32_t command, ScriptedReply reply) {
+  std::lock_guard lock(mutex_);
+  scripts_[command].push_back(std::move(reply));
+}
+
+std::vector<RecordedRequest> FakeEpgTimerSrv::Requests() const {
+  std::lock_guard lock(mutex_);
+  return requests_;
+}
+
+std::vector<std::string> FakeEpgTimerSrv::BodiesOf(std::uint32_t command) const {
+  std::vector<std::string> bodies;
+  for (const RecordedRequest& request : Requests()) {
+    if (request.bytes.size() >= 8 && request.bytes.substr(0, 4) == HeaderBytes(command, 0).substr(0, 4)) {
+      bodies.push_back(request.bytes.substr(8));
+    }
+  }
+  return bodies;
+}
+
+FakeSrvState FakeEpgTimerSrv::State() const {
+  std::lock_guard lock(mutex_);
+  return state_;
+}
+
+void FakeEpgTimerSrv::SetState(FakeSrvState state) {
+  std::lock_guard lock(mutex_);
+  state_ = std::move(state);
+}
+
+void FakeEpgTimerSrv::Serve(StopSignal& stop) {
+  NamedEvent event = NamedEvent::CreateOrOpen(eventName_);
+  int connections = 0;
+  while (!stop.StopRequested()) {
+    event.Set();  // ready for the next client
+    if (!WaitReadableWithin(listener_.get(), kPollMs)) continue;
+    UniqueFd peer(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+    if (peer) ServeConnection(peer.get(), ++connections, stop);
+  }
+}
+
+// Serves requests until the client closes: one for the newer command set,
+// a whole list walk for the older one.
+void FakeEpgTimerSrv::ServeConnection(int fd, int connection, StopSignal& stop) {
+  while (!stop.StopRequested()) {
+    CommandPacket request;
+    if (!ReadPacket(fd, request, kPieceBytes, kIoTimeoutMs)) return;
+    std::optional<ScriptedReply> scripted;
+    CommandPacket reply;
+    {
+      std::lock_guard lock(mutex_);
+      std::string bytes = HeaderBytes(request.param, static_cast<std::uint32_t>(request.data.size()));
+      bytes.append(request.data.begin(), request.data.end());
+      requests_.push_back({connection, std::move(bytes)});
+    }
+    scripted = TakeScript(request.param);
+    if (scripted) {
+      if (!SendScripted(fd, *scripted, stop)) return;
+      continue;
+    }
+    {
+      std::lock_guard lock(mutex_);
+      reply = AnswerCommand(state_, request);
+    }
+    if (!WritePacket(fd, reply, kPieceBytes, kIoTimeoutMs)) return;
+  }
+}
+
+std::optional<ScriptedReply> FakeEpgTimerSrv::TakeScript(std::uint32_t command) {
+  std::lock_guard lock(mutex_);
+  auto found = scripts_.find(command);
+  if (found == scripts_.end() || found->second.empty()) return std::nullopt;
+  ScriptedReply& next = found->second.front();
+  ScriptedReply taken = next;
+  if (next.uses > 0 && --next.uses == 0) found->second.erase(found->second.begin());
+  return taken;
+}
+
+// False when the connection is to end here.
+bool FakeEpgTimerSrv::SendScripted(int fd, const ScriptedReply& reply, StopSignal& stop) {
+  if (reply.delayMs > 0 && stop.WaitForStop(reply.delayMs)) return false;
+  const std::uint32_t size = reply.statedSize.value_or(static_cast<std::uint32_t>(reply.body.size()));
+  const std::size_t bodyBytes = std::min(reply.body.size(), reply.closeAfterBodyBytes.value_or(reply.body.size()));
+  const std::string bytes = HeaderBytes(reply.code, size) + reply.body.substr(0, bodyBytes);
+  if (!SendAllWithin(fd, bytes.data(), bytes.size(), kIoTimeoutMs)) return false;
+  return !reply.closeAfterBodyBytes && !reply.statedSize;
+}
+
+}  // namespace plimod::test

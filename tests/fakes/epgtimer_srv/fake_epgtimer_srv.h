@@ -1,0 +1,90 @@
+#pragma once
+// A stand-in for the outside reservation server, for tests and the demo.
+// It listens on the pipe socket, sets the connect event whenever it is
+// ready for the next connection, and answers the real framing from
+// reservations, tuners and recording results kept in memory: an added
+// reservation gets a new id, and changes and deletions show in later
+// listings. A command can be scripted instead (a fixed code and body, a
+// delay, a close in the middle of the body, a lying size). Every request is
+// recorded byte for byte.
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/sync.h"
+#include "recorder/srv/srv_records.h"
+#include "recorder/srv_connection.h"
+
+namespace plimod::test {
+
+struct ScriptedReply {
+  std::uint32_t code = 1;
+  std::string body;
+  // The size the header states, when it is to differ from the body's.
+  std::optional<std::uint32_t> statedSize;
+  // Close the connection after this many body bytes.
+  std::optional<std::size_t> closeAfterBodyBytes;
+  std::uint32_t delayMs = 0;
+  // How many requests it answers; -1 for all.
+  int uses = -1;
+};
+
+struct RecordedRequest {
+  int connection = 0;  // counts from 1 in the order of acceptance
+  std::string bytes;   // header and body
+};
+
+// What the server keeps; the handlers of both command sets work on it.
+struct FakeSrvState {
+  std::vector<SrvReserveData> reservations;
+  std::vector<SrvTunerReserve> tuners;
+  std::vector<SrvRecFileInfo> results;
+  std::uint32_t nextReserveId = 1;
+};
+
+// The reply to one request from the state (the unscripted behaviour).
+CommandPacket AnswerCommand(FakeSrvState& state, const CommandPacket& request);
+
+class FakeEpgTimerSrv {
+ public:
+  // The pipe lives in EPGTIMER_PIPE_DIR (or /tmp) as the clients look for it.
+  FakeEpgTimerSrv(std::string pipeName, std::string eventName);
+  ~FakeEpgTimerSrv();
+  FakeEpgTimerSrv(const FakeEpgTimerSrv&) = delete;
+  FakeEpgTimerSrv& operator=(const FakeEpgTimerSrv&) = delete;
+
+  // False when the socket or the event cannot be made.
+  bool Start();
+  // Stops serving and removes the socket and the event name.
+  void Stop();
+
+  void Script(std::uint32_t command, ScriptedReply reply);
+  std::vector<RecordedRequest> Requests() const;
+  // The request bodies (without headers) of one command, in order.
+  std::vector<std::string> BodiesOf(std::uint32_t command) const;
+
+  // Direct access to what the server keeps.
+  FakeSrvState State() const;
+  void SetState(FakeSrvState state);
+
+ private:
+  void Serve(StopSignal& stop);
+  void ServeConnection(int fd, int connection, StopSignal& stop);
+  std::optional<ScriptedReply> TakeScript(std::uint32_t command);
+  bool SendScripted(int fd, const ScriptedReply& reply, StopSignal& stop);
+
+  std::string pipeName_;
+  std::string eventName_;
+  mutable std::mutex mutex_;
+  FakeSrvState state_;
+  std::map<std::uint32_t, std::vector<ScriptedReply>> scripts_;
+  std::vector<RecordedRequest> requests_;
+  UniqueFd listener_;
+  StoppableThread thread_;
+};
+
+}  // namespace plimod::test

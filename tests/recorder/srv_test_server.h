@@ -1,0 +1,52 @@
+#pragma once
+// A test reservation server in a temporary pipe folder, with names of its
+// own so tests running at the same time never meet, and a client for it.
+
+#include <unistd.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "platform/named_event.h"
+#include "tests/fakes/epgtimer_srv/fake_epgtimer_srv.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
+
+namespace plimod::test {
+
+// A name no other test process uses (the event is machine-wide).
+inline std::string UniqueSrvName(const char* what) {
+  static std::atomic<int> counter{0};
+  return std::string("plimodtest.") + what + "." + std::to_string(::getpid()) + "." +
+         std::to_string(++counter);
+}
+
+class SrvTestServer {
+ public:
+  SrvTestServer()
+      : folder_("srv"),
+        pipeDir_("EPGTIMER_PIPE_DIR", folder_.Path().c_str()),
+        pipeName_("pipe"),
+        eventName_(UniqueSrvName("event")),
+        server_(pipeName_, eventName_) {}
+  ~SrvTestServer() {
+    server_.Stop();
+    NamedEvent::Remove(eventName_);
+  }
+
+  bool Start() { return server_.Start(); }
+  FakeEpgTimerSrv& server() { return server_; }
+  const std::string& pipeName() const { return pipeName_; }
+  const std::string& eventName() const { return eventName_; }
+  const TempFolder& folder() const { return folder_; }
+
+ private:
+  TempFolder folder_;
+  ScopedEnv pipeDir_;
+  std::string pipeName_;
+  std::string eventName_;
+  FakeEpgTimerSrv server_;
+};
+
+}  // namespace plimod::test
