@@ -2,9 +2,9 @@
 
 #include <atomic>
 
-#include "platform/file.h"
 #include "recorder/recorder_paths.h"
 #include "recorder/reserve_text_numbers.h"
+#include "util/file_io.h"
 #include "util/log.h"
 #include "util/module_paths.h"
 #include "util/setting_file_path.h"
@@ -73,16 +73,15 @@ RecorderDetection DetectRecorder(const IniFile& settings) {
   std::wstring program;
   if (GetSettingFilePath(settings, program, kMaxPathChars, L"EPGDATACAP", L"EPGTIMEREXE",
                          L"EpgTimer_Bon.exe", true)) {
-    const auto srvIni = SiblingFilePath(program, L"EpgTimerSrv.ini");
-    if (srvIni) {
-      std::string text;
-      result.srvMode = ReadFileToString(*srvIni, text);
-      if (!result.srvMode && !ReadFileToString(*SiblingFilePath(program, L"EpgTimer_Bon.ini"), text)) {
-        return result;
-      }
+    if (const auto srvIni = SiblingFilePath(program, L"EpgTimerSrv.ini")) {
+      std::size_t size = 0;
+      Block text = ReadWholeFile(*srvIni, &size);
+      result.srvMode = text != nullptr;
+      if (!text) text = ReadWholeFile(*SiblingFilePath(program, L"EpgTimer_Bon.ini"), &size);
+      if (!text) return result;
       result.logLines.push_back(result.srvMode ? "EpgDataCap_Bon（人柱版９）以降検出\n"
                                                : "EpgDataCap_Bon（人柱版８．５６）以下検出\n");
-      result.counts = CountTuners(text);
+      result.counts = CountTuners(std::string_view(text.get(), size));
     }
   }
   result.logLines.push_back(CountsLine(result.counts));
