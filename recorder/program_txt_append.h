@@ -1,0 +1,21 @@
+#pragma once
+// Adding one reservation line to the text-file recorder's Program.txt.
+
+#include <string>
+#include <string_view>
+
+#include "recorder/reserve_line.h"
+
+namespace plimod {
+
+// The line the program appends for a reservation, CR LF included: fields 0
+// to 16 (reserve id 0, field 15 "0"), none of the optional ones. Quotes
+// around the batch path go; every text is cleaned (CleanRecorderText).
+std::string FormatProgramTxtLine(const ReserveLine& line);
+
+// Appends `line` to the file, creating it when missing, with one write on
+// an append descriptor. A file whose last byte is no line end gets CR LF
+// first, so the new line never joins the last one.
+bool AppendProgramTxtLine(const std::wstring& path, std::string_view line);
+
+}  // namespace plimod

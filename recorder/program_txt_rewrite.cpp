@@ -1,0 +1,26 @@
+#include "recorder/program_txt_rewrite.h"
+
+#include "platform/file.h"
+
+namespace plimod {
+
+RewriteResult RewriteProgramTxt(const std::wstring& path, const ProgramTxtLineEdit& edit) {
+  std::string old;
+  if (!ReadFileToString(path, old)) return RewriteResult::kUnreadable;
+
+  std::string rewritten;
+  rewritten.reserve(old.size() + 256);
+  for (const ReserveTextLine& line : SplitReserveText(old)) {
+    std::optional<std::string> replacement;
+    if (line.IsReservation()) replacement = edit(line);
+    if (!replacement) {
+      rewritten.append(line.text).append(line.end);
+    } else if (!replacement->empty()) {
+      rewritten.append(*replacement).append(line.end);
+    }
+  }
+  return ReplaceFileAtomically(path, rewritten) ? RewriteResult::kDone
+                                                : RewriteResult::kWriteFailed;
+}
+
+}  // namespace plimod

@@ -1,0 +1,22 @@
+#pragma once
+// Adding, changing and deleting one reservation in the recorder in use:
+// through the reservation server in its mode, else by appending to the
+// text-file recorder's Program.txt (which it reads when started again; the
+// callers restart it). All return true on success.
+
+#include <cstdint>
+
+#include "recorder/reserve_line.h"
+#include "settings/ini_file.h"
+
+namespace plimod {
+
+bool AddReservation(const IniFile& settings, const ReserveLine& line);
+
+// Server mode only: the reservation `reserveId` gets the line's values when
+// it still belongs to the programme `programKey`. In the text-file mode
+// false at once (the edit page rewrites Program.txt itself).
+bool ChangeReservation(const ReserveLine& line, std::uint64_t programKey, int reserveId);
+bool DeleteReservation(std::uint64_t programKey, int reserveId);
+
+}  // namespace plimod
