@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <string>
 #include <utility>
@@ -12,7 +13,12 @@ namespace plimod {
 
 namespace {
 
-std::string SemaphoreName(std::string_view name) { return "/" + std::string(name); }
+std::string PrefixedName(std::string_view name) {
+  const char* prefix = std::getenv("EPGTIMER_EVENT_PREFIX");
+  return (prefix != nullptr ? std::string(prefix) : std::string()) + std::string(name);
+}
+
+std::string SemaphoreName(std::string_view name) { return "/" + PrefixedName(name); }
 
 timespec DeadlineAfter(std::uint32_t ms) {
   timespec now{};
@@ -47,13 +53,13 @@ void NamedEvent::Close() {
 }
 
 NamedEvent NamedEvent::CreateOrOpen(std::string_view name) {
-  if (name.empty() || name.find('/') != std::string_view::npos) return NamedEvent();
+  if (name.empty() || PrefixedName(name).find('/') != std::string::npos) return NamedEvent();
   const std::string semName = SemaphoreName(name);
   sem_t* sem = ::sem_open(semName.c_str(), O_CREAT | O_EXCL, 0666, 0);
   if (sem != SEM_FAILED) {
     // The umask narrowed the mode; other users' servers and clients must
     // open it too. glibc keeps named semaphores as /dev/shm/sem.NAME.
-    ::chmod(("/dev/shm/sem." + std::string(name)).c_str(), 0666);
+    ::chmod(("/dev/shm/sem." + PrefixedName(name)).c_str(), 0666);
     return NamedEvent(sem);
   }
   if (errno != EEXIST) return NamedEvent();

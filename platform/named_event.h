@@ -1,6 +1,8 @@
 #pragma once
 // A machine-wide auto-reset event, the stand-in for a named "Global\NAME"
-// event: the POSIX named semaphore "/NAME" kept at 0 or 1. Setting posts
+// event: the POSIX named semaphore "/NAME" kept at 0 or 1. Tests that run
+// side by side put EPGTIMER_EVENT_PREFIX before the name, as the pipe folder
+// moves with EPGTIMER_PIPE_DIR. Setting posts
 // only while the count is 0; waiting takes the count back to 0. The
 // semaphore outlives the processes that use it: a server that dies after
 // setting it leaves it set, so the next client gets through to find no

@@ -65,14 +65,16 @@ struct FieldSizer {
   }
 };
 
-// Writes fields one after another; the first failure sticks.
-class FieldWriter {
+// Writes (over StreamOut) or reads (over StreamIn) fields one after
+// another; the first failure sticks.
+template <class Span>
+class FieldCursor {
  public:
-  explicit FieldWriter(StreamOut buf) : buf_(buf) {}
+  explicit FieldCursor(Span span) : span_(span) {}
   template <class T>
-  FieldWriter& operator()(const T& value) {
+  FieldCursor& operator()(T& value) {
     std::size_t n = 0;
-    if (ok_ && CmdStreamWrite(value, buf_.subspan(pos_), n)) {
+    if (ok_ && Step(value, n)) {
       pos_ += n;
     } else {
       ok_ = false;
@@ -83,33 +85,22 @@ class FieldWriter {
   std::size_t pos() const { return pos_; }
 
  private:
-  StreamOut buf_;
-  std::size_t pos_ = 0;
-  bool ok_ = true;
-};
-
-// Reads fields one after another; the first failure sticks.
-class FieldReader {
- public:
-  explicit FieldReader(StreamIn data) : data_(data) {}
   template <class T>
-  FieldReader& operator()(T& value) {
-    std::size_t n = 0;
-    if (ok_ && CmdStreamRead(value, data_.subspan(pos_), n)) {
-      pos_ += n;
+  bool Step(T& value, std::size_t& n) {
+    if constexpr (std::is_const_v<typename Span::element_type>) {
+      return CmdStreamRead(value, span_.subspan(pos_), n);
     } else {
-      ok_ = false;
+      return CmdStreamWrite(value, span_.subspan(pos_), n);
     }
-    return *this;
   }
-  bool ok() const { return ok_; }
-  std::size_t pos() const { return pos_; }
 
- private:
-  StreamIn data_;
+  Span span_;
   std::size_t pos_ = 0;
   bool ok_ = true;
 };
+
+using FieldWriter = FieldCursor<StreamOut>;
+using FieldReader = FieldCursor<StreamIn>;
 
 template <class R>
 std::size_t RecordSize(const R& record) {
@@ -123,7 +114,8 @@ bool WriteRecord(const R& record, StreamOut buf, std::size_t& written) {
   const std::size_t size = RecordSize(record);
   if (size > std::numeric_limits<std::uint32_t>::max() || buf.size() < size) return false;
   FieldWriter writer(buf);
-  writer(static_cast<std::uint32_t>(size));
+  const auto total = static_cast<std::uint32_t>(size);
+  writer(total);
   VisitFields(record, writer);
   if (!writer.ok()) return false;
   written = writer.pos();

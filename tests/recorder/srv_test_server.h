@@ -49,4 +49,26 @@ class SrvTestServer {
   FakeEpgTimerSrv server_;
 };
 
+// A test server under the names the program's clients use (EpgTimerSrvPipe,
+// EpgTimerSrvConnect), kept apart from other tests by the pipe folder and
+// an event-name prefix of its own.
+class ProgramSrvTestServer {
+ public:
+  ProgramSrvTestServer()
+      : folder_("srv"),
+        pipeDir_("EPGTIMER_PIPE_DIR", folder_.Path().c_str()),
+        prefix_("EPGTIMER_EVENT_PREFIX", UniqueSrvName("prefix").c_str()),
+        server_("EpgTimerSrvPipe", "EpgTimerSrvConnect") {}
+  ~ProgramSrvTestServer() { server_.Stop(); }
+
+  bool Start() { return server_.Start(); }
+  FakeEpgTimerSrv& server() { return server_; }
+
+ private:
+  TempFolder folder_;
+  ScopedEnv pipeDir_;
+  ScopedEnv prefix_;
+  FakeEpgTimerSrv server_;
+};
+
 }  // namespace plimod::test

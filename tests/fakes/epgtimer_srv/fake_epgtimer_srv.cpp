@@ -17,6 +17,7 @@ namespace {
 constexpr std::uint32_t kPollMs = 50;
 constexpr std::uint32_t kIoTimeoutMs = 5'000;
 constexpr std::size_t kPieceBytes = 0x100000;
+constexpr std::uint32_t kNewerCommandsFrom = 1000;
 
 std::string HeaderBytes(std::uint32_t param, std::uint32_t size) {
   std::string header(8, '\0');
@@ -95,6 +96,7 @@ void FakeEpgTimerSrv::Serve(StopSignal& stop) {
 // Serves requests until the client closes: one for the newer command set,
 // a whole list walk for the older one.
 void FakeEpgTimerSrv::ServeConnection(int fd, int connection, StopSignal& stop) {
+  LegacyWalk walk;
   while (!stop.StopRequested()) {
     CommandPacket request;
     if (!ReadPacket(fd, request, kPieceBytes, kIoTimeoutMs)) return;
@@ -113,7 +115,8 @@ void FakeEpgTimerSrv::ServeConnection(int fd, int connection, StopSignal& stop) 
     }
     {
       std::lock_guard lock(mutex_);
-      reply = AnswerCommand(state_, request);
+      reply = request.param >= kNewerCommandsFrom ? AnswerCommand(state_, request)
+                                                  : AnswerLegacyCommand(state_, walk, request);
     }
     if (!WritePacket(fd, reply, kPieceBytes, kIoTimeoutMs)) return;
   }

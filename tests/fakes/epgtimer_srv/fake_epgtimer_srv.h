@@ -6,7 +6,8 @@
 // reservation gets a new id, and changes and deletions show in later
 // listings. A command can be scripted instead (a fixed code and body, a
 // delay, a close in the middle of the body, a lying size). Every request is
-// recorded byte for byte.
+// recorded byte for byte. It speaks both command sets: codes from 1000 up
+// are the newer one, the rest the older one.
 
 #include <cstdint>
 #include <map>
@@ -46,8 +47,18 @@ struct FakeSrvState {
   std::uint32_t nextReserveId = 1;
 };
 
-// The reply to one request from the state (the unscripted behaviour).
+// Where a list walk of the older command set stands on one connection.
+struct LegacyWalk {
+  std::vector<SrvReserveData> reservations;
+  std::vector<SrvTunerReserve> tuners;
+  std::size_t cursor = 0;
+};
+
+// The reply to one request from the state (the unscripted behaviour), in
+// the newer command set and in the older one.
 CommandPacket AnswerCommand(FakeSrvState& state, const CommandPacket& request);
+CommandPacket AnswerLegacyCommand(FakeSrvState& state, LegacyWalk& walk,
+                                  const CommandPacket& request);
 
 class FakeEpgTimerSrv {
  public:

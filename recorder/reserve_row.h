@@ -1,0 +1,66 @@
+#pragma once
+// One reservation and one tuner as the reservation code hands them to the
+// reservation server, and the operations it calls. Each program links one
+// client library that defines the operations: the newer command set in
+// plimod, the older one in plimod-b. All return 0 for success.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/system_time.h"
+
+namespace plimod {
+
+struct ReserveRow {
+  std::wstring title;
+  SystemTime start;
+  std::uint32_t duration = 0;  // seconds
+  std::wstring station;
+  std::uint16_t originalNetworkId = 0;
+  std::uint16_t transportStreamId = 0;
+  std::uint16_t serviceId = 0;
+  std::uint16_t eventId = 0;
+  std::uint8_t priority = 0;
+  std::uint8_t follow = 0;
+  std::wstring comment;
+  std::uint32_t recordMode = 0;  // 5 = disabled
+  std::uint32_t pittari = 0;
+  std::wstring batchPath;
+  std::int32_t reserveId = 0;  // negative for recording results
+  std::uint32_t carriedByte = 0;
+  std::uint32_t unrecordable = 0;  // 1 or 2 for failed recording results
+  std::wstring folderText;         // entries split by TAB, their parts by "*"
+  std::uint16_t postAction = 0;
+  std::uint32_t resumeRestart = 0;
+  std::wstring extraText;
+  std::uint32_t marginEnable = 0;
+  std::uint32_t marginStart = 0;  // seconds
+  std::uint32_t marginEnd = 0;
+  std::uint32_t serviceFlags = 0;  // 0x01 own choice, 0x10 captions, 0x20 carousel
+};
+
+struct TunerReserveRow {
+  std::wstring tunerName;  // the BonDriver file name
+  std::uint32_t tunerId = 0;
+  std::vector<std::uint32_t> reserveIds;
+};
+
+// The time-out is the wait for the server in plimod-b; plimod's client
+// keeps its own. Output lists are appended to, never emptied first.
+int SrvAddReservation(const ReserveRow& row, std::uint32_t timeoutMs);
+// On failure the row is left as it was.
+int SrvGetReservation(std::uint32_t reserveId, ReserveRow& row, std::uint32_t timeoutMs);
+int SrvDeleteReservations(const std::vector<ReserveRow>& rows, std::uint32_t timeoutMs);
+int SrvChangeReservation(const ReserveRow& row, std::uint32_t timeoutMs);
+int SrvEnumReservations(std::vector<ReserveRow>& rows, std::uint32_t timeoutMs);
+int SrvEnumTunerReservations(std::vector<TunerReserveRow>& tuners, std::uint32_t timeoutMs);
+
+// Whether the linked client lists recording results (with the reservations)
+// and deletes them.
+bool SrvListsRecordingResults();
+// Deletes recording results; returns the server's own code (1 = success).
+// Only meaningful where SrvListsRecordingResults().
+std::uint32_t SrvDeleteRecordedInfo(const std::vector<std::uint32_t>& resultIds);
+
+}  // namespace plimod

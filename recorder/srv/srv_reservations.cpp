@@ -1,0 +1,126 @@
+// The reservation operations over the newer command set (plimod). Every
+// failure of the client becomes 1; the time-out argument is not used,
+// the client's own connect time-out applies.
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "guide/civil_time.h"
+#include "recorder/reserve_row.h"
+#include "recorder/srv/epgtimer_srv_client.h"
+#include "recorder/srv/srv_row_conversion.h"
+
+namespace plimod {
+
+namespace {
+
+constexpr int kDone = 0;
+constexpr int kFailed = 1;
+constexpr std::uint8_t kDisabledMode = 5;
+
+int Outcome(std::uint32_t code) { return code == kSrvSuccess ? kDone : kFailed; }
+
+// Before the first row that does not start earlier, so the list stays in
+// start order with the later-received first among equal starts.
+void InsertByStart(std::vector<ReserveRow>& rows, ReserveRow row) {
+  auto at = rows.begin();
+  while (at != rows.end() && !SystemTimeLess(row.start, at->start)) ++at;
+  rows.insert(at, std::move(row));
+}
+
+ReserveRow RowOf(const SrvReserveData& data) {
+  ReserveRow row;
+  FromSrvReserveData(data, row);
+  (void)AddSecondsToSystemTime(row.start, 0);  // normalised as the server's clock would
+  return row;
+}
+
+std::wstring ResultComment(const SrvRecFileInfo& result) {
+  std::wstring comment = result.comment;
+  if (result.dropCount != 0 || result.scrambleCount != 0) {
+    char counts[64];
+    std::snprintf(counts, sizeof counts, " drop:%" PRId64 " scramble:%" PRId64, result.dropCount,
+                  result.scrambleCount);
+    comment.append(counts, counts + std::char_traits<char>::length(counts));
+  }
+  return comment;
+}
+
+SrvReserveData ResultAsReservation(const SrvRecFileInfo& result) {
+  SrvReserveData data;
+  data.start = result.start;
+  data.title = result.title;
+  data.duration = result.duration;
+  data.station = result.station;
+  data.originalNetworkId = result.originalNetworkId;
+  data.transportStreamId = result.transportStreamId;
+  data.serviceId = result.serviceId;
+  data.eventId = result.eventId;
+  data.comment = ResultComment(result);
+  data.reserveId = 0u - result.resultId;
+  if ((result.status & 0xFF00) != 0) data.unrecordable = 1;
+  if ((result.status & 0xFF) > 1) data.unrecordable = 2;
+  data.programStart = result.programStart;
+  if (result.fileText.empty()) data.setting.recordMode = kDisabledMode;
+  return data;
+}
+
+}  // namespace
+
+int SrvAddReservation(const ReserveRow& row, std::uint32_t) {
+  SrvReserveData data;
+  ToSrvReserveData(row, data);
+  data.programStart = row.start;
+  return Outcome(ProgramSrvClient().AddReserve({data}));
+}
+
+int SrvGetReservation(std::uint32_t reserveId, ReserveRow& row, std::uint32_t) {
+  SrvReserveData data;
+  if (ProgramSrvClient().GetReserve(reserveId, data) != kSrvSuccess) return kFailed;
+  FromSrvReserveData(data, row);
+  return kDone;
+}
+
+int SrvDeleteReservations(const std::vector<ReserveRow>& rows, std::uint32_t) {
+  std::vector<std::uint32_t> ids;
+  for (const ReserveRow& row : rows) ids.push_back(static_cast<std::uint32_t>(row.reserveId));
+  return Outcome(ProgramSrvClient().DelReserve(ids));
+}
+
+int SrvChangeReservation(const ReserveRow& row, std::uint32_t) {
+  SrvReserveData data;
+  if (ProgramSrvClient().GetReserve(static_cast<std::uint32_t>(row.reserveId), data) !=
+      kSrvSuccess) {
+    return kFailed;
+  }
+  ToSrvReserveData(row, data);  // over the server's record: what rows lack stays
+  return Outcome(ProgramSrvClient().ChgReserve({data}));
+}
+
+int SrvEnumReservations(std::vector<ReserveRow>& rows, std::uint32_t) {
+  std::vector<SrvReserveData> reserves;
+  if (ProgramSrvClient().EnumReserve(reserves) != kSrvSuccess) return kFailed;
+  for (const SrvReserveData& data : reserves) InsertByStart(rows, RowOf(data));
+  std::vector<SrvRecFileInfo> results;
+  if (ProgramSrvClient().EnumRecResult(results) != kSrvSuccess) return kFailed;
+  for (const SrvRecFileInfo& result : results) InsertByStart(rows, RowOf(ResultAsReservation(result)));
+  return kDone;
+}
+
+int SrvEnumTunerReservations(std::vector<TunerReserveRow>& tuners, std::uint32_t) {
+  std::vector<SrvTunerReserve> received;
+  if (ProgramSrvClient().EnumTunerReserve(received) != kSrvSuccess) return kFailed;
+  for (SrvTunerReserve& tuner : received) {
+    const std::uint32_t id = tuner.tunerId == 0xFFFFFFFF ? 0 : tuner.tunerId & 0xFF;
+    tuners.push_back({std::move(tuner.tunerName), id, std::move(tuner.reserveIds)});
+  }
+  return kDone;
+}
+
+bool SrvListsRecordingResults() { return true; }
+
+std::uint32_t SrvDeleteRecordedInfo(const std::vector<std::uint32_t>& resultIds) {
+  return ProgramSrvClient().DelRecResult(resultIds);
+}
+
+}  // namespace plimod

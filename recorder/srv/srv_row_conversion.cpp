@@ -1,0 +1,112 @@
+#include "recorder/srv/srv_row_conversion.h"
+
+#include <tuple>
+
+#include "util/split.h"
+
+namespace plimod {
+
+namespace {
+
+std::uint16_t SwapPostAction(std::uint32_t value) {
+  if (value == 0) return 4;
+  if (value == 4) return 0;
+  return static_cast<std::uint16_t>(value);
+}
+
+std::vector<SrvRecFolder> FoldersOf(const std::wstring& folderText) {
+  std::vector<SrvRecFolder> folders;
+  std::vector<std::wstring> entries;
+  SplitToVector(folderText, L'\t', entries);
+  for (const std::wstring& entry : entries) {
+    std::vector<std::wstring> parts;
+    SplitToVector(entry, L'*', parts);
+    if (parts.empty()) continue;
+    SrvRecFolder folder;
+    for (std::size_t i = 0; i < parts.size() && i < folder.parts.size(); ++i) {
+      folder.parts[i] = std::move(parts[i]);
+    }
+    folders.push_back(std::move(folder));
+  }
+  return folders;
+}
+
+std::wstring FolderTextOf(const std::vector<SrvRecFolder>& folders) {
+  std::wstring text;
+  for (const SrvRecFolder& folder : folders) {
+    std::wstring entry = folder.parts[0];
+    for (std::size_t i = 1; i < folder.parts.size(); ++i) {
+      if (!folder.parts[i].empty()) entry += L"*" + folder.parts[i];
+    }
+    if (!text.empty()) text += L'\t';
+    text += entry;
+  }
+  return text;
+}
+
+}  // namespace
+
+void ToSrvReserveData(const ReserveRow& row, SrvReserveData& data) {
+  data.title = row.title;
+  data.start = row.start;
+  data.duration = row.duration;
+  data.station = row.station;
+  data.originalNetworkId = row.originalNetworkId;
+  data.transportStreamId = row.transportStreamId;
+  data.serviceId = row.serviceId;
+  data.eventId = row.eventId;
+  data.comment = row.comment;
+  data.reserveId = static_cast<std::uint32_t>(row.reserveId);
+  data.extraText = row.extraText;
+  data.carriedByte = static_cast<std::uint8_t>(row.carriedByte);
+  data.unrecordable = static_cast<std::uint8_t>(row.unrecordable);
+  SrvRecSetting& s = data.setting;
+  s.recordMode = static_cast<std::uint8_t>(row.recordMode);
+  s.priority = row.priority;
+  s.follow = row.follow;
+  s.pittari = static_cast<std::uint8_t>(row.pittari);
+  s.resumeRestart = static_cast<std::uint8_t>(row.resumeRestart);
+  s.marginEnable = static_cast<std::uint8_t>(row.marginEnable);
+  s.serviceFlags = row.serviceFlags;
+  s.marginStart = row.marginStart;
+  s.marginEnd = row.marginEnd;
+  s.batchPath = row.batchPath;
+  s.postAction = static_cast<std::uint8_t>(SwapPostAction(row.postAction));
+  s.folders = FoldersOf(row.folderText);
+}
+
+void FromSrvReserveData(const SrvReserveData& data, ReserveRow& row) {
+  row.title = data.title;
+  row.start = data.start;
+  row.duration = data.duration;
+  row.station = data.station;
+  row.originalNetworkId = data.originalNetworkId;
+  row.transportStreamId = data.transportStreamId;
+  row.serviceId = data.serviceId;
+  row.eventId = data.eventId;
+  row.comment = data.comment;
+  row.reserveId = static_cast<std::int32_t>(data.reserveId);
+  row.extraText = data.extraText;
+  row.carriedByte = data.carriedByte;
+  row.unrecordable = data.unrecordable;
+  const SrvRecSetting& s = data.setting;
+  row.recordMode = s.recordMode;
+  row.priority = s.priority;
+  row.follow = s.follow;
+  row.pittari = s.pittari;
+  row.resumeRestart = s.resumeRestart;
+  row.marginEnable = s.marginEnable;
+  row.serviceFlags = s.serviceFlags;
+  row.marginStart = s.marginStart;
+  row.marginEnd = s.marginEnd;
+  row.batchPath = s.batchPath;
+  row.postAction = SwapPostAction(s.postAction);
+  row.folderText = FolderTextOf(s.folders);
+}
+
+bool SystemTimeLess(const SystemTime& a, const SystemTime& b) {
+  return std::tie(a.wYear, a.wMonth, a.wDay, a.wHour, a.wMinute, a.wSecond) <=
+         std::tie(b.wYear, b.wMonth, b.wDay, b.wHour, b.wMinute, b.wSecond);
+}
+
+}  // namespace plimod
