@@ -90,7 +90,7 @@ bool ServiceBusyAt(const EpgEvent& event, std::uint64_t serviceKey) {
   SystemTime at = event.start;
   const std::int64_t t = AddSecondsToSystemTime(at, 0);
   for (const auto& [eventId, other] : list->second) {
-    if (other.title.empty()) continue;
+    if (!other.HasText(EventText::kTitle)) continue;
     SystemTime start = other.start;
     const std::int64_t begin = AddSecondsToSystemTime(start, 0);
     const std::int64_t finish = begin + static_cast<std::int64_t>(other.durationSeconds) * kTicksPerSecond;
