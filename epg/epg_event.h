@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "epg/event_texts.h"
 #include "platform/system_time.h"
 
 namespace plimod {
@@ -29,42 +31,55 @@ struct EpgEvent {
   std::uint16_t transportStreamId = 0;
   std::uint16_t serviceId = 0;
   std::uint16_t eventId = 0;
-  std::wstring title;
-  std::wstring shortText;     // 説明
-  std::wstring extendedText;  // 詳細
   SystemTime start;           // local time, day of week always correct
   std::uint32_t durationSeconds = 0;
   // Kept for the pages as the decoder gave them (see decoder/epg_decoder_api.h).
   std::uint8_t freeCaFlag = 0;
-  std::wstring videoText;
   std::array<std::uint8_t, 4> componentTypes{};
-  std::wstring audioText;
   std::vector<GenreBytes> genres;
   // Not set by the import; all start at 0.
   std::uint32_t displayFlags = 0;
   std::uint32_t columnSpan = 0;
   std::uint32_t conditionNumber = 0;  // first matching search condition
   std::uint32_t displayStartMinutes = 0;
-  // Built at import so that searches compare ready-made texts.
-  std::wstring normalizedTitle;
-  std::wstring normalizedShortText;
-  std::wstring normalizedExtendedText;
 
-  // Code outside the store reads and sets texts through these, so the store
-  // is free to keep them in a compact form.
-  std::wstring Title() const { return title; }
-  std::wstring ShortText() const { return shortText; }
-  std::wstring ExtendedText() const { return extendedText; }
-  std::wstring VideoText() const { return videoText; }
-  std::wstring AudioText() const { return audioText; }
-  std::wstring NormalizedTitle() const { return normalizedTitle; }
-  std::wstring NormalizedShortText() const { return normalizedShortText; }
-  std::wstring NormalizedExtendedText() const { return normalizedExtendedText; }
-  void SetTitle(std::wstring text) { title = std::move(text); }
-  void SetShortText(std::wstring text) { shortText = std::move(text); }
-  void SetExtendedText(std::wstring text) { extendedText = std::move(text); }
-  void SetVideoText(std::wstring text) { videoText = std::move(text); }
-  void SetAudioText(std::wstring text) { audioText = std::move(text); }
+  // The texts as wide text: title, 説明 (short text), 詳細 (extended text),
+  // video and audio texts. The store keeps them compactly, so each call
+  // builds a copy; loops over many events use Text() instead.
+  std::wstring Title() const { return Wide(EventText::kTitle); }
+  std::wstring ShortText() const { return Wide(EventText::kShortText); }
+  std::wstring ExtendedText() const { return Wide(EventText::kExtendedText); }
+  std::wstring VideoText() const { return Wide(EventText::kVideoText); }
+  std::wstring AudioText() const { return Wide(EventText::kAudioText); }
+  // Search forms (folded and escaped at import) that searches compare with;
+  // position for position the same as their texts.
+  std::wstring NormalizedTitle() const { return Wide(EventText::kNormalizedTitle); }
+  std::wstring NormalizedShortText() const { return Wide(EventText::kNormalizedShortText); }
+  std::wstring NormalizedExtendedText() const { return Wide(EventText::kNormalizedExtendedText); }
+  void SetTitle(std::wstring text) { SetWide(EventText::kTitle, text); }
+  void SetShortText(std::wstring text) { SetWide(EventText::kShortText, text); }
+  void SetExtendedText(std::wstring text) { SetWide(EventText::kExtendedText, text); }
+  void SetVideoText(std::wstring text) { SetWide(EventText::kVideoText, text); }
+  void SetAudioText(std::wstring text) { SetWide(EventText::kAudioText, text); }
+  void SetNormalizedTitle(std::wstring text) { SetWide(EventText::kNormalizedTitle, text); }
+  void SetNormalizedShortText(std::wstring text) { SetWide(EventText::kNormalizedShortText, text); }
+  void SetNormalizedExtendedText(std::wstring text) {
+    SetWide(EventText::kNormalizedExtendedText, text);
+  }
+
+  // A text as stored (UTF-16), valid until the event's texts change.
+  std::u16string_view Text(EventText which) const { return texts_.Get(which); }
+  bool HasText(EventText which) const { return !texts_.Empty(which); }
+  // Every text at once (the import).
+  void SetTexts(const EventTextParts& parts) { texts_.Assign(parts); }
+  // Heap bytes the texts take.
+  std::size_t TextBytes() const { return texts_.BlockBytes(); }
+
+ private:
+  std::wstring Wide(EventText which) const;
+  void SetWide(EventText which, std::wstring_view text);
+
+  EventTexts texts_;
 };
 
 // Events of one service by event id.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "epg/epg_index.h"
+#include "epg/event_text_builder.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text_codec.h"
@@ -56,12 +57,6 @@ std::optional<std::int64_t> StartTicksOf(const DecoderEventEntry& entry) {
   return SystemTimeToTicks(ToSystemTime(entry.start_time));
 }
 
-std::wstring NormalizedSearchText(const std::wstring& text, const std::wstring& list) {
-  std::wstring normalized = NormalizedCopy(text, list);
-  escapeSearchWord(normalized);
-  return normalized;
-}
-
 std::vector<GenreBytes> GenresOf(const DecoderEventEntry& entry) {
   std::vector<GenreBytes> genres;
   if (entry.genres == nullptr) return genres;
@@ -85,31 +80,19 @@ EpgService ServiceOf(const DecoderServiceEntry& entry) {
 }
 
 EpgEvent MakeEvent(const DecoderEventEntry& entry, std::int64_t startTicks,
-                   const std::wstring& normalizeList, bool halfWidth) {
+                   EventTextBuilder& texts) {
   EpgEvent event;
   event.originalNetworkId = static_cast<std::uint16_t>(entry.original_network_id);
   event.transportStreamId = static_cast<std::uint16_t>(entry.transport_stream_id);
   event.serviceId = static_cast<std::uint16_t>(entry.service_id);
   event.eventId = static_cast<std::uint16_t>(entry.event_id);
-  event.title = TextOf(entry.title);
-  event.shortText = TextOf(entry.short_text);
-  event.extendedText = TextOf(entry.extended_text);
-  if (halfWidth) {
-    event.title = ToHalfWidthAlnum(event.title);
-    event.shortText = ToHalfWidthAlnum(event.shortText);
-    event.extendedText = ToHalfWidthAlnum(event.extendedText);
-  }
+  texts.Fill(entry, event);
   // The round trip through ticks puts the right day of week in.
   event.start = TicksToSystemTime(startTicks).value_or(SystemTime{});
   event.durationSeconds = entry.duration_seconds;
   event.freeCaFlag = entry.free_ca_flag;
-  event.videoText = TextOf(entry.video_text);
   std::memcpy(event.componentTypes.data(), entry.component_types, 4);
-  event.audioText = TextOf(entry.audio_text);
   event.genres = GenresOf(entry);
-  event.normalizedTitle = NormalizedSearchText(event.title, normalizeList);
-  event.normalizedShortText = NormalizedSearchText(event.shortText, normalizeList);
-  event.normalizedExtendedText = NormalizedSearchText(event.extendedText, normalizeList);
   return event;
 }
 
@@ -182,8 +165,8 @@ struct EpgStore::FetchedService {
 };
 
 EpgStore::FetchedService EpgStore::FetchService(const EpgService& service,
-                                                const std::wstring& normalizeList,
-                                                bool halfWidth, bool& invalidStartLogged) {
+                                                EventTextBuilder& texts,
+                                                bool& invalidStartLogged) {
   FetchedService fetched;
   fetched.key = ServiceKey(service.originalNetworkId, service.transportStreamId, service.serviceId);
   fetched.service = service;
@@ -203,7 +186,7 @@ EpgStore::FetchedService EpgStore::FetchService(const EpgService& service,
       continue;
     }
     if (fetched.events.empty() || *ticks < fetched.earliestStart) fetched.earliestStart = *ticks;
-    fetched.events.push_back(MakeEvent(list[i], *ticks, normalizeList, halfWidth));
+    fetched.events.push_back(MakeEvent(list[i], *ticks, texts));
   }
   return fetched;
 }
@@ -236,8 +219,9 @@ int EpgStore::ImportFromDll(const std::wstring& normalizeList, bool halfWidth) {
   std::vector<FetchedService> fetched;
   fetched.reserve(services.size());
   bool invalidStartLogged = false;
+  EventTextBuilder texts(normalizeList, halfWidth);
   for (const EpgService& service : services) {
-    fetched.push_back(FetchService(service, normalizeList, halfWidth, invalidStartLogged));
+    fetched.push_back(FetchService(service, texts, invalidStartLogged));
   }
   {
     std::unique_lock lock(EpgDataLock());

@@ -13,6 +13,8 @@
 
 namespace plimod {
 
+class EventTextBuilder;
+
 class EpgStore {
  public:
   // Loads the decoder from `programDir` first (ProgramDir() by default).
@@ -42,8 +44,8 @@ class EpgStore {
 
  private:
   struct FetchedService;
-  FetchedService FetchService(const EpgService& service, const std::wstring& normalizeList,
-                              bool halfWidth, bool& invalidStartLogged);
+  FetchedService FetchService(const EpgService& service, EventTextBuilder& texts,
+                              bool& invalidStartLogged);
   void MergeService(FetchedService& fetched);
 
   EpgServiceMap services_;

@@ -4,6 +4,7 @@
 
 #include "epg/search_condition.h"
 #include "epg/search_match.h"
+#include "platform/text_codec.h"
 #include "settings/ini_file.h"
 #include "settings/settings.h"
 #include "util/conversions.h"
@@ -33,16 +34,17 @@ std::vector<MarkRange> MergeRanges(std::vector<MarkRange> ranges) {
 }
 
 struct FieldTexts {
-  const std::wstring& stored;
-  const std::wstring& normalized;
+  EventText stored;
+  EventText normalized;
   const wchar_t* conditionKey;
 };
 
-FieldTexts TextsOf(int fieldIndex, const EpgEvent& event) {
+FieldTexts TextsOf(int fieldIndex) {
   switch (fieldIndex) {
-    case 1: return {event.shortText, event.normalizedShortText, L"SEARCH_EXPLANATION"};
-    case 2: return {event.extendedText, event.normalizedExtendedText, L"SEARCH_DETAIL"};
-    default: return {event.title, event.normalizedTitle, L"SEARCH_TITLE"};
+    case 1: return {EventText::kShortText, EventText::kNormalizedShortText, L"SEARCH_EXPLANATION"};
+    case 2:
+      return {EventText::kExtendedText, EventText::kNormalizedExtendedText, L"SEARCH_DETAIL"};
+    default: return {EventText::kTitle, EventText::kNormalizedTitle, L"SEARCH_TITLE"};
   }
 }
 
@@ -57,7 +59,8 @@ std::vector<MarkRange> RangesForField(const FieldTexts& texts, const EpgEvent& e
   std::wstring word = settings.GetString(section.c_str(), L"WORD").value_or(L"");
   if (word.size() > kConditionWordChars) word.resize(kConditionWordChars);
   if (word.empty() || word.front() == L'/') return {};
-  return FindMarkRanges(texts.normalized, word, SearchNormalizeList(settings));
+  return FindMarkRanges(Utf16ToWide(event.Text(texts.normalized)), word,
+                        SearchNormalizeList(settings));
 }
 
 }  // namespace
@@ -100,8 +103,8 @@ std::string WriteMarkedText(std::wstring_view text, const std::vector<MarkRange>
 }
 
 std::string HighlightSearchWords(int fieldIndex, const EpgEvent& event) {
-  const FieldTexts texts = TextsOf(fieldIndex, event);
-  return WriteMarkedText(texts.stored, RangesForField(texts, event));
+  const FieldTexts texts = TextsOf(fieldIndex);
+  return WriteMarkedText(Utf16ToWide(event.Text(texts.stored)), RangesForField(texts, event));
 }
 
 }  // namespace plimod

@@ -26,18 +26,30 @@ bool HasGenreHit(const std::wstring& genreText, const EpgEvent& event) {
   return false;
 }
 
-bool AnyTermMatches(const SearchCondition& condition, const SearchTermList& list,
-                    const EpgEvent& event) {
-  const std::wstring& title = list.onStoredTexts ? event.title : event.normalizedTitle;
-  const std::wstring& shortText = list.onStoredTexts ? event.shortText : event.normalizedShortText;
-  const std::wstring& extended =
-      list.onStoredTexts ? event.extendedText : event.normalizedExtendedText;
+bool AnyTermMatchesText(const SearchTermList& list, std::u16string_view text) {
   for (const SearchWord& term : list.terms) {
-    if (condition.searchTitle && MatchPreparedWord(title, term)) return true;
-    if (condition.searchExplanation && MatchPreparedWord(shortText, term)) return true;
-    if (condition.searchDetail && MatchPreparedWord(extended, term)) return true;
+    if (MatchPreparedWord(text, term)) return true;
   }
   return false;
+}
+
+bool AnyTermMatches(const SearchCondition& condition, const SearchTermList& list,
+                    const EpgEvent& event) {
+  if (list.terms.empty()) return false;
+  const bool stored = list.onStoredTexts;
+  if (condition.searchTitle &&
+      AnyTermMatchesText(list, event.Text(stored ? EventText::kTitle
+                                                 : EventText::kNormalizedTitle))) {
+    return true;
+  }
+  if (condition.searchExplanation &&
+      AnyTermMatchesText(list, event.Text(stored ? EventText::kShortText
+                                                 : EventText::kNormalizedShortText))) {
+    return true;
+  }
+  return condition.searchDetail &&
+         AnyTermMatchesText(list, event.Text(stored ? EventText::kExtendedText
+                                                    : EventText::kNormalizedExtendedText));
 }
 
 bool MatchWeek(const SearchCondition& condition, const EpgEvent& event) {
@@ -60,6 +72,8 @@ std::uint64_t EventServiceKey(const EpgEvent& event) {
 }  // namespace
 
 bool MatchSearchCondition(const SearchCondition& condition, const EpgEvent& event) {
+  // Every test must pass; the cheap ones go first.
+  if (!MatchWeek(condition, event) || !MatchHour(condition, event)) return false;
   const bool genreHit = HasGenreHit(condition.genre, event);
   if (!condition.genre.empty() && !genreHit) return false;
   if (condition.words.terms.empty()) {
@@ -67,8 +81,7 @@ bool MatchSearchCondition(const SearchCondition& condition, const EpgEvent& even
   } else if (!AnyTermMatches(condition, condition.words, event)) {
     return false;
   }
-  if (AnyTermMatches(condition, condition.exclusiveWords, event)) return false;
-  return MatchWeek(condition, event) && MatchHour(condition, event);
+  return !AnyTermMatches(condition, condition.exclusiveWords, event);
 }
 
 bool MatchSearchCondition(const IniSection& section, const EpgEvent& event) {

@@ -1,9 +1,14 @@
 #include "epg/search_word.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <exception>
 #include <mutex>
 #include <set>
 
+#include "platform/text_codec.h"
 #include "util/conversions.h"
 #include "util/log.h"
 #include "util/split.h"
@@ -41,6 +46,37 @@ bool FirstMatchNotEmpty(std::wstring_view text, const boost::wregex& re) {
   return m.length(0) > 0;
 }
 
+// Where `part` first occurs in `text`, or npos. The search's inner loop: it
+// tests eight positions at a time for the part's first and last units and
+// compares the rest only there.
+std::size_t FindUnits(std::u16string_view text, std::u16string_view part) {
+  const std::size_t n = part.size();
+  if (n == 0) return 0;
+  if (n > text.size()) return std::u16string_view::npos;
+  const std::size_t lastStart = text.size() - n;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i first = _mm_set1_epi16(static_cast<short>(part.front()));
+  const __m128i last = _mm_set1_epi16(static_cast<short>(part.back()));
+  for (; i + 8 <= lastStart + 1; i += 8) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i + n - 1));
+    auto mask = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, first), _mm_cmpeq_epi16(b, last))));
+    while (mask != 0) {
+      const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
+      const std::size_t at = i + bit / 2;
+      if (text.substr(at + 1, n - 1) == part.substr(1)) return at;
+      mask &= ~(3u << bit);
+    }
+  }
+#endif
+  for (; i <= lastStart; ++i) {
+    if (text[i] == part.front() && text.substr(i, n) == part) return i;
+  }
+  return std::u16string_view::npos;
+}
+
 }  // namespace
 
 std::vector<std::wstring> SplitWordParts(std::wstring_view word, std::size_t maxParts) {
@@ -59,6 +95,7 @@ SearchWord PrepareSearchWord(std::wstring_view word, std::size_t maxParts) {
     return prepared;
   }
   prepared.parts = SplitWordParts(word, maxParts);
+  for (const std::wstring& part : prepared.parts) prepared.parts16.push_back(WideToUtf16(part));
   return prepared;
 }
 
@@ -67,6 +104,20 @@ bool MatchPreparedWord(std::wstring_view text, const SearchWord& word) {
   std::wstring_view head = text.substr(0, kSearchTextChars);
   for (const std::wstring& part : word.parts) {
     if (head.find(part) == std::wstring_view::npos) return false;
+  }
+  return true;
+}
+
+bool MatchPreparedWord(std::u16string_view text, const SearchWord& word) {
+  if (word.isRegex) {
+    // Expressions work on wide text; few conditions are expressions.
+    thread_local std::wstring wide;
+    wide = Utf16ToWide(text);
+    return FirstMatchNotEmpty(wide, word.regex);
+  }
+  std::u16string_view head = text.substr(0, Utf16PrefixUnits(text, kSearchTextChars));
+  for (const std::u16string& part : word.parts16) {
+    if (FindUnits(head, part) == std::u16string_view::npos) return false;
   }
   return true;
 }

@@ -23,6 +23,8 @@ struct SearchWord {
   // Empty when the expression did not compile: it then matches nothing.
   boost::wregex regex;
   std::vector<std::wstring> parts;
+  // The parts again as UTF-16, for the store's texts.
+  std::vector<std::u16string> parts16;
 };
 
 // Splits at "&" (runs count as one; at most `maxParts` parts) or compiles
@@ -33,6 +35,10 @@ SearchWord PrepareSearchWord(std::wstring_view word, std::size_t maxParts = kSea
 // match when each occurs within the first 2047 characters (a word without
 // parts matches).
 bool MatchPreparedWord(std::wstring_view text, const SearchWord& word);
+
+// The same for a text as the store holds it (UTF-16); characters, not
+// units, count towards the 2047.
+bool MatchPreparedWord(std::u16string_view text, const SearchWord& word);
 
 // PrepareSearchWord then MatchPreparedWord.
 bool MatchSearchWord(std::wstring_view text, std::wstring_view word);

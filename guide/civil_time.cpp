@@ -1,5 +1,10 @@
 #include "guide/civil_time.h"
 
+#include <array>
+#include <cstdlib>
+#include <string>
+#include <tuple>
+
 namespace plimod {
 
 namespace {
@@ -7,6 +12,69 @@ namespace {
 constexpr int kDayStartHour = 5;
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+// The zone conversions of a page, remembered per thread: a page asks for
+// the same few days thousands of times and the C library re-reads the zone
+// rules on every mktime. A change of TZ empties the memory.
+class ZoneMemo {
+ public:
+  static ZoneMemo& OfThisThread() {
+    thread_local ZoneMemo memo;
+    memo.ForgetOnZoneChange();
+    return memo;
+  }
+
+  std::time_t Midnight(int year, int month, int day) {
+    const std::tuple<int, int, int> key{year, month, day};
+    for (const Entry<std::tuple<int, int, int>, std::time_t>& entry : midnights_) {
+      if (entry.used && entry.key == key) return entry.value;
+    }
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_isdst = -1;
+    const std::time_t value = std::mktime(&fields);
+    midnights_[nextMidnight_++ % kEntries] = {true, key, value};
+    return value;
+  }
+
+  std::tm Fields(std::time_t t) {
+    for (const Entry<std::time_t, std::tm>& entry : fields_) {
+      if (entry.used && entry.key == t) return entry.value;
+    }
+    std::tm value{};
+    localtime_r(&t, &value);
+    fields_[nextFields_++ % kEntries] = {true, t, value};
+    return value;
+  }
+
+ private:
+  static constexpr std::size_t kEntries = 16;
+  template <typename Key, typename Value>
+  struct Entry {
+    bool used = false;
+    Key key{};
+    Value value{};
+  };
+
+  void ForgetOnZoneChange() {
+    const char* tz = std::getenv("TZ");
+    const bool set = tz != nullptr;
+    if (set == zoneSet_ && (!set || zone_ == tz)) return;
+    midnights_ = {};
+    fields_ = {};
+    zoneSet_ = set;
+    zone_ = set ? tz : "";
+  }
+
+  std::array<Entry<std::tuple<int, int, int>, std::time_t>, kEntries> midnights_{};
+  std::array<Entry<std::time_t, std::tm>, kEntries> fields_{};
+  std::size_t nextMidnight_ = 0;
+  std::size_t nextFields_ = 0;
+  bool zoneSet_ = false;
+  std::string zone_;
+};
 
 }  // namespace
 
@@ -36,19 +104,10 @@ std::int64_t AddSecondsToSystemTime(SystemTime& time, std::int64_t seconds) {
 }
 
 std::time_t LocalMidnight(int year, int month, int day) {
-  std::tm fields{};
-  fields.tm_year = year - 1900;
-  fields.tm_mon = month - 1;
-  fields.tm_mday = day;
-  fields.tm_isdst = -1;
-  return std::mktime(&fields);
+  return ZoneMemo::OfThisThread().Midnight(year, month, day);
 }
 
-std::tm LocalFields(std::time_t t) {
-  std::tm fields{};
-  localtime_r(&t, &fields);
-  return fields;
-}
+std::tm LocalFields(std::time_t t) { return ZoneMemo::OfThisThread().Fields(t); }
 
 std::time_t NowTime() {
   const SystemTime now = LocalNow();

@@ -140,8 +140,8 @@ void WriteScriptTooltip(ReplyWriter& out, const char* indent, const std::string&
 // Detail 0: a "説" link whose tooltip shows the texts.
 void WriteExplanationTooltip(ReplyWriter& out, const CellFacts& facts, const EpgCellContext& context) {
   const EpgEvent& event = facts.Texts();
-  const bool shortShown = context.page.explanPopup && !event.shortText.empty();
-  if (!shortShown && event.extendedText.empty()) return;
+  const bool shortShown = context.page.explanPopup && event.HasText(EventText::kShortText);
+  if (!shortShown && !event.HasText(EventText::kExtendedText)) return;
   if (context.page.jsTooltips) {
     WriteScriptTooltip(out, " ", facts.linkQuery, "explan", "説");
     SendPageText(out, "</span> \n");
@@ -149,7 +149,7 @@ void WriteExplanationTooltip(ReplyWriter& out, const CellFacts& facts, const Epg
   }
   SendPageText(out, "<span class=detail><a href='?%s' class='toolTip' target=_blank>説<span>", facts.linkQuery.c_str());
   WriteTextWithBr(out, HighlightSearchWords(1, event));
-  if (!event.shortText.empty() && !event.extendedText.empty()) SendPageText(out, "<HR>\n");
+  if (event.HasText(EventText::kShortText) && event.HasText(EventText::kExtendedText)) SendPageText(out, "<HR>\n");
   WriteTextWithBr(out, HighlightSearchWords(2, event));
   SendPageText(out, "</span></a></span>\n");
 }
@@ -157,7 +157,7 @@ void WriteExplanationTooltip(ReplyWriter& out, const CellFacts& facts, const Epg
 void WriteDetailOne(ReplyWriter& out, const CellFacts& facts, const EpgCellContext& context, const std::string& note) {
   const EpgEvent& event = facts.Texts();
   SendPageText(out, "\t\t\t<span class=explan>%s</span><br>\n", HighlightSearchWords(1, event).c_str());
-  if (event.extendedText.empty()) {
+  if (!event.HasText(EventText::kExtendedText)) {
     SendPageText(out, "<span class=detail>%s</span>", note.c_str());
   } else if (event.serviceId == 0) {
     SendPageText(out, "<span class=detail>%s</span>", HighlightSearchWords(2, event).c_str());
@@ -175,7 +175,7 @@ void WriteDetailOne(ReplyWriter& out, const CellFacts& facts, const EpgCellConte
 void WriteDetailTwo(ReplyWriter& out, const CellFacts& facts, const std::string& note) {
   const EpgEvent& event = facts.Texts();
   SendPageText(out, "\t\t\t<span class=explan>%s</span><br>\n", HighlightSearchWords(1, event).c_str());
-  if (event.extendedText.empty()) {
+  if (!event.HasText(EventText::kExtendedText)) {
     SendPageText(out, "<span class=detail>%s</span>", note.c_str());
     return;
   }

@@ -108,7 +108,7 @@ class Collector {
       if (view_.mode == PageMode::kEpg) channelColumns_.push_back(key);
       cells_.BeginChannel();
       for (const auto& [eventId, event] : EpgEventIndex->at(key)) {
-        if (!event.title.empty()) PlaceChannelEvent(event, group);
+        if (event.HasText(EventText::kTitle)) PlaceChannelEvent(event, group);
       }
       if (view_.mode == PageMode::kStation) cells_.AddFillers(key, 1);
       if (view_.mode == PageMode::kEpg && group.leads) cells_.AddFillers(key, group.size);
@@ -182,10 +182,11 @@ class Collector {
 EpgEvent SyoboiOnlyEntry(const PageSyoboiProgram& program) {
   EpgEvent entry;
   entry.originalNetworkId = kSyoboiOnlyNetwork;
-  entry.title = program.title;
-  if (program.count != 0) entry.shortText = L"#" + std::to_wstring(program.count) + L" ";
-  entry.shortText += program.subtitle;
-  entry.extendedText = program.comment;
+  entry.SetTitle(program.title);
+  std::wstring shortText;
+  if (program.count != 0) shortText = L"#" + std::to_wstring(program.count) + L" ";
+  entry.SetShortText(shortText + program.subtitle);
+  entry.SetExtendedText(program.comment);
   entry.start = program.start;
   entry.durationSeconds = program.durationSeconds;
   entry.conditionNumber = static_cast<std::uint32_t>(program.pid);

@@ -1,6 +1,10 @@
 #include "guide/grid_layout.h"
 
 #include <algorithm>
+#include <functional>
+#include <limits>
+#include <queue>
+#include <vector>
 
 #include "epg/epg_index.h"
 #include "guide/civil_time.h"
@@ -17,12 +21,49 @@ int StepOfHour(const RowSteps& steps, int hour) {
   return step > 0 ? step : 1;  // a zeroed grid must not divide by zero
 }
 
-// Whole days by which the event's date lies after `day` (0 when not after).
-int DaysAfter(const EpgEvent& event, std::time_t day) {
+std::int64_t DayNumberOf(std::time_t day) {
   const std::tm base = LocalFields(day);
-  const std::int64_t diff = CivilDayNumber(event.start.wYear, event.start.wMonth, event.start.wDay) -
-                            CivilDayNumber(base.tm_year + 1900, base.tm_mon + 1, base.tm_mday);
+  return CivilDayNumber(base.tm_year + 1900, base.tm_mon + 1, base.tm_mday);
+}
+
+// Whole days by which the event's date lies after the day numbered
+// `dayNumber` (0 when not after).
+int DaysAfter(const EpgEvent& event, std::int64_t dayNumber) {
+  const std::int64_t diff =
+      CivilDayNumber(event.start.wYear, event.start.wMonth, event.start.wDay) - dayNumber;
   return diff > 0 ? static_cast<int>(diff) : 0;
+}
+
+// The greatest CountOverlaps(first, end, x) over the minutes `points`, in
+// one sweep: the events scanned for a minute are those before the first
+// that starts after it, and among them those still running count. Where
+// CountOverlaps would read an event as the day before or after (events
+// more than a day apart) or the minutes fall back, the rest is counted
+// one by one as CountOverlaps does.
+int MostOverlaps(DayEventIterator first, DayEventIterator end, const std::vector<int>& points) {
+  std::priority_queue<int, std::vector<int>, std::greater<int>> runningEnds;
+  auto next = first;
+  int earliestStart = std::numeric_limits<int>::max();
+  int previous = std::numeric_limits<int>::min();
+  int most = 0;
+  std::size_t i = 0;
+  for (; i < points.size(); ++i) {
+    const int x = points[i];
+    if (x < previous) break;
+    previous = x;
+    for (; next != end && StartMinuteOf(*next) <= x; ++next) {
+      earliestStart = std::min(earliestStart, StartMinuteOf(*next));
+      runningEnds.push(StartMinuteOf(*next) + DurationMinutesOf(*next));
+    }
+    if (next != first && x - earliestStart >= kDayMinutes) break;  // day after
+    if (next != end && x < StartMinuteOf(*next) + DurationMinutesOf(*next) - kDayMinutes) {
+      break;  // day before
+    }
+    while (!runningEnds.empty() && runningEnds.top() <= x) runningEnds.pop();
+    most = std::max(most, static_cast<int>(runningEnds.size()));
+  }
+  for (; i < points.size(); ++i) most = std::max(most, CountOverlaps(first, end, points[i]));
+  return most;
 }
 
 }  // namespace
@@ -57,11 +98,12 @@ int CountOverlaps(DayEventIterator first, DayEventIterator end, int a) {
 
 bool MaxOverlap(DayEventIterator first, DayEventIterator end, int a, int& span, int& columns,
                 std::time_t day) {
+  const std::int64_t dayNumber = DayNumberOf(day);
   int groupEnd = 0;
-  int most = 0;
   bool started = false;
+  std::vector<int> points;  // the group's starts, cut at a
   for (auto it = first; it != end; ++it) {
-    int s = StartMinuteOf(*it) + kDayMinutes * DaysAfter(*it, day);
+    int s = StartMinuteOf(*it) + kDayMinutes * DaysAfter(*it, dayNumber);
     int d = DurationMinutesOf(*it);
     if (s < a && a < s + d) {  // cut to start at a
       d -= a - s;
@@ -76,11 +118,11 @@ bool MaxOverlap(DayEventIterator first, DayEventIterator end, int a, int& span, 
       if (s >= groupEnd) break;
       groupEnd = std::max(groupEnd, eventEnd);
     }
-    most = std::max(most, CountOverlaps(first, end, s));
+    points.push_back(s);
   }
   if (!started) return false;
   span = groupEnd - a;
-  columns = most;
+  columns = MostOverlaps(first, end, points);
   return true;
 }
 
@@ -90,7 +132,7 @@ bool ServiceBusyAt(const EpgEvent& event, std::uint64_t serviceKey) {
   SystemTime at = event.start;
   const std::int64_t t = AddSecondsToSystemTime(at, 0);
   for (const auto& [eventId, other] : list->second) {
-    if (other.title.empty()) continue;
+    if (!other.HasText(EventText::kTitle)) continue;
     SystemTime start = other.start;
     const std::int64_t begin = AddSecondsToSystemTime(start, 0);
     const std::int64_t finish = begin + static_cast<std::int64_t>(other.durationSeconds) * kTicksPerSecond;

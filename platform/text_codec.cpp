@@ -172,6 +172,17 @@ std::u16string WideToUtf16(std::wstring_view text) {
   return out;
 }
 
+std::size_t Utf16PrefixUnits(std::u16string_view text, std::size_t chars) {
+  if (text.size() <= chars) return text.size();
+  std::size_t units = 0;
+  for (std::size_t n = 0; n < chars && units < text.size(); ++n) {
+    const bool pair = text[units] >= 0xD800 && text[units] <= 0xDBFF && units + 1 < text.size() &&
+                      text[units + 1] >= 0xDC00 && text[units + 1] <= 0xDFFF;
+    units += pair ? 2 : 1;
+  }
+  return units;
+}
+
 std::wstring Utf8ToWide(std::string_view text) {
   std::wstring out;
   out.reserve(text.size());

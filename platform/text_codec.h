@@ -23,6 +23,10 @@ std::string WideToUtf16Le(std::wstring_view text);
 std::wstring Utf16ToWide(std::u16string_view text);
 std::u16string WideToUtf16(std::wstring_view text);
 
+// Units of the first `chars` characters of UTF-16 text (a surrogate pair is
+// one character); the whole size when it has fewer.
+std::size_t Utf16PrefixUnits(std::u16string_view text, std::size_t chars);
+
 // UTF-8 -> wide text, 1- to 4-byte forms. Each byte of a malformed or
 // overlong sequence becomes U+FFFD.
 std::wstring Utf8ToWide(std::string_view text);

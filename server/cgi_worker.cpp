@@ -77,6 +77,7 @@ void CgiWorker::RunJob(CgiJob& job) {
   {
     ScopedRequestContext scope(job.context);
     ReplyWriter out(job.socket.get());
+    out.BufferOutput();  // sent before the connection closes below
     RunPageHandler(out);
   }
   CloseConnection(job.socket, drain_ms_);

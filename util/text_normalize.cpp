@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/text_codec.h"
 #include "util/text_width.h"
 
 namespace plimod {
@@ -123,6 +124,29 @@ std::wstring NormalizedCopy(std::wstring_view text, std::wstring_view userList) 
   std::wstring out(text.substr(0, kNormalizedLength));
   NormalizeText(out, userList);
   return out;
+}
+
+SearchFormTable::SearchFormTable(std::wstring_view userList) {
+  for (wchar_t c : userList) {
+    if (c > 0xFFFF || (c >= 0xD800 && c <= 0xDFFF)) usable_ = false;
+  }
+  constexpr std::size_t kUnits = 0x10000;
+  std::wstring all(kUnits, L'\0');
+  for (std::size_t c = 0; c < kUnits; ++c) all[c] = static_cast<wchar_t>(c);
+  NormalizeText(all, userList);
+  escapeSearchWord(all);
+  map_.resize(kUnits);
+  for (std::size_t c = 0; c < kUnits; ++c) {
+    // Surrogates stay as they are: no list folds them when the table is usable.
+    const bool surrogate = c >= 0xD800 && c <= 0xDFFF;
+    map_[c] = surrogate ? static_cast<char16_t>(c) : static_cast<char16_t>(all[c]);
+  }
+}
+
+void SearchFormTable::Form(std::u16string_view text, std::u16string& out) const {
+  const std::size_t units = Utf16PrefixUnits(text, kNormalizedLength);
+  out.resize(units);
+  for (std::size_t i = 0; i < units; ++i) out[i] = map_[text[i]];
 }
 
 void escapeSearchWord(std::wstring& text) {

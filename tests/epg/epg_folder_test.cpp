@@ -105,11 +105,11 @@ TEST_F(EpgFolderLoad, OnlyFilesWithANewModificationTimeAreFedAgain) {
   WriteDataFile("a_epg.dat", OneServiceFile(0x0400, u"局A", u"二回目"));
   SetModificationTime(path, 1'800'000'000);
   ASSERT_TRUE(LoadEpgFolder(*store_));
-  EXPECT_EQ(IndexedEvent(0x0400, 1)->title, L"初回") << "same time: not read again";
+  EXPECT_EQ(IndexedEvent(0x0400, 1)->Title(), L"初回") << "same time: not read again";
 
   SetModificationTime(path, 1'800'000'500);
   ASSERT_TRUE(LoadEpgFolder(*store_));
-  EXPECT_EQ(IndexedEvent(0x0400, 1)->title, L"二回目");
+  EXPECT_EQ(IndexedEvent(0x0400, 1)->Title(), L"二回目");
   EXPECT_EQ(NewestEpgWriteTime(), ModificationTicks(path));
 }
 
@@ -171,7 +171,7 @@ TEST_F(EpgFolderLoad, SettingsDefaultsAndTheNormaliseList) {
   ASSERT_TRUE(LoadEpgFolder(*store_));
   IniFile saved(settingsPath);
   EXPECT_EQ(saved.GetString(L"SYSTEM", L"NORMALIZELIST"), std::optional<std::wstring>(L""));
-  EXPECT_EQ(IndexedEvent(0x0400, 1)->normalizedTitle, L"アニメ");
+  EXPECT_EQ(IndexedEvent(0x0400, 1)->NormalizedTitle(), L"アニメ");
 
   // The list folds at import: "あア" makes ア read as あ.
   Settings().SetString(L"SYSTEM", L"NORMALIZELIST", L"あア");
@@ -180,8 +180,8 @@ TEST_F(EpgFolderLoad, SettingsDefaultsAndTheNormaliseList) {
   SetModificationTime(data_.File("a_epg.dat"), 1'900'000'000);
   ASSERT_TRUE(LoadEpgFolder(*store_));
   ASSERT_NE(IndexedEvent(0x0400, 2), nullptr);
-  EXPECT_EQ(IndexedEvent(0x0400, 2)->title, L"TVアニメ");
-  EXPECT_EQ(IndexedEvent(0x0400, 2)->normalizedTitle, L"ｔｖあニメ");
+  EXPECT_EQ(IndexedEvent(0x0400, 2)->Title(), L"TVアニメ");
+  EXPECT_EQ(IndexedEvent(0x0400, 2)->NormalizedTitle(), L"ｔｖあニメ");
 }
 
 TEST_F(EpgFolderLoad, ReloadWaitsForTheBusyFlagAndGivesUp) {

@@ -79,9 +79,9 @@ TEST_F(EpgStoreTest, ImportsTelevisionAndPromotionServicesWithTheirEvents) {
   EXPECT_EQ(event->originalNetworkId, kOnid);
   EXPECT_EQ(event->transportStreamId, kTsid);
   EXPECT_EQ(event->serviceId, 0x0400);
-  EXPECT_EQ(event->title, L"ＡＢＣ１２３ニュース");
-  EXPECT_EQ(event->shortText, L"今日\u3000の＆話題");
-  EXPECT_NE(event->extendedText.find(L"山田太郎"), std::wstring::npos);
+  EXPECT_EQ(event->Title(), L"ＡＢＣ１２３ニュース");
+  EXPECT_EQ(event->ShortText(), L"今日\u3000の＆話題");
+  EXPECT_NE(event->ExtendedText().find(L"山田太郎"), std::wstring::npos);
   EXPECT_EQ(event->start.wYear, 2026);
   EXPECT_EQ(event->start.wMonth, 12);
   EXPECT_EQ(event->start.wDay, 10);
@@ -95,17 +95,17 @@ TEST_F(EpgStoreTest, ImportsTelevisionAndPromotionServicesWithTheirEvents) {
   EXPECT_EQ(event->displayFlags, 0u);
   EXPECT_EQ(event->conditionNumber, 0u);
   // Folded for search: full-width lower case, blank as "+", "&" as "＆".
-  EXPECT_EQ(event->normalizedTitle, L"ａｂｃ１２３ニュース");
-  EXPECT_EQ(event->normalizedShortText, L"今日+の＆話題");
+  EXPECT_EQ(event->NormalizedTitle(), L"ａｂｃ１２３ニュース");
+  EXPECT_EQ(event->NormalizedShortText(), L"今日+の＆話題");
 }
 
 TEST_F(EpgStoreTest, HalfWidthOptionNarrowsLettersAndDigitsOnly) {
   FeedAndImport(MakeFile({MakeService(0x0400, 0x01, u"テスト１", {RichEvent()})}), true);
   const EpgEvent* event = Find(kTv, 7);
   ASSERT_NE(event, nullptr);
-  EXPECT_EQ(event->title, L"ABC123ニュース");
-  EXPECT_EQ(event->shortText, L"今日 の＆話題");
-  EXPECT_EQ(event->normalizedTitle, L"ａｂｃ１２３ニュース") << "search folds both forms alike";
+  EXPECT_EQ(event->Title(), L"ABC123ニュース");
+  EXPECT_EQ(event->ShortText(), L"今日 の＆話題");
+  EXPECT_EQ(event->NormalizedTitle(), L"ａｂｃ１２３ニュース") << "search folds both forms alike";
 }
 
 TEST_F(EpgStoreTest, NewListReplacesEventsFromItsEarliestStartOn) {
@@ -121,11 +121,11 @@ TEST_F(EpgStoreTest, NewListReplacesEventsFromItsEarliestStartOn) {
   const EpgEventList& events = store_.Events().at(kTv);
   EXPECT_EQ(events.size(), 3u);
   ASSERT_NE(Find(kTv, 10), nullptr);
-  EXPECT_EQ(Find(kTv, 10)->title, L"十八時") << "an event kept from before wins over a new id";
+  EXPECT_EQ(Find(kTv, 10)->Title(), L"十八時") << "an event kept from before wins over a new id";
   EXPECT_NE(Find(kTv, 11), nullptr);
   EXPECT_EQ(Find(kTv, 12), nullptr) << "starts after the new list's first start: replaced";
   ASSERT_NE(Find(kTv, 20), nullptr);
-  EXPECT_EQ(Find(kTv, 20)->title, L"二十時");
+  EXPECT_EQ(Find(kTv, 20)->Title(), L"二十時");
   EXPECT_EQ(store_.Services().at(kTv).name, L"テスト１") << "the first name stays";
 }
 

@@ -28,14 +28,14 @@ inline EpgEvent MakeEvent(std::uint64_t serviceKey, std::uint16_t eventId, const
   event.transportStreamId = TsidOf(serviceKey);
   event.serviceId = SidOf(serviceKey);
   event.eventId = eventId;
-  event.title = title;
-  event.shortText = shortText;
-  event.extendedText = extendedText;
+  event.SetTitle(title);
+  event.SetShortText(shortText);
+  event.SetExtendedText(extendedText);
   event.start = start;
   event.durationSeconds = 1800;
-  event.normalizedTitle = SearchFormOf(title);
-  event.normalizedShortText = SearchFormOf(shortText);
-  event.normalizedExtendedText = SearchFormOf(extendedText);
+  event.SetNormalizedTitle(SearchFormOf(title));
+  event.SetNormalizedShortText(SearchFormOf(shortText));
+  event.SetNormalizedExtendedText(SearchFormOf(extendedText));
   return event;
 }
 

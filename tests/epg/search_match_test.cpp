@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "epg/search_match.h"
+#include "epg/search_word.h"
+#include "platform/text_codec.h"
 #include "search_fixture.h"
 #include "settings/ini_file.h"
 
@@ -46,7 +49,7 @@ TEST_F(SearchMatchTest, WordsAndTextsAreComparedFolded) {
 TEST_F(SearchMatchTest, TheNormaliseListOfTheSettingsFoldsBothSides) {
   Set(L"SYSTEM", L"NORMALIZELIST", L"ヴブ");
   EpgEvent event = MakeEvent(TrKey(0x400), 1, L"x", At(2024, 5, 13, 20, 0));
-  event.normalizedTitle = NormalizedCopy(L"ヴァイオリン", L"ヴブ");
+  event.SetNormalizedTitle(NormalizedCopy(L"ヴァイオリン", L"ヴブ"));
   EXPECT_TRUE(Matches({{L"WORD", L"ブァイオリン"}}, event));
 }
 
@@ -70,6 +73,32 @@ TEST_F(SearchMatchTest, MatchSearchWordLooksAtTheFirst2047Characters) {
   EXPECT_FALSE(MatchSearchWord(text + L"ab", L"ab"));
   EXPECT_TRUE(MatchSearchWord(text + L"ab", L"/ab/"));  // expressions see the whole text
   EXPECT_TRUE(MatchSearchWord(L"abc", L"&&"));           // no parts
+}
+
+// The store's UTF-16 texts take another search path than wide ones; both
+// must agree wherever a part sits (near the ends, across eight-unit steps)
+// and count the 2047 in characters.
+TEST_F(SearchMatchTest, StoredTextsMatchAsWideOnesDo) {
+  std::mt19937 random(17);
+  const std::wstring alphabet = L"abアイ\U0001F600";
+  for (int round = 0; round < 2000; ++round) {
+    std::wstring text, word;
+    const std::size_t length = random() % 40;
+    for (std::size_t i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
+    const std::size_t parts = 1 + random() % 2;
+    for (std::size_t p = 0; p < parts; ++p) {
+      if (p > 0) word += L'&';
+      const std::size_t partLength = 1 + random() % 4;
+      for (std::size_t i = 0; i < partLength; ++i) word += alphabet[random() % alphabet.size()];
+    }
+    const SearchWord prepared = PrepareSearchWord(word);
+    EXPECT_EQ(MatchPreparedWord(WideToUtf16(text), prepared), MatchPreparedWord(text, prepared))
+        << "text " << WideToUtf8String(text) << " word " << WideToUtf8String(word);
+  }
+  std::wstring pairs(2046, L'\U0001F600');
+  EXPECT_TRUE(MatchPreparedWord(WideToUtf16(pairs + L"ab"), PrepareSearchWord(L"\U0001F600a")));
+  EXPECT_FALSE(MatchPreparedWord(WideToUtf16(pairs + L"ab"), PrepareSearchWord(L"ab")));
+  EXPECT_TRUE(MatchPreparedWord(WideToUtf16(pairs + L"ab"), PrepareSearchWord(L"/ab/")));
 }
 
 TEST_F(SearchMatchTest, FieldSwitchesChooseWhereWordsAreLookedFor) {

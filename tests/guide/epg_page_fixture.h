@@ -23,7 +23,7 @@ inline EpgEvent Programme(std::uint64_t key, std::uint16_t eventId, int year, in
   SystemTime start = At(year, month, day, 0, 0);
   const std::int64_t ticks = *SystemTimeToTicks(start) + (hour * 60 + minute) * kTicksPerMinute;
   EpgEvent event = MakeEvent(key, eventId, *TicksToSystemTime(ticks), minutes, title);
-  event.normalizedTitle = SearchFormOf(title);
+  event.SetNormalizedTitle(SearchFormOf(title));
   return event;
 }
 

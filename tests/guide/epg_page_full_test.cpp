@@ -32,7 +32,7 @@ class EpgPageFullTest : public EpgPageFixture {
       EpgEvent event = Programme(key, eventId, 2025, 3, 1, 0, 0, length, title);
       const std::int64_t ticks = *SystemTimeToTicks(At(2025, 3, 1, 0, 0)) + minute * kTicksPerMinute;
       event.start = *TicksToSystemTime(ticks);
-      event.shortText = L"説明 " + title;
+      event.SetShortText(L"説明 " + title);
       events_[key][eventId] = event;
       minute += length;
     }
@@ -121,7 +121,7 @@ TEST_F(EpgPageFullTest, SearchGridWeek) {
       const std::int64_t end = start + event.durationSeconds * kTicksPerSecond;
       const bool inWeek = end > *SystemTimeToTicks(At(2025, 3, 1, 5, 0)) &&
                           start < *SystemTimeToTicks(At(2025, 3, 8, 5, 0));
-      if (inWeek && event.title.starts_with(L"hit ")) ++expected;
+      if (inWeek && event.Title().starts_with(L"hit ")) ++expected;
     }
   }
   EXPECT_EQ(hits, expected);

@@ -226,8 +226,8 @@ TEST_F(EpgSearchGridTest, OutsideTextsCannotAddMarkup) {
   Set(L"SYSTEM", L"USECSSTOOLTIP", L"1");
   Set(L"GENRECOLOR", L"ジャンル無し", L"red onmouseover=x");
   EpgEvent event = Programme(TrKey(0x408), 1, 2025, 3, 4, 20, 0, 60, L"hit <img src=x onerror=alert(1)>");
-  event.shortText = L"a'b\"c";
-  event.extendedText = L"line1\r\n<script>x</script>";
+  event.SetShortText(L"a'b\"c");
+  event.SetExtendedText(L"line1\r\n<script>x</script>");
   Add(event, L"O'Brien TV");
   const std::string page = Render("day=20250304&range=1&detail=0");
   EXPECT_EQ(page.find("<img src=x"), std::string::npos);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <vector>
+
 #include "guide/civil_time.h"
 #include "guide/grid_layout.h"
 #include "guide_fixture.h"
@@ -82,6 +86,47 @@ TEST(GridOverlapTest, EventsCutAtTheTopAndDatedLater) {
   ASSERT_TRUE(MaxOverlap(next.begin(), next.end(), 1500, span, columns, day));
   EXPECT_EQ(span, 30);
   EXPECT_FALSE(MaxOverlap(next.begin(), next.end(), 60, span, columns, day));
+}
+
+// The columns of a group are the most events CountOverlaps finds at any of
+// the group's starts (cut at the group's first minute); MaxOverlap counts
+// them in one sweep, which must agree on lists with programmes past 29:00,
+// longer than a day, dated a day later or out of order.
+TEST(GridOverlapTest, ColumnsAgreeWithCountingAtEveryStartOfTheGroup) {
+  const std::time_t day = LocalMidnight(2025, 3, 1);
+  std::mt19937 random(42);
+  for (int round = 0; round < 300; ++round) {
+    std::vector<EpgEvent> cells;
+    const int count = 1 + static_cast<int>(random() % 30);
+    for (int i = 0; i < count; ++i) {
+      const int start = 300 + static_cast<int>(random() % 1440);
+      int minutes = static_cast<int>(random() % 180);
+      if (random() % 20 == 0) minutes += 1440;
+      cells.push_back(Cell(start, minutes));
+      if (random() % 25 == 0) cells.back() = MakeEvent(TrKey(1), 1, At(2025, 3, 2, 1, 0), 60);
+    }
+    if (round % 3 != 0) std::stable_sort(cells.begin(), cells.end(), CompareEventStart);
+    const DayEventList list(cells.begin(), cells.end());
+    for (auto first = list.begin(); first != list.end(); ++first) {
+      const int a = StartMinuteOf(*first);
+      int span = 0, columns = 0;
+      if (!MaxOverlap(first, list.end(), a, span, columns, day)) continue;
+      // The group as MaxOverlap walks it, counted at each start.
+      int most = 0, groupEnd = 0;
+      for (auto it = first; it != list.end(); ++it) {
+        int s = StartMinuteOf(*it) + (it->start.wDay == 2 ? 1440 : 0);
+        int d = DurationMinutesOf(*it);
+        if (s < a && a < s + d) {
+          d -= a - s;
+          s = a;
+        }
+        if (it != first && s >= groupEnd) break;
+        groupEnd = it == first ? s + d : std::max(groupEnd, s + d);
+        most = std::max(most, CountOverlaps(first, list.end(), s));
+      }
+      ASSERT_EQ(columns, most) << "round " << round;
+    }
+  }
 }
 
 TEST(GridOverlapTest, CountOverlapsRereadsAcrossMidnight) {

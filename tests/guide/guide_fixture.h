@@ -29,7 +29,7 @@ inline EpgEvent MakeEvent(std::uint64_t serviceKey, std::uint16_t eventId, const
   event.transportStreamId = TsidOf(serviceKey);
   event.serviceId = SidOf(serviceKey);
   event.eventId = eventId;
-  event.title = title;
+  event.SetTitle(title);
   event.start = start;
   event.durationSeconds = static_cast<std::uint32_t>(minutes * 60);
   return event;

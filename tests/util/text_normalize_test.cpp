@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/text_codec.h"
+
 namespace plimod {
 namespace {
 
@@ -72,6 +74,38 @@ TEST(EscapeSearchWordTest, BlanksAndAmpersands) {
   std::wstring word = L"a b&c  &";
   escapeSearchWord(word);
   EXPECT_EQ(word, L"a+b＆c++＆");
+}
+
+}  // namespace
+}  // namespace plimod
+
+namespace plimod {
+namespace {
+
+std::u16string WidePathForm(std::wstring_view text, std::wstring_view userList) {
+  std::wstring form = NormalizedCopy(text, userList);
+  escapeSearchWord(form);
+  return WideToUtf16(form);
+}
+
+TEST(SearchFormTableTest, GivesWhatTheWidePathGives) {
+  const std::wstring userList = L"ヴブ あア";
+  const SearchFormTable table(userList);
+  ASSERT_TRUE(table.Usable());
+  std::wstring text = L"ＡＢＣ abc　ヴァイオリン&「映画」<b> \U0001F600あ";
+  // Long enough to be cut: the cut counts a pair as one character.
+  std::wstring longText;
+  while (longText.size() < 9000) longText += L"x\U0001F600ア ";
+  for (const std::wstring& sample : {text, longText, std::wstring()}) {
+    std::u16string form;
+    table.Form(WideToUtf16(sample), form);
+    EXPECT_EQ(form, WidePathForm(sample, userList));
+  }
+}
+
+TEST(SearchFormTableTest, AListNamingCharactersBeyondTheBasicPlaneIsNotUsable) {
+  EXPECT_FALSE(SearchFormTable(L"a\U0001F600").Usable());
+  EXPECT_TRUE(SearchFormTable(L"").Usable());
 }
 
 }  // namespace

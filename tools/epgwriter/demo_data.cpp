@@ -125,7 +125,33 @@ std::string FileName(uint16_t onid, uint16_t tsid) {
   return name + "_epg.dat";
 }
 
+bool IsTerrestrialStream(uint16_t tsid) { return (tsid & 0xF800) == 0x7800; }
+
+DemoFile ShiftedCopy(const DemoFile& file, int copy) {
+  DemoFile shifted = file;
+  for (TransportDescription& ts : shifted.description.transports) {
+    ts.original_network_id = static_cast<uint16_t>(ts.original_network_id + copy * 0x100);
+    ts.transport_stream_id = static_cast<uint16_t>(
+        IsTerrestrialStream(ts.transport_stream_id) ? ts.transport_stream_id - copy * 0x10
+                                                    : ts.transport_stream_id + copy * 0x80);
+    for (ServiceDescription& service : ts.services) {
+      service.service_id = static_cast<uint16_t>(service.service_id + copy * 0x1000);
+    }
+  }
+  const TransportDescription& first = shifted.description.transports.front();
+  shifted.name = FileName(first.original_network_id, first.transport_stream_id);
+  return shifted;
+}
+
 }  // namespace
+
+std::vector<DemoFile> ScaleDemoFiles(const std::vector<DemoFile>& files, int scale) {
+  std::vector<DemoFile> scaled = files;
+  for (int copy = 1; copy < scale; ++copy) {
+    for (const DemoFile& file : files) scaled.push_back(ShiftedCopy(file, copy));
+  }
+  return scaled;
+}
 
 std::vector<DemoFile> MakeDemoFiles(int64_t day, int64_t now) {
   std::vector<DemoFile> files;
@@ -152,10 +178,10 @@ std::vector<DemoFile> MakeDemoFiles(int64_t day, int64_t now) {
 }
 
 bool WriteDemoFolder(const std::string& folder, int64_t day, int64_t now, int repetitions,
-                     std::string& error) {
+                     std::string& error, int scale) {
   WriteOptions options;
   options.repetitions = repetitions;
-  for (const DemoFile& file : MakeDemoFiles(day, now)) {
+  for (const DemoFile& file : ScaleDemoFiles(MakeDemoFiles(day, now), scale)) {
     if (!WriteEpgFile(file.description, options, folder + "/" + file.name, error)) return false;
   }
   return true;

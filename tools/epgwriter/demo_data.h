@@ -21,8 +21,19 @@ struct DemoFile {
 // midnight) for eight days.
 std::vector<DemoFile> MakeDemoFiles(int64_t day, int64_t now);
 
-// Writes every demo file into `folder` (which must exist).
+// The largest `scale` the demo's ids leave room for.
+inline constexpr int kMaxDemoScale = 15;
+
+// The files `scale` times over (1 <= scale <= kMaxDemoScale): copy c moves
+// every network id up by c * 0x100, every stream id by c * 0x80 (down by
+// c * 0x10 for terrestrial streams, which must stay in their band's range)
+// and every service id by c * 0x1000, so service and channel keys stay
+// distinct. The copies carry the same programmes.
+std::vector<DemoFile> ScaleDemoFiles(const std::vector<DemoFile>& files, int scale);
+
+// Writes every demo file (`scale` times over, see ScaleDemoFiles) into
+// `folder` (which must exist).
 bool WriteDemoFolder(const std::string& folder, int64_t day, int64_t now, int repetitions,
-                     std::string& error);
+                     std::string& error, int scale = 1);
 
 }  // namespace epgwriter

@@ -1,7 +1,8 @@
-// epgwriter --demo DIR [--date YYYY-MM-DD] [--repeat N]
+// epgwriter --demo DIR [--date YYYY-MM-DD] [--repeat N] [--scale N]
 // Writes the demo EPG data folder: eight days of programmes from the given
 // day (today in Japan by default); the same day always gives the same
-// programmes.
+// programmes. --scale N writes N copies of the demo networks under other
+// network, stream and service ids (a large store for benchmarks and tests).
 
 #include <sys/stat.h>
 
@@ -18,7 +19,7 @@ constexpr int64_t kDay = 86400;
 constexpr int64_t kJapanOffset = 9 * 3600;
 
 int Usage() {
-  std::fprintf(stderr, "usage: epgwriter --demo DIR [--date YYYY-MM-DD] [--repeat N]\n");
+  std::fprintf(stderr, "usage: epgwriter --demo DIR [--date YYYY-MM-DD] [--repeat N] [--scale N]\n");
   return 2;
 }
 
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
   std::string folder;
   std::string date;
   int repetitions = 1;
+  int scale = 1;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (i + 1 >= argc) return Usage();
@@ -47,6 +49,9 @@ int main(int argc, char** argv) {
     } else if (arg == "--repeat") {
       repetitions = std::atoi(argv[++i]);
       if (repetitions < 1 || repetitions > 1000) return Usage();
+    } else if (arg == "--scale") {
+      scale = std::atoi(argv[++i]);
+      if (scale < 1 || scale > epgwriter::kMaxDemoScale) return Usage();
     } else {
       return Usage();
     }
@@ -60,7 +65,7 @@ int main(int argc, char** argv) {
 
   mkdir(folder.c_str(), 0755);
   std::string error;
-  if (!epgwriter::WriteDemoFolder(folder, day, now, repetitions, error)) {
+  if (!epgwriter::WriteDemoFolder(folder, day, now, repetitions, error, scale)) {
     std::fprintf(stderr, "epgwriter: %s\n", error.c_str());
     return 1;
   }
