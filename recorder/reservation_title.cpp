@@ -1,6 +1,7 @@
 #include "recorder/reservation_title.h"
 
 #include "recorder/recorder_text.h"
+#include "recorder/title_template.h"
 
 namespace plimod {
 
@@ -8,6 +9,20 @@ std::wstring MakeReservationTitle(const EpgEvent& event) {
   const std::wstring shortText = event.ShortText();
   std::wstring title = event.Title() + L" " + (shortText.empty() ? event.ExtendedText() : shortText);
   RemoveControlChars(title, 40);
+  return title;
+}
+
+std::wstring MakeTitleByCommand(IniSection& section, const EpgEvent& event, bool storeCounter,
+                                bool repeat) {
+  const int stored = section.GetIntDefault(nullptr, L"NUMBERING", 1);
+  int counter = repeat ? stored - 1 : stored;
+  const std::wstring titleTemplate = section.GetString(nullptr, L"TITLECOMMAND").value_or(L"");
+  std::wstring title = expandTitleTemplate(titleTemplate, counter, event);
+  if (storeCounter && counter != stored) {
+    section.SetInt(nullptr, L"NUMBERING", counter);
+    section.Save();
+  }
+  RemoveControlChars(title, 80);
   return title;
 }
 

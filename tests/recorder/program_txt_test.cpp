@@ -10,7 +10,6 @@
 #include "recorder/program_txt_rewrite.h"
 #include "recorder/read_reserve_line.h"
 #include "recorder/recorder_text.h"
-#include "recorder/reservation_title.h"
 #include "recorder/reservations.h"
 #include "tests/recorder/recorder_fixture.h"
 #include "tests/support/fixed_clock.h"
@@ -72,16 +71,6 @@ TEST(RecorderText, CleaningAndQuotes) {
     StripQuotes(text);
     EXPECT_EQ(text, out) << in;
   }
-}
-
-TEST(MakeReservationTitle, TitleAndShortOrExtendedTextCutTo40) {
-  EpgEvent event;
-  event.SetTitle(std::wstring(30, L'題'));
-  event.SetShortText(L"説明\r\n" + std::wstring(18, L'x'));
-  event.SetExtendedText(L"詳細");
-  EXPECT_EQ(MakeReservationTitle(event), std::wstring(30, L'題') + L" 説明" + std::wstring(7, L'x'));
-  event.SetShortText(L"");
-  EXPECT_EQ(MakeReservationTitle(event), std::wstring(30, L'題') + L" 詳細");
 }
 
 class ProgramTxtTest : public test::RecorderTest {};
