@@ -80,8 +80,7 @@ int HttpServerThread(ListenerState& state) {
   UniqueFd listen_fd = OpenListeningSocket(state.setup.config, port);
   if (!listen_fd) return 1;
   state.port = port;
-  state.listening = true;
-  RunListenerLoop(listen_fd.get(), state.wake->get(), state.stop, state.setup);
+  if (!RunListenerLoop(listen_fd.get(), state.wake->get(), state.stop, state.listening, state.setup)) return 1;
   LogWrite("httpdスレッド終了\n");
   return 0;
 }

@@ -62,6 +62,7 @@ bool OutOfDescriptors(int error) {
 class ListenerLoop {
  public:
   ListenerLoop(int listen_fd, int wake_fd, const ListenerSetup& setup);
+  bool Ready() const { return epoll_.valid(); }
   void Run(const std::atomic<bool>& stop);
 
  private:
@@ -126,7 +127,6 @@ ListenerLoop::ListenerLoop(int listen_fd, int wake_fd, const ListenerSetup& setu
 }
 
 void ListenerLoop::Run(const std::atomic<bool>& stop) {
-  if (!epoll_) return;
   epoll_event events[kEventsPerWait];
   while (!stop) {
     int ready = ::epoll_wait(epoll_.get(), events, kEventsPerWait, WaitMs());
@@ -403,9 +403,13 @@ void ListenerLoop::ClearWake() {
 
 }  // namespace
 
-void RunListenerLoop(int listen_fd, int wake_fd, const std::atomic<bool>& stop, const ListenerSetup& setup) {
+bool RunListenerLoop(int listen_fd, int wake_fd, const std::atomic<bool>& stop, std::atomic<bool>& listening,
+                     const ListenerSetup& setup) {
   ListenerLoop loop(listen_fd, wake_fd, setup);
+  if (!loop.Ready()) return false;
+  listening = true;
   loop.Run(stop);
+  return true;
 }
 
 }  // namespace plimod

@@ -18,9 +18,11 @@
 
 namespace plimod {
 
-// Runs until `stop` is set and `wake_fd` (an eventfd) is written. The same
-// descriptor is written when the worker comes free. Every connection still
-// open at the end is closed.
-void RunListenerLoop(int listen_fd, int wake_fd, const std::atomic<bool>& stop, const ListenerSetup& setup);
+// Sets `listening` once the loop is ready, then runs until `stop` is set and
+// `wake_fd` (an eventfd) is written. The same descriptor is written when the
+// worker comes free. Every connection still open at the end is closed.
+// False when the loop could not be set up.
+bool RunListenerLoop(int listen_fd, int wake_fd, const std::atomic<bool>& stop, std::atomic<bool>& listening,
+                     const ListenerSetup& setup);
 
 }  // namespace plimod
