@@ -65,6 +65,24 @@ TEST_F(HttpServerTest, AClientThatStopsReadingIsDroppedWithoutHoldingUpOthers) {
   EXPECT_LT(reply.size(), large.size());
 }
 
+TEST_F(HttpServerTest, StopClosesTheConnectionsInEveryStage) {
+  const std::string large(24 << 20, 'x');
+  WriteFile(root_ / "large.txt", large);
+  const int descriptors = CountOpenDescriptors();
+  Start();
+  std::vector<UniqueFd> clients;
+  clients.push_back(ConnectLoopback(port_));  // silent
+  clients.push_back(ConnectLoopback(port_));
+  SendText(clients.back().get(), "POST / HTTP/1.0\r\nContent-Length: 10\r\n\r\nab");  // body short
+  clients.push_back(ConnectLoopback(port_));
+  SendText(clients.back().get(), "GET /large.txt HTTP/1.0\r\n\r\n");  // reply not read
+  EXPECT_EQ(Get("HEAD / HTTP/1.0\r\n\r\n"), "HTTP/1.0 200 OK\nContent-Type: text/html; charset=utf-8\n\n");
+  StopHttpServer();
+  EXPECT_EQ(CountOpenDescriptors(), descriptors + 3);  // the clients' own
+  EXPECT_EQ(ReadToEnd(clients[0].get()), "");
+  EXPECT_EQ(ReadToEnd(clients[1].get()), "");
+}
+
 class WorkerWaitTest : public HttpServerTest {
  protected:
   std::promise<void> started_;
