@@ -40,6 +40,7 @@ TEST_F(HttpServerTest, AClientThatStopsReadingIsDroppedWithoutHoldingUpOthers) {
   WriteFile(root_ / "large.txt", large);
   WriteFile(root_ / "a.css", "p{}");
   Start();
+  const int descriptors = CountOpenDescriptors() + 1;  // and the client's own socket
   UniqueFd stalled(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
   int small = 4096;
   ::setsockopt(stalled.get(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
@@ -48,7 +49,6 @@ TEST_F(HttpServerTest, AClientThatStopsReadingIsDroppedWithoutHoldingUpOthers) {
   address.sin_port = htons(port_);
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   ASSERT_EQ(::connect(stalled.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  const int descriptors = CountOpenDescriptors();
   SendText(stalled.get(), "GET /large.txt HTTP/1.0\r\n\r\n");
 
   EXPECT_EQ(Get("GET /a.css HTTP/1.0\r\n\r\n"), kSmallFile);
