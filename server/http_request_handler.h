@@ -41,7 +41,6 @@ enum class RequestStep {
   kAnswer,      // `reply` (and `file`) hold the whole answer
   kReadBody,    // a POST body is still arriving: call ContinuePostBody
   kNeedWorker,  // a page for the worker: reserve it, then HandToWorker
-  kClose,       // the request ends without an answer
 };
 
 // The head is in (its empty line arrived, the buffer filled, the peer

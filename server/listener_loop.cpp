@@ -273,8 +273,6 @@ void ListenerLoop::Proceed(std::uint64_t id, Connection& c, RequestStep step) {
       Watch(id, c, 0);
       worker_queue_.push_back(id);  // served after this round of events
       return;
-    case RequestStep::kClose:
-      return Close(id);
   }
 }
 
