@@ -33,17 +33,15 @@ bool CgiWorker::TryReserve() {
   return busy_.compare_exchange_strong(expected, true);
 }
 
-bool CgiWorker::ReserveWithin(std::uint32_t timeout_ms) {
-  std::unique_lock lock(free_mutex_);
-  return free_cv_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this] { return TryReserve(); });
+void CgiWorker::SetOnFree(std::function<void()> on_free) {
+  std::lock_guard lock(free_mutex_);
+  on_free_ = std::move(on_free);
 }
 
 void CgiWorker::Release() {
-  {
-    std::lock_guard lock(free_mutex_);
-    busy_ = false;
-  }
-  free_cv_.notify_all();
+  busy_ = false;
+  std::lock_guard lock(free_mutex_);
+  if (on_free_) on_free_();
 }
 
 void CgiWorker::Dispatch(CgiJob job) {

@@ -4,8 +4,8 @@
 // hand-off, so two requests can never share the one slot.
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -36,8 +36,9 @@ class CgiWorker : public std::enable_shared_from_this<CgiWorker> {
 
   // Marks the worker busy when it is free; false when it is busy.
   bool TryReserve();
-  // The same, waiting up to `timeout_ms` for the running page to end.
-  bool ReserveWithin(std::uint32_t timeout_ms);
+  // Called on the worker's thread each time a page ends and the worker is
+  // free again, so a listener waiting to reserve it can try at once.
+  void SetOnFree(std::function<void()> on_free);
   // Hands a job to a worker this caller reserved; the worker runs the page,
   // closes the socket and becomes free again.
   void Dispatch(CgiJob job);
@@ -52,7 +53,7 @@ class CgiWorker : public std::enable_shared_from_this<CgiWorker> {
   const int drain_ms_;
   std::atomic<bool> busy_{false};
   std::mutex free_mutex_;
-  std::condition_variable free_cv_;
+  std::function<void()> on_free_;
   std::mutex mutex_;
   std::optional<CgiJob> slot_;
   std::mutex thread_mutex_;  // Wake from the listener never races Stop

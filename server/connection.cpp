@@ -1,20 +1,22 @@
 #include "server/connection.h"
 
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/sendfile.h>
 #include <sys/socket.h>
 
 #include <cerrno>
 #include <chrono>
-
-#include "server/http_request_head.h"
 
 namespace plimod {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kFileChunk = 65536;
 
 int MsUntil(Clock::time_point deadline) {
   auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -30,48 +32,81 @@ bool WaitReadable(int fd, int timeout_ms) {
   return ready > 0;
 }
 
+IoStatus StatusOfError() { return errno == EAGAIN || errno == EWOULDBLOCK ? IoStatus::kWouldBlock : IoStatus::kFailed; }
+
 }  // namespace
 
-void PrepareConnection(int fd, int io_timeout_ms) {
-  timeval timeout{io_timeout_ms / 1000, (io_timeout_ms % 1000) * 1000};
-  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+void PrepareClientSocket(int fd) {
   int on = 1;
   ::setsockopt(fd, IPPROTO_TCP, TCP_CORK, &on, sizeof on);
 }
 
-std::string ReceiveRequestHead(int fd, std::size_t limit, int timeout_ms) {
-  std::string received;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (received.size() < limit && !IsRequestHeadComplete(received)) {
-    if (!WaitReadable(fd, MsUntil(deadline))) break;
-    if (!ReceiveMore(fd, received, limit)) break;
-  }
-  return received;
+void PrepareWorkerSocket(int fd, int io_timeout_ms) {
+  int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  timeval timeout{io_timeout_ms / 1000, (io_timeout_ms % 1000) * 1000};
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
 }
 
-bool ReceiveMore(int fd, std::string& buffer, std::size_t limit) {
-  if (buffer.size() >= limit) return false;
-  std::size_t old_size = buffer.size();
-  buffer.resize(limit);
-  ssize_t n;
-  do {
-    n = ::recv(fd, buffer.data() + old_size, limit - old_size, 0);
-  } while (n < 0 && errno == EINTR);
-  buffer.resize(old_size + (n > 0 ? static_cast<std::size_t>(n) : 0));
-  return n > 0;
+IoStatus ReceiveAvailable(int fd, std::string& buffer, std::size_t limit) {
+  char chunk[16384];
+  while (buffer.size() < limit) {
+    std::size_t room = std::min(limit - buffer.size(), sizeof chunk);
+    ssize_t n = ::recv(fd, chunk, room, 0);
+    if (n > 0) {
+      buffer.append(chunk, static_cast<std::size_t>(n));
+    } else if (n == 0) {
+      return IoStatus::kPeerClosed;
+    } else if (errno != EINTR) {
+      return StatusOfError();
+    }
+  }
+  return IoStatus::kDone;
+}
+
+IoStatus SendAvailable(int fd, const std::string& bytes, std::size_t& sent) {
+  while (sent < bytes.size()) {
+    ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (n > 0) {
+      sent += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno != EINTR) {
+      return StatusOfError();
+    }
+  }
+  return IoStatus::kDone;
+}
+
+IoStatus SendFileAvailable(int fd, int file, off_t& offset) {
+  for (;;) {
+    ssize_t n = ::sendfile(fd, file, &offset, kFileChunk);
+    if (n == 0) return IoStatus::kDone;  // the end of the file, as a read of 0 bytes says
+    if (n < 0 && errno != EINTR) return StatusOfError();
+  }
+}
+
+IoStatus DiscardAvailable(int fd, std::size_t& drained) {
+  char sink[4096];
+  while (drained < kMaxDrainBytes) {
+    ssize_t n = ::recv(fd, sink, sizeof sink, MSG_DONTWAIT);
+    if (n > 0) {
+      drained += static_cast<std::size_t>(n);
+    } else if (n == 0) {
+      return IoStatus::kPeerClosed;
+    } else if (errno != EINTR) {
+      return StatusOfError();
+    }
+  }
+  return IoStatus::kDone;
 }
 
 void CloseConnection(UniqueFd& fd, int drain_ms) {
   if (!fd) return;
   ::shutdown(fd.get(), SHUT_WR);
   const auto deadline = Clock::now() + std::chrono::milliseconds(drain_ms);
-  char sink[4096];
   std::size_t drained = 0;
-  while (drained < 65536 && WaitReadable(fd.get(), MsUntil(deadline))) {
-    ssize_t n = ::recv(fd.get(), sink, sizeof sink, MSG_DONTWAIT);
-    if (n <= 0) break;
-    drained += static_cast<std::size_t>(n);
+  while (WaitReadable(fd.get(), MsUntil(deadline))) {
+    if (DiscardAvailable(fd.get(), drained) != IoStatus::kWouldBlock) break;
   }
   fd.reset();
 }

@@ -60,6 +60,11 @@ void SetHttpTimeoutsForTesting(int head_timeout_ms, int io_timeout_ms, int drain
   g_config.drain_timeout_ms = drain_timeout_ms;
 }
 
+void SetHttpConnectionLimitForTesting(int max_connections) {
+  std::lock_guard lock(g_mutex);
+  g_config.max_connections = max_connections;
+}
+
 void ResetHttpConfigForTesting() {
   std::lock_guard lock(g_mutex);
   g_config = HttpConfig();

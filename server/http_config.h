@@ -21,9 +21,11 @@ struct HttpConfig {
   std::wstring document_root;      // empty: static files are off
   int auth_mode = kHttpAuthNone;
   std::string credentials;  // "id:password" in code page 932
-  int head_timeout_ms = 2000;   // the whole request head must arrive within it
-  int io_timeout_ms = 10000;    // each receive and send on a connection
+  int head_timeout_ms = 2000;   // the request head must arrive within it of accept
+  int io_timeout_ms = 10000;    // the whole request, body included, within it of accept;
+                                // also the longest a reply may go without progress
   int drain_timeout_ms = 500;   // reading what a client still sends before close
+  int max_connections = 512;    // connections the listening thread holds at once
 };
 
 // Empty root for null or an over-long path (static files are then off).
@@ -40,6 +42,7 @@ HttpConfig GetHttpConfig();
 // BoundHttpPort), and shorter time-outs.
 void UseLoopbackEphemeralPortForTesting();
 void SetHttpTimeoutsForTesting(int head_timeout_ms, int io_timeout_ms, int drain_timeout_ms);
+void SetHttpConnectionLimitForTesting(int max_connections);
 // Tests: back to the defaults.
 void ResetHttpConfigForTesting();
 

@@ -2,7 +2,6 @@
 
 #include "server/connection.h"
 #include "server/http_auth.h"
-#include "server/http_request_head.h"
 #include "server/page_hooks.h"
 #include "server/page_reply.h"
 #include "server/static_files.h"
@@ -10,10 +9,6 @@
 namespace plimod {
 
 namespace {
-
-// How long a page request waits for a busy worker (nine polls of 100 ms
-// once; a wake-up on release now, so a free worker is taken at once).
-constexpr std::uint32_t kWorkerWaitMs = 900;
 
 void TakeRequestValues(const HttpRequestHead& head, RequestContext& context) {
   auto value = [&head](const char* name) {
@@ -26,35 +21,33 @@ void TakeRequestValues(const HttpRequestHead& head, RequestContext& context) {
   context.referer = value("Referer");
 }
 
-void SendUnauthorized(ReplyWriter& out) {
+// Each answer has a writer of its own, which ends before the request goes on.
+RequestStep AnswerError(HttpExchange& exchange, std::string_view message) {
+  ReplyWriter out(&exchange.reply);
+  SendErrorText(out, message);
+  return RequestStep::kAnswer;
+}
+
+RequestStep AnswerUnauthorized(HttpExchange& exchange) {
+  ReplyWriter out(&exchange.reply);
   SendRawFormat(out,
                 "HTTP/1.0 401 Authorization Required\n"
                 "WWW-Authenticate: Basic realm='plimo'\n"
                 "Content-Type: text/plain\n\n");
   SendPageText(out, "401 Authorization Required\n");
+  return RequestStep::kAnswer;
 }
 
-void SendWorkerBusy(ReplyWriter& out) {
-  SendRawFormat(out, "HTTP/1.0 503 Service Unavailable\nContent-Type: text/plain\n\n");
-  SendPageText(out, "503 Service Unavailable\n\ncgi busy\n");
-}
+enum class BodyState { kComplete, kShort, kOverflow };
 
-enum class BodyResult { kOk, kOverflow, kNoHeadEnd, kPeerGone };
-
-// Completes a POST body up to its Content-Length and gives it cut at its
-// first CR.
-BodyResult ReceivePostBody(int fd, std::string& received, const HttpRequestHead& head, std::string& body) {
-  if (!head.body_start) return BodyResult::kNoHeadEnd;
-  const std::size_t start = *head.body_start;
-  const long long wanted = head.ContentLength();
-  if (wanted > 0 && start + static_cast<std::size_t>(wanted) >= kRequestBufferSize) return BodyResult::kOverflow;
-  while (wanted > 0 && received.size() - start < static_cast<std::size_t>(wanted)) {
-    if (!ReceiveMore(fd, received, kRequestBufferSize)) return BodyResult::kPeerGone;
-  }
-  if (received.size() >= kRequestBufferSize) return BodyResult::kOverflow;
-  body = received.substr(start);
-  body = body.substr(0, body.find('\r'));
-  return BodyResult::kOk;
+BodyState PostBodyState(const HttpExchange& exchange) {
+  const std::size_t start = *exchange.head.body_start;
+  const std::size_t size = exchange.received.size();
+  const long long wanted = exchange.head.ContentLength();
+  if (wanted > 0 && start + static_cast<std::size_t>(wanted) >= kRequestBufferSize) return BodyState::kOverflow;
+  if (size >= kRequestBufferSize) return BodyState::kOverflow;
+  if (wanted > 0 && size - start < static_cast<std::size_t>(wanted)) return BodyState::kShort;
+  return BodyState::kComplete;
 }
 
 void ParseQuery(const std::optional<std::string>& query) {
@@ -65,83 +58,98 @@ void ParseQuery(const std::optional<std::string>& query) {
   }
 }
 
-bool ReserveWorker(CgiWorker* worker) {
-  return worker != nullptr && worker->ReserveWithin(kWorkerWaitMs);
+// The page request with its query settled: the mobile pages run here, the
+// others go to the worker.
+RequestStep RoutePage(HttpExchange& exchange) {
+  if (!IsMobilePath(exchange.head.path)) return RequestStep::kNeedWorker;
+  // The mobile pages run on the listening thread, beside the worker's page;
+  // the handler start-up installs holds the EPG store's shared lock for the
+  // length of the page.
+  ReplyWriter out(&exchange.reply);
+  ParseQuery(exchange.query);
+  RunMobilePageHandler(out);
+  return RequestStep::kAnswer;
 }
 
-int HandlePageRequest(UniqueFd& socket, std::string& received, RequestContext& context,
-                      const HttpRequestHead& head, const ListenerSetup& setup) {
-  ReplyWriter out(socket.get());
-  std::optional<std::string> query;
+// The POST body is complete or can no longer be: the request goes on, or
+// ends with its answer.
+RequestStep SettlePostBody(HttpExchange& exchange, BodyState state) {
+  if (state == BodyState::kShort) return RequestStep::kReadBody;
+  if (state == BodyState::kOverflow) return AnswerError(exchange, "buffer overflow");
+  std::string body = exchange.received.substr(*exchange.head.body_start);
+  exchange.query = body.substr(0, body.find('\r'));
+  return RoutePage(exchange);
+}
+
+RequestStep HandlePageRequest(HttpExchange& exchange) {
+  const HttpRequestHead& head = exchange.head;
   if (head.method == "GET") {
     std::size_t mark = head.path.find('?');
-    if (mark != std::string::npos) query = head.path.substr(mark + 1);
-  } else if (head.method == "POST") {
-    std::string body;
-    switch (ReceivePostBody(socket.get(), received, head, body)) {
-      case BodyResult::kOk:
-        query = body;
-        break;
-      case BodyResult::kOverflow:
-        SendErrorText(out, "buffer overflow");
-        return 0;
-      case BodyResult::kNoHeadEnd:
-        SendErrorText(out, "header error");
-        return 0;
-      case BodyResult::kPeerGone:
-        return 0;
-    }
-  } else if (head.method == "HEAD") {
-    SendPageText(out, "Content-Type: text/html; charset=utf-8\n\n");
-    return 0;
-  } else {
-    SendErrorText(out, "method error");
-    return 0;
+    if (mark != std::string::npos) exchange.query = head.path.substr(mark + 1);
+    return RoutePage(exchange);
   }
-
-  if (IsMobilePath(head.path)) {
-    // The mobile pages run here on the listening thread, beside the worker's
-    // page; the handler start-up installs holds the EPG store's shared lock
-    // for the length of the page.
-    ParseQuery(query);
-    RunMobilePageHandler(out);
-    return 0;
+  if (head.method == "POST") {
+    if (!head.body_start) return AnswerError(exchange, "header error");
+    return SettlePostBody(exchange, PostBodyState(exchange));
   }
-  if (!ReserveWorker(setup.worker.get())) {
-    SendWorkerBusy(out);
-    return 0;
-  }
-  ParseQuery(query);
-  setup.worker->Dispatch(CgiJob{std::move(socket), std::move(context)});
-  return 1;
+  if (head.method != "HEAD") return AnswerError(exchange, "method error");
+  ReplyWriter out(&exchange.reply);
+  SendPageText(out, "Content-Type: text/html; charset=utf-8\n\n");
+  return RequestStep::kAnswer;
 }
 
 }  // namespace
 
-int HandleHttpRequest(UniqueFd& socket, std::string& received, RequestContext& context, std::uint32_t peer,
-                      const ListenerSetup& setup) {
-  ReplyWriter out(socket.get());
+RequestStep HandleHttpRequest(HttpExchange& exchange, const ListenerSetup& setup) {
+  ScopedRequestContext scope(exchange.context);
+  const std::string& received = exchange.received;
+  if (received.size() >= kRequestBufferSize) {
+    LogRequest("buffer overflow");
+    return AnswerError(exchange, "buffer overflow");
+  }
+  if (LeadingPrintableRun(received) > kMaxRequestLineRun) {
+    LogRequest("header length error");
+    return AnswerError(exchange, "buffer overflow");
+  }
   std::optional<HttpRequestHead> head = ParseRequestHead(received);
   if (!head) {
-    SendErrorText(out, "header error");
     LogRequest("header error");
-    return 0;
+    return AnswerError(exchange, "header error");
   }
-  LogRequest(head->request_line);
-  TakeRequestValues(*head, context);
-  if (!SplitRequestLine(*head)) {
-    SendErrorText(out, "header error");
-    return 0;
-  }
+  exchange.head = std::move(*head);
+  LogRequest(exchange.head.request_line);
+  TakeRequestValues(exchange.head, exchange.context);
+  if (!SplitRequestLine(exchange.head)) return AnswerError(exchange, "header error");
   const HttpConfig& config = setup.config;
-  if (!IsRequestAuthorized(config.auth_mode, config.credentials, peer, setup.networks,
-                           head->Header("Authorization"))) {
-    SendUnauthorized(out);
-    return 0;
+  if (!IsRequestAuthorized(config.auth_mode, config.credentials, exchange.peer, setup.networks,
+                           exchange.head.Header("Authorization"))) {
+    return AnswerUnauthorized(exchange);
   }
-  if (IsPageRequestPath(head->path)) return HandlePageRequest(socket, received, context, *head, setup);
-  ServeStaticFile(out, config.document_root, head->path, head->method == "HEAD");
-  return 0;
+  if (IsPageRequestPath(exchange.head.path)) return HandlePageRequest(exchange);
+  ReplyWriter out(&exchange.reply);
+  exchange.file = ServeStaticFile(out, config.document_root, exchange.head.path, exchange.head.method == "HEAD");
+  return RequestStep::kAnswer;
+}
+
+RequestStep ContinuePostBody(HttpExchange& exchange) {
+  ScopedRequestContext scope(exchange.context);
+  return SettlePostBody(exchange, PostBodyState(exchange));
+}
+
+void HandToWorker(HttpExchange& exchange, UniqueFd socket, CgiWorker& worker, int io_timeout_ms) {
+  {
+    ScopedRequestContext scope(exchange.context);
+    ParseQuery(exchange.query);
+  }
+  PrepareWorkerSocket(socket.get(), io_timeout_ms);
+  worker.Dispatch(CgiJob{std::move(socket), std::move(exchange.context)});
+}
+
+void AnswerWorkerBusy(HttpExchange& exchange) {
+  ScopedRequestContext scope(exchange.context);
+  ReplyWriter out(&exchange.reply);
+  SendRawFormat(out, "HTTP/1.0 503 Service Unavailable\nContent-Type: text/plain\n\n");
+  SendPageText(out, "503 Service Unavailable\n\ncgi busy\n");
 }
 
 }  // namespace plimod

@@ -1,14 +1,19 @@
 #pragma once
-// Answers one request received by the listening thread.
+// Reads, checks and answers one request on the listening thread. Nothing
+// here waits: the caller feeds in the bytes as they arrive and is told what
+// the request needs next; answers are gathered in memory for the caller to
+// send as the client takes them.
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/file.h"
 #include "server/cgi_worker.h"
 #include "server/http_config.h"
+#include "server/http_request_head.h"
 #include "server/local_networks.h"
 #include "server/request_context.h"
 
@@ -21,11 +26,36 @@ struct ListenerSetup {
   std::shared_ptr<CgiWorker> worker;
 };
 
-// Checks, authenticates and answers the request in `received` (the head and
-// whatever followed it). `context` is installed on this thread and holds
-// the peer; `peer` is its address in network byte order. Returns 1 when the
-// socket went to the worker (which closes it), 0 when the caller closes it.
-int HandleHttpRequest(UniqueFd& socket, std::string& received, RequestContext& context, std::uint32_t peer,
-                      const ListenerSetup& setup);
+// One request from its first byte to its answer.
+struct HttpExchange {
+  std::string received;     // head and body as they arrived, at most kRequestBufferSize bytes
+  RequestContext context;   // peer, header values and parameters
+  std::uint32_t peer = 0;   // the peer's address in network byte order
+  HttpRequestHead head;
+  std::optional<std::string> query;
+  std::string reply;        // the answer, once there is one
+  UniqueFd file;            // a static file whose bytes follow `reply`
+};
+
+enum class RequestStep {
+  kAnswer,      // `reply` (and `file`) hold the whole answer
+  kReadBody,    // a POST body is still arriving: call ContinuePostBody
+  kNeedWorker,  // a page for the worker: reserve it, then HandToWorker
+};
+
+// The head is in (its empty line arrived, the buffer filled, the peer
+// closed, or its time ran out): checks, authenticates and answers what
+// arrived, or says what the request still needs.
+RequestStep HandleHttpRequest(HttpExchange& exchange, const ListenerSetup& setup);
+
+// More of a POST body arrived; kReadBody while it is still short.
+RequestStep ContinuePostBody(HttpExchange& exchange);
+
+// The worker was reserved for this request: fills the parameters and hands
+// the socket over (the worker answers and closes it).
+void HandToWorker(HttpExchange& exchange, UniqueFd socket, CgiWorker& worker, int io_timeout_ms);
+
+// No worker came free in time: the "cgi busy" answer.
+void AnswerWorkerBusy(HttpExchange& exchange);
 
 }  // namespace plimod

@@ -16,7 +16,6 @@ namespace plimod {
 namespace {
 
 constexpr std::size_t kMaxPathBytes = 255;
-constexpr std::size_t kChunkSize = 65536;
 
 struct TypeEntry {
   const char* extension;
@@ -40,15 +39,6 @@ UniqueFd OpenRegularFile(const std::string& native_path, std::int64_t& size) {
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return UniqueFd();
   size = info.st_size;
   return fd;
-}
-
-void SendFileBody(ReplyWriter& out, int fd) {
-  static thread_local char buffer[kChunkSize];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n <= 0) return;
-    if (SendBytes(out, buffer, static_cast<std::size_t>(n)) < 0) return;
-  }
 }
 
 }  // namespace
@@ -87,12 +77,12 @@ const char* StaticContentType(std::string_view relative_path) {
   return "application/octet-stream";
 }
 
-void ServeStaticFile(ReplyWriter& out, const std::wstring& document_root, std::string_view request_path,
-                     bool head_only) {
+UniqueFd ServeStaticFile(ReplyWriter& out, const std::wstring& document_root, std::string_view request_path,
+                         bool head_only) {
   std::optional<std::string> relative = StaticRelativePath(request_path);
   if (document_root.empty() || !relative) {
     SendNotFound(out);
-    return;
+    return UniqueFd();
   }
   // Paths arrive as code-page bytes, as the browsers of the original users sent them.
   std::wstring full = document_root;
@@ -102,11 +92,12 @@ void ServeStaticFile(ReplyWriter& out, const std::wstring& document_root, std::s
   UniqueFd file = OpenRegularFile(ToNativePath(full), size);
   if (!file) {
     SendNotFound(out);
-    return;
+    return UniqueFd();
   }
   SendPageText(out, "Content-Type: %s\nContent-Length: %" PRId64 "\n\n", StaticContentType(*relative),
                size);
-  if (!head_only) SendFileBody(out, file.get());
+  if (head_only) file.reset();
+  return file;
 }
 
 }  // namespace plimod

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file.h"
 #include "server/reply_writer.h"
 
 namespace plimod {
@@ -19,10 +20,11 @@ std::optional<std::string> StaticRelativePath(std::string_view request_path);
 // The content type by the extension after the last ".", any case.
 const char* StaticContentType(std::string_view relative_path);
 
-// Answers a static-file request: the file with its type and length (no
-// body for HEAD), or "HTTP/1.0 404 Not Found" when the root is empty or the
-// path does not name a regular file.
-void ServeStaticFile(ReplyWriter& out, const std::wstring& document_root, std::string_view request_path,
-                     bool head_only);
+// Answers a static-file request: writes the type and length lines and
+// returns the open file, whose bytes the caller sends after them to its
+// end; or writes "HTTP/1.0 404 Not Found" when the root is empty or the path
+// does not name a regular file. No file is returned for a 404 or for HEAD.
+UniqueFd ServeStaticFile(ReplyWriter& out, const std::wstring& document_root, std::string_view request_path,
+                         bool head_only);
 
 }  // namespace plimod

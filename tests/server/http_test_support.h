@@ -2,6 +2,7 @@
 // A loopback client and a running test server for the server tests.
 
 #include <arpa/inet.h>
+#include <dirent.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -9,9 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/file.h"
 #include "server/http_config.h"
@@ -56,6 +62,55 @@ inline std::string Exchange(std::uint16_t port, const std::string& request) {
   SendText(fd.get(), request);
   return ReadToEnd(fd.get());
 }
+
+// True while the server has neither answered nor closed the connection.
+inline bool NothingArrived(int fd) {
+  char byte;
+  return ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+}
+
+inline int CountOpenDescriptors() {
+  int count = 0;
+  if (DIR* dir = ::opendir("/proc/self/fd")) {
+    while (::readdir(dir) != nullptr) ++count;
+    ::closedir(dir);
+  }
+  return count;
+}
+
+// Clients that send their texts one byte at a time, each every `every`,
+// until the texts run out or Stop is called.
+class Trickle {
+ public:
+  void Add(UniqueFd fd, std::string text) { clients_.push_back({std::move(fd), std::move(text), 0}); }
+  void Start(std::chrono::milliseconds every) {
+    thread_ = std::thread([this, every] {
+      while (!stop_) {
+        for (Client& client : clients_) {
+          if (client.sent < client.text.size()) SendText(client.fd.get(), client.text.substr(client.sent++, 1));
+        }
+        std::this_thread::sleep_for(every);
+      }
+    });
+  }
+  void Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  ~Trickle() { Stop(); }
+  int Fd(std::size_t index) const { return clients_[index].fd.get(); }
+  std::size_t Size() const { return clients_.size(); }
+
+ private:
+  struct Client {
+    UniqueFd fd;
+    std::string text;
+    std::size_t sent;
+  };
+  std::vector<Client> clients_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
 
 inline void WriteFile(const std::filesystem::path& path, const std::string& content) {
   std::filesystem::create_directories(path.parent_path());
