@@ -14,6 +14,7 @@
 #include "guide/command_pages.h"
 #include "guide/dispatcher.h"
 #include "pages/auto_reserve.h"
+#include "pages/settings_pages.h"
 #include "platform/desktop.h"
 #include "platform/main_window.h"
 #include "recorder/edcb_patterns.h"
@@ -50,6 +51,7 @@ void ConnectDispatcher(EpgStore& store) {
     return TuneRemoteToService(name, host, port, true);
   };
   SetDispatcherJobs(std::move(jobs));
+  RegisterSettingsPages();
   SetPageHandler(HandleRequest);
   ConnectCalendarSchedule();
 }

@@ -1,0 +1,61 @@
+#include "pages/ignore_channel_page.h"
+
+#include <string>
+
+#include "epg/epg_index.h"
+#include "pages/channel_checks.h"
+#include "pages/settings_form.h"
+#include "server/carry_over.h"
+#include "server/page_reply.h"
+#include "util/keys.h"
+
+namespace plimod {
+
+namespace {
+
+// The ticked channels in band order, each band in service-key order; a
+// channel gone from the service map drops out.
+std::wstring TickedChannels(const RequestParameters& params) {
+  std::wstring list;
+  for (std::uint32_t mask : kBandMasks) {
+    for (const auto& [key, name] : ServiceMap) {
+      if (!(BandMaskOf(key) & mask)) continue;
+      std::string keyText;
+      std::wstring wideKey;
+      FormatChannelKey(key, &keyText, &wideKey);
+      if (params.Value("ch_" + keyText) != "1") continue;
+      if (!list.empty()) list += L' ';
+      list += wideKey;
+    }
+  }
+  return list;
+}
+
+void ShowForm(ReplyWriter& out, const RequestParameters& params, const IniFile& settings) {
+  const std::string carry = MakeCarryOverQuery(params);
+  SendPageText(out, "Content-Type: text/html; charset=utf-8\n\n");
+  SendPageText(out, "<HTML><HEAD>\n\n<TITLE>無視チャンネル設定</TITLE>\n");
+  SendPageText(out, "</HEAD><BODY>\n");
+  SendPageText(out, "<A HREF='?cmd=config&%s'>戻る</A>　", carry.c_str());
+  SendPageText(out, "<HR>無視チャンネル<BR>\n");
+  WriteSettingsFormHead(out);
+  WriteCarryOverHiddenFields(params, out);
+  PrintBandChannelChecks(out, "ch", settings.GetString(L"VIEW", L"IGNORE_CHANNEL").value_or(L""));
+  SendPageText(out, "<BR><input type=submit value='submit'>\n");
+  SendPageText(out, "</form>\n");
+  SendPageText(out, "</BODY></HTML>\n");
+}
+
+}  // namespace
+
+int ServeIgnoreChannelPage(ReplyWriter& out, RequestParameters& params, IniFile& settings) {
+  if (!IsSettingsSave(params)) {
+    ShowForm(out, params, settings);
+    return 1;
+  }
+  settings.SetString(L"VIEW", L"IGNORE_CHANNEL", TickedChannels(params));
+  settings.Save();
+  return 0;
+}
+
+}  // namespace plimod

@@ -1,0 +1,33 @@
+#pragma once
+// What the settings pages share: when a request is a save, the head of
+// their forms, and posted text in the form it may be stored in.
+
+#include <cstddef>
+#include <string>
+
+#include "server/reply_writer.h"
+#include "server/request_parameters.h"
+
+namespace plimod {
+
+// Longest text a settings field stores, in characters.
+inline constexpr std::size_t kSettingTextChars = 1023;
+
+// A save: `spc` is non-empty and `token` is the request token, whatever the
+// method. Anything else only shows the form.
+bool IsSettingsSave(const RequestParameters& params);
+
+// "<form method=post action='/'>" with the hidden `spc` (one ideographic
+// space), `token` and `cmd` fields.
+void WriteSettingsFormHead(ReplyWriter& out);
+
+// The posted UTF-8 value decoded to at most `maxChars` characters, with every
+// character below U+0020 (TAB included) blanked, so no value can add a line
+// to the settings file or make it unreadable.
+std::wstring PostedText(const RequestParameters& params, const std::string& name,
+                        std::size_t maxChars = kSettingTextChars);
+
+// The posted value of a check box: 1 only for exactly "1".
+int PostedCheck(const RequestParameters& params, const std::string& name);
+
+}  // namespace plimod
