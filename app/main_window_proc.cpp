@@ -7,6 +7,7 @@
 #include "app/epg_reload.h"
 #include "app/launcher.h"
 #include "app/power_broadcast.h"
+#include "app/reserve_list_hooks.h"
 #include "app/tray_icon.h"
 #include "app/tray_menu_items.h"
 #include "epg/epg_folder.h"
@@ -54,6 +55,7 @@ void ConnectDispatcher(EpgStore& store) {
   RegisterSettingsPages();
   SetPageHandler(HandleRequest);
   ConnectCalendarSchedule();
+  ConnectReserveListMarks();
 }
 
 void OnCreate(MainWindow& window) {
