@@ -14,6 +14,8 @@
 #include "guide/command_pages.h"
 #include "guide/dispatcher.h"
 #include "pages/auto_reserve.h"
+#include "pages/genre_colour_page.h"
+#include "pages/search_condition_page.h"
 #include "platform/desktop.h"
 #include "platform/main_window.h"
 #include "recorder/edcb_patterns.h"
@@ -50,6 +52,8 @@ void ConnectDispatcher(EpgStore& store) {
     return TuneRemoteToService(name, host, port, true);
   };
   SetDispatcherJobs(std::move(jobs));
+  SetCommandPage("search", ServeSearchConditionPage);
+  SetCommandPage("genre", ServeGenreColorPage);
   SetPageHandler(HandleRequest);
   ConnectCalendarSchedule();
 }
