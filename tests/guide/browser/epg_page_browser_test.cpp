@@ -27,19 +27,10 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using plimod::test::ProgramHome;
 using plimod::test::ReportNumber;
+using plimod::test::Tomorrow;
 
 const fs::path kArtifacts = PLIMOD_BINARY_DIR "/test-artifacts/epg_page";
 const fs::path kSource = PLIMOD_SOURCE_DIR;
-
-// Tomorrow's date as yyyymmdd: the demo data always cover it.
-std::string Tomorrow() {
-  const std::time_t t = std::time(nullptr) + 86400;
-  std::tm fields{};
-  localtime_r(&t, &fields);
-  char text[16];
-  std::strftime(text, sizeof text, "%Y%m%d", &fields);
-  return text;
-}
 
 // The program on the demo data with a search for "アニメ", serving the
 // pages and the check page.

@@ -29,15 +29,6 @@ using namespace std::chrono_literals;
 const fs::path kArtifacts = PLIMOD_BINARY_DIR "/test-artifacts/settings_pages";
 const fs::path kSource = PLIMOD_SOURCE_DIR;
 
-std::string Tomorrow() {
-  const std::time_t t = std::time(nullptr) + 86400;
-  std::tm fields{};
-  localtime_r(&t, &fields);
-  char text[16];
-  std::strftime(text, sizeof text, "%Y%m%d", &fields);
-  return text;
-}
-
 class SettingsPagesBrowserTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
