@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "guide/genre_colours.h"
 #include "util/page_text.h"
 #include "platform/text_codec.h"
 #include "server/page_reply.h"
@@ -13,13 +14,6 @@ namespace {
 
 constexpr std::size_t kColourMaxBytes = 32;
 
-constexpr const wchar_t* kGenreColourKeys[] = {
-    L"ニュース・報道", L"スポーツ",     L"情報・ワイドショー", L"ドラマ",   L"音楽",
-    L"バラエティ",     L"映画",         L"アニメ・漫画",       L"ドキュメンタリー・教養",
-    L"劇場・公演",     L"趣味・教育",   L"福祉",               L"ジャンル無し"};
-constexpr unsigned kGenreColourDefaults[] = {0xF3CFFC, 0xEDFA90, 0x97D5F9, 0xF5C5F8, 0xFEC7A2,
-                                             0xE6E6FF, 0xCBEAC3, 0xFDE47F, 0x83D999, 0xFFEEFA,
-                                             0xFFEEFA, 0xFFEEFA, 0xC0C0C0};
 constexpr unsigned kFillerColour = 0x606060;
 
 constexpr const char* kStyleLines[] = {
@@ -85,8 +79,9 @@ EpgPageSettings ReadEpgPageSettings(const IniFile& settings) {
   page.addTunerName = IsSet(settings, L"EPGDATACAP", L"ADDTUNERNAME");
   page.links = LoadLinkSettings(settings, true);
   for (std::size_t slot = 0; slot < kNoGenreColourSlot + 1; ++slot) {
-    const auto value = settings.GetString(L"GENRECOLOR", kGenreColourKeys[slot]);
-    page.genreColours[slot] = value ? CutColour(WideToUtf8String(*value)) : HexColour(kGenreColourDefaults[slot]);
+    const int entry = static_cast<int>(slot);
+    const auto value = settings.GetString(L"GENRECOLOR", std::wstring(GenreColourKey(entry)).c_str());
+    page.genreColours[slot] = value ? CutColour(WideToUtf8String(*value)) : DefaultGenreColour(entry);
   }
   page.genreColours[kFillerColourSlot] = HexColour(kFillerColour);
   return page;

@@ -7,6 +7,7 @@
 #include "epg/epg_index.h"
 #include "guide/civil_time.h"
 #include "guide/page_days.h"
+#include "guide/weekday_mark.h"
 #include "util/page_text.h"
 #include "server/carry_over.h"
 #include "server/page_helpers.h"
@@ -19,10 +20,7 @@ namespace plimod {
 namespace {
 
 constexpr int kGridColumns = 180;
-constexpr const char* kWeekdayMarks[] = {"(<font color=red>日</font>)", "(月)", "(火)", "(水)",
-                                         "(木)", "(金)", "(<font color=skyblue>土</font>)"};
-
-const char* WeekdayMark(std::time_t day) { return kWeekdayMarks[LocalFields(day).tm_wday]; }
+const char* WeekdayMarkOfDay(std::time_t day) { return WeekdayMark(LocalFields(day).tm_wday); }
 
 std::string KeyText(std::uint64_t key) {
   std::string text;
@@ -83,7 +81,7 @@ void WriteTitleRow(ReplyWriter& out, const RequestParameters& params, const Page
   const std::tm fields = LocalFields(day);
   SendPageText(out, "<TR><TD></TD><TD align=left bgcolor=#4040ff colspan=%d><font color=#ffffff>　　%d/%d%s</font></TD></TR>\n",
                view.mode == PageMode::kEpg ? layout.columns : kGridColumns, fields.tm_mon + 1, fields.tm_mday,
-               WeekdayMark(day));
+               WeekdayMarkOfDay(day));
 }
 
 void WriteColumnHeaders(ReplyWriter& out, const RequestParameters& params, const PageView& view,
@@ -97,7 +95,7 @@ void WriteColumnHeaders(ReplyWriter& out, const RequestParameters& params, const
     for (std::time_t day : layout.dayColumns) {
       const std::tm fields = LocalFields(day);
       open();
-      SendPageText(out, "<span class=station>%d/%d%s</span>", fields.tm_mon + 1, fields.tm_mday, WeekdayMark(day));
+      SendPageText(out, "<span class=station>%d/%d%s</span>", fields.tm_mon + 1, fields.tm_mday, WeekdayMarkOfDay(day));
       SendPageText(out, "</tbody></table></td>");
     }
   } else {

@@ -1,6 +1,7 @@
 #include "tests/support/program_home.h"
 
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <thread>
 
@@ -19,6 +20,15 @@ ProgramHome::ProgramHome(const std::string& prefix, const std::wstring& moreSett
   const std::string writer = (kBuiltPrograms / "epgwriter").string() + " --demo " + EpgFolder().string();
   writerStatus_ = std::system((writer + " >/dev/null").c_str());
   WriteSettings(moreSettings);
+}
+
+std::string Tomorrow() {
+  const std::time_t t = std::time(nullptr) + 86400;
+  std::tm fields{};
+  localtime_r(&t, &fields);
+  char text[16];
+  std::strftime(text, sizeof text, "%Y%m%d", &fields);
+  return text;
 }
 
 bool ProgramHome::HasEpgData() const {

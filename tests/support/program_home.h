@@ -17,6 +17,9 @@ namespace plimod::test {
 // Where the build puts the program, the module and the writer.
 inline const std::filesystem::path kBuiltPrograms = PLIMOD_BINARY_DIR "/bin";
 
+// Tomorrow's date as yyyymmdd: the writer's demo data always cover it.
+std::string Tomorrow();
+
 class ProgramHome {
  public:
   // `moreSettings` are lines ("KEY=value\r\n") added to the [SYSTEM]

@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -27,38 +26,11 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using plimod::test::ProgramHome;
+using plimod::test::ReportNumber;
+using plimod::test::Tomorrow;
 
 const fs::path kArtifacts = PLIMOD_BINARY_DIR "/test-artifacts/epg_page";
 const fs::path kSource = PLIMOD_SOURCE_DIR;
-
-// Tomorrow's date as yyyymmdd: the demo data always cover it.
-std::string Tomorrow() {
-  const std::time_t t = std::time(nullptr) + 86400;
-  std::tm fields{};
-  localtime_r(&t, &fields);
-  char text[16];
-  std::strftime(text, sizeof text, "%Y%m%d", &fields);
-  return text;
-}
-
-// "key=value" lines of the check page.
-std::map<std::string, std::string> ParseReport(const std::string& dom) {
-  std::map<std::string, std::string> values;
-  const std::size_t begin = dom.find("<pre id=\"result\">");
-  const std::size_t end = dom.find("</pre>", begin);
-  if (begin == std::string::npos || end == std::string::npos) return values;
-  std::istringstream lines(dom.substr(begin + 17, end - begin - 17));
-  for (std::string line; std::getline(lines, line);) {
-    const std::size_t eq = line.find('=');
-    if (eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
-  }
-  return values;
-}
-
-int Number(const std::map<std::string, std::string>& report, const std::string& key) {
-  const auto it = report.find(key);
-  return it == report.end() ? -1 : std::atoi(it->second.c_str());
-}
 
 // The program on the demo data with a search for "アニメ", serving the
 // pages and the check page.
@@ -129,19 +101,19 @@ class EpgPageBrowserTest : public ::testing::Test {
     const std::string dom =
         Chromium("--virtual-time-budget=15000 --dump-dom", program_->Url("/page_check.html#/?" + encoded), log);
     std::ofstream(kArtifacts / (name + ".txt")) << query << "\n" << dom.substr(0, dom.find("<iframe"));
-    auto report = ParseReport(dom);
+    auto report = plimod::test::ParseCheckReport(dom);
     EXPECT_EQ(report["done"], "1") << dom;
     return report;
   }
 
   static void ExpectSoundLayout(const std::map<std::string, std::string>& report) {
-    EXPECT_EQ(Number(report, "table"), 1);
-    EXPECT_GT(Number(report, "titles"), 0);
-    EXPECT_EQ(Number(report, "overlaps"), 0);
-    EXPECT_EQ(Number(report, "offColumns"), 0);
-    EXPECT_EQ(Number(report, "hiddenTitles"), 0) << report.at("hidden1");
-    EXPECT_EQ(Number(report, "misplacedHourStarts"), 0);
-    EXPECT_EQ(Number(report, "tooltipScript"), 1);
+    EXPECT_EQ(ReportNumber(report, "table"), 1);
+    EXPECT_GT(ReportNumber(report, "titles"), 0);
+    EXPECT_EQ(ReportNumber(report, "overlaps"), 0);
+    EXPECT_EQ(ReportNumber(report, "offColumns"), 0);
+    EXPECT_EQ(ReportNumber(report, "hiddenTitles"), 0) << report.at("hidden1");
+    EXPECT_EQ(ReportNumber(report, "misplacedHourStarts"), 0);
+    EXPECT_EQ(ReportNumber(report, "tooltipScript"), 1);
   }
 
   static inline std::string chromium_;
@@ -159,24 +131,24 @@ TEST_F(EpgPageBrowserTest, ProgrammeTable) {
   ASSERT_GT(channels, 1);
   const auto report = LoadView("programme_table", query);
   ExpectSoundLayout(report);
-  EXPECT_EQ(Number(report, "columns"), channels);
-  EXPECT_EQ(Number(report, "labels"), 2 * 6);  // hours 19..24 at both ends
-  EXPECT_GT(Number(report, "hourStarts"), 0);
-  EXPECT_EQ(Number(report, "tooltipShown"), 1);
+  EXPECT_EQ(ReportNumber(report, "columns"), channels);
+  EXPECT_EQ(ReportNumber(report, "labels"), 2 * 6);  // hours 19..24 at both ends
+  EXPECT_GT(ReportNumber(report, "hourStarts"), 0);
+  EXPECT_EQ(ReportNumber(report, "tooltipShown"), 1);
 }
 
 TEST_F(EpgPageBrowserTest, StationView) {
   const auto report = LoadView("station_view", "mode=station&day=" + Tomorrow() + "&range=3");
   ExpectSoundLayout(report);
-  EXPECT_EQ(Number(report, "columns"), 3);
-  EXPECT_EQ(Number(report, "labels"), 2 * 24);  // 05:00 to 29:00
-  EXPECT_EQ(Number(report, "tooltipShown"), 1);
+  EXPECT_EQ(ReportNumber(report, "columns"), 3);
+  EXPECT_EQ(ReportNumber(report, "labels"), 2 * 24);  // 05:00 to 29:00
+  EXPECT_EQ(ReportNumber(report, "tooltipShown"), 1);
 }
 
 TEST_F(EpgPageBrowserTest, SearchGrid) {
   const auto report = LoadView("search_grid", "day=" + Tomorrow() + "&range=2&band=1111");
   ExpectSoundLayout(report);
-  EXPECT_EQ(Number(report, "columns"), 0);
+  EXPECT_EQ(ReportNumber(report, "columns"), 0);
   EXPECT_NE(report.at("sampleTitles").find("アニメ"), std::string::npos);
 }
 

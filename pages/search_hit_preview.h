@@ -1,0 +1,19 @@
+#pragma once
+// The hits of one search condition under its editor: the count, then a row
+// per programme (date, station, title with its small links, short text).
+
+#include "pages/condition_fields.h"
+#include "server/reply_writer.h"
+#include "settings/ini_file.h"
+
+namespace plimod {
+
+// Rows stop once more than this many are written.
+inline constexpr int kPreviewRowLimit = 500;
+
+// Matches with the condition's own document (its normalise list) and the
+// settings' channel order and links, from now on with no day limit.
+// Reads the EPG store: the caller holds EpgBusyFlag.
+void WriteSearchHitPreview(ReplyWriter& out, const ConditionPlace& place, const IniFile& settings);
+
+}  // namespace plimod
