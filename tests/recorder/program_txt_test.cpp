@@ -6,6 +6,9 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <sys/stat.h>
+
+#include "recorder/epg_timer_bon_window.h"
 #include "recorder/program_txt_append.h"
 #include "recorder/program_txt_rewrite.h"
 #include "recorder/read_reserve_line.h"
@@ -130,6 +133,34 @@ TEST_F(ProgramTxtTest, RewriteKeepsWhatItDoesNotTouch) {
                                              Reservation(3, "changed") + "\r" +
                                              "\x01control\r\n" + Reservation(4, "last"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 2);
+}
+
+// The way the list and edit pages change Program.txt: close the recorder,
+// rewrite, start it again; once with its window running, once without.
+TEST_F(ProgramTxtTest, AddAndRewriteAroundARecorderRestart) {
+  const auto program = File("recorder") / "EpgTimer_Bon.exe";
+  WriteFileBytes(program, "#!/bin/sh\nexit 0\n");
+  ::chmod(program.c_str(), 0755);
+  const auto dropSecond = [](const ReserveTextLine& line) -> std::optional<std::string> {
+    if (LineReserveId(line) == 2) return std::string();
+    return std::nullopt;
+  };
+  for (const bool running : {true, false}) {
+    WriteFileBytes(ProgramTxt(), Reservation(1, "a") + "\r\n" + Reservation(2, "b") + "\r\n");
+    if (running) windows_->Add({.title = L"EpgTimer_Bon", .closesAfterLookups = 2});
+    std::string reply;
+    ReplyWriter out(&reply);
+    ASSERT_TRUE(CloseEpgTimerBon(out));
+    EXPECT_TRUE(windows_->FindTopLevel(L"EpgTimer_Bon").empty());
+    ASSERT_EQ(RewriteProgramTxt(Wide(ProgramTxt()), dropSecond), RewriteResult::kDone);
+    ASSERT_TRUE(AddReservation(settings_, SampleLine()));
+    if (running) windows_->Add({.title = L"EpgTimer_Bon", .appearsAfterLookups = 1});
+    ASSERT_TRUE(RestartEpgTimerBon(settings_, &out, true));
+    EXPECT_EQ(ReadFileBytes(ProgramTxt()), Reservation(1, "a") + "\r\n" + kSampleText);
+    EXPECT_TRUE(reply.empty());
+    for (const RecorderWindowId id : windows_->FindTopLevel(L"EpgTimer_Bon")) windows_->Remove(id);
+  }
+  EXPECT_EQ(windows_->CloseRequests(), 1);
 }
 
 TEST_F(ProgramTxtTest, RewriteChangesNothingWhenItCannotReadOrWrite) {
