@@ -1,5 +1,6 @@
 #include "server/http_request_head.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace plimod {
@@ -24,11 +25,12 @@ std::size_t LeadingPrintableRun(std::string_view received) {
   return run;
 }
 
-bool IsRequestHeadComplete(std::string_view received) {
-  if (LeadingPrintableRun(received) > kMaxRequestLineRun) return true;
-  return received.find("\r\n\r\n") != std::string_view::npos ||
-         received.find("\n\n") != std::string_view::npos ||
-         received.find("\r\r") != std::string_view::npos;
+bool IsRequestHeadComplete(std::string_view received, std::size_t already_checked) {
+  if (LeadingPrintableRun(received.substr(0, kMaxRequestLineRun + 1)) > kMaxRequestLineRun) return true;
+  // An empty line may straddle the old end by up to three bytes.
+  std::string_view fresh = received.substr(already_checked > 3 ? std::min(already_checked - 3, received.size()) : 0);
+  return fresh.find("\r\n\r\n") != std::string_view::npos || fresh.find("\n\n") != std::string_view::npos ||
+         fresh.find("\r\r") != std::string_view::npos;
 }
 
 namespace {

@@ -34,8 +34,10 @@ struct HttpRequestHead {
 std::size_t LeadingPrintableRun(std::string_view received);
 
 // True once the received bytes hold the empty line that ends a head, or can
-// no longer become a valid head (the printable run is too long).
-bool IsRequestHeadComplete(std::string_view received);
+// no longer become a valid head (the printable run is too long). A caller
+// that appends bytes passes how many it had already checked, so a head that
+// arrives a byte at a time costs no more than one that arrives whole.
+bool IsRequestHeadComplete(std::string_view received, std::size_t already_checked = 0);
 
 // Parses a head. nullopt when the text holds no CR at all ("header error").
 std::optional<HttpRequestHead> ParseRequestHead(std::string_view received);

@@ -243,9 +243,10 @@ void ListenerLoop::OnReady(std::uint64_t id) {
 }
 
 void ListenerLoop::ReadHead(std::uint64_t id, Connection& c) {
+  const std::size_t checked = c.exchange.received.size();
   IoStatus status = ReceiveAvailable(c.socket.get(), c.exchange.received, kRequestBufferSize);
   if (status == IoStatus::kFailed) return Close(id);
-  if (status == IoStatus::kWouldBlock && !IsRequestHeadComplete(c.exchange.received)) return;
+  if (status == IoStatus::kWouldBlock && !IsRequestHeadComplete(c.exchange.received, checked)) return;
   // The head is whole, the buffer full, or the peer done sending: answer what arrived.
   Proceed(id, c, HandleHttpRequest(c.exchange, setup_));
 }

@@ -74,6 +74,17 @@ TEST(RequestHead, CompletenessForTheReader) {
   EXPECT_EQ(LeadingPrintableRun("ab\x7F\x80z"), 3u);
 }
 
+TEST(RequestHead, CompletenessFoundWhereverTheLastReadEnded) {
+  for (const std::string text : {"GET / HTTP/1.0\r\nHost: x\r\n\r\n", "GET / HTTP/1.0\n\n", "GET /\r\r"}) {
+    for (std::size_t checked = 0; checked < text.size(); ++checked) {
+      EXPECT_TRUE(IsRequestHeadComplete(text, checked)) << text << " " << checked;
+    }
+  }
+  const std::string open = "GET / HTTP/1.0\r\nHost: x\r\n";
+  for (std::size_t checked = 0; checked <= open.size(); ++checked) EXPECT_FALSE(IsRequestHeadComplete(open, checked));
+  EXPECT_TRUE(IsRequestHeadComplete(std::string(600, 'a'), 599));
+}
+
 TEST(Base64, RoundTripsAndRejectsBadText) {
   EXPECT_EQ(Base64Encode("user:pass"), "dXNlcjpwYXNz");
   EXPECT_EQ(Base64Encode("ab"), "YWI=");
