@@ -4,6 +4,7 @@
 
 #include "decoder/arib_charsets.h"
 #include "decoder/arib_string.h"
+#include "decoder/arib_tables.h"
 
 namespace arib {
 namespace {
@@ -54,9 +55,29 @@ class Decoder {
     ++pos_;
   }
 
-  // One character of `set` at pos_; `high` is 0x80 for GR codes.
+  // One character of `set` at pos_; `high` is 0x80 for GR codes. Kanji,
+  // kana and alphanumerics, nearly all of any text, are written here; the
+  // other sets (and the kanji table's special cells) go through
+  // AppendCharacter.
   void Graphic(Charset set, uint8_t high) {
-    const uint8_t c1 = data_[pos_] & 0x7F;
+    const uint8_t c1 = data_[pos_] & 0x7F;  // 0x21-0x7E
+    switch (set) {
+      case Charset::kHiragana:
+      case Charset::kPropHiragana:
+        if (c1 <= 0x73) return Put(static_cast<char16_t>(0x3041 + (c1 - 0x21)), 1);
+        break;
+      case Charset::kKatakana:
+      case Charset::kPropKatakana:
+        if (c1 <= 0x76) return Put(static_cast<char16_t>(0x30A1 + (c1 - 0x21)), 1);
+        break;
+      case Charset::kAlnum:
+      case Charset::kPropAlnum:
+        return Put(state_.middleSize ? static_cast<char16_t>(c1)
+                                     : static_cast<char16_t>(0xFF01 + (c1 - 0x21)),
+                   1);
+      default:
+        break;
+    }
     if (!IsDoubleByte(set)) {
       AppendCharacter(set, c1, 0, state_.middleSize, out_);
       ++pos_;
@@ -68,8 +89,18 @@ class Decoder {
       ++pos_;
       return;
     }
-    AppendCharacter(set, c1, data_[pos_ + 1] & 0x7F, state_.middleSize, out_);
+    const uint8_t c2 = data_[pos_ + 1] & 0x7F;
+    if (set == Charset::kKanji || set == Charset::kSymbols) {
+      const uint32_t cell = kKanjiCells[(c1 - 0x21) * kSetCells + (c2 - 0x21)];
+      if (cell != 0 && cell < 0x10000) return Put(static_cast<char16_t>(cell), 2);
+    }
+    AppendCharacter(set, c1, c2, state_.middleSize, out_);
     pos_ += 2;
+  }
+
+  void Put(char16_t c, size_t consumed) {
+    out_.push_back(c);
+    pos_ += consumed;
   }
 
   void SingleShift(int g) {

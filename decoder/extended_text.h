@@ -12,7 +12,8 @@ namespace epgdec {
 // event. Items are joined as raw bytes before decoding, because broadcasters
 // split an item's text between descriptors anywhere, even inside a character
 // or an escape sequence; an item with an empty description continues the
-// previous one.
+// previous one. The payloads are not copied: they must stay in place until
+// Build().
 class ExtendedTextBuilder {
  public:
   void AddDescriptor(const uint8_t* payload, size_t size);
@@ -23,7 +24,8 @@ class ExtendedTextBuilder {
  private:
   struct Part {
     int number;
-    std::vector<uint8_t> payload;
+    const uint8_t* payload;
+    size_t size;
   };
   std::vector<Part> parts_;
 };
