@@ -57,8 +57,9 @@ void ReadAudioComponent(const uint8_t* d, size_t size, EventRecord& event) {
   event.audio_text = arib::Decode(d + text_start, size - text_start);
 }
 
-void ReadDescriptors(const uint8_t* p, size_t size, EventRecord& event) {
-  ExtendedTextBuilder extended;
+void ReadDescriptors(const uint8_t* p, size_t size, EventRecord& event,
+                     ExtendedTextBuilder& extended) {
+  extended.Clear();
   ForEachDescriptor(p, size, [&](uint8_t tag, const uint8_t* d, size_t length) {
     switch (tag) {
       case kShortEventDescriptor: ReadShortEvent(d, length, event); break;
@@ -75,12 +76,26 @@ void ReadDescriptors(const uint8_t* p, size_t size, EventRecord& event) {
   }
 }
 
+// The events the loop below will read, so the list grows once.
+size_t CountEvents(const uint8_t* section, size_t end) {
+  size_t count = 0;
+  for (size_t pos = kEitFixedHeader; pos + kEventHeader <= end; ++count) {
+    const uint8_t* e = section + pos;
+    size_t loop_length = ((e[10] & 0x0Fu) << 8) | e[11];
+    if (pos + kEventHeader + loop_length > end) break;
+    pos += kEventHeader + loop_length;
+  }
+  return count;
+}
+
 }  // namespace
 
 std::vector<EventRecord> ParseEitEvents(const uint8_t* section, size_t size) {
   std::vector<EventRecord> events;
   if (size < kEitFixedHeader + kSectionCrcSize) return events;
+  ExtendedTextBuilder extended;  // one for the section's events
   size_t end = size - kSectionCrcSize;
+  events.reserve(CountEvents(section, end));
   size_t pos = kEitFixedHeader;
   while (pos + kEventHeader <= end) {
     const uint8_t* e = section + pos;
@@ -91,7 +106,7 @@ std::vector<EventRecord> ParseEitEvents(const uint8_t* section, size_t size) {
     event.start_defined = JapanTimeToLocal(e + 2, event.start);
     event.duration_seconds = BcdDurationSeconds(e + 7);
     event.free_ca = (e[10] >> 4) & 0x01;
-    ReadDescriptors(e + kEventHeader, loop_length, event);
+    ReadDescriptors(e + kEventHeader, loop_length, event, extended);
     events.push_back(std::move(event));
     pos += kEventHeader + loop_length;
   }

@@ -19,6 +19,13 @@ struct RawItems {
   std::vector<uint8_t> texts;
   std::vector<End> ends;
   std::vector<uint8_t> free_text;
+
+  void Clear() {
+    descriptions.clear();
+    texts.clear();
+    ends.clear();
+    free_text.clear();
+  }
 };
 
 void Append(std::vector<uint8_t>& to, const uint8_t* data, size_t size) {
@@ -67,7 +74,9 @@ void ExtendedTextBuilder::AddDescriptor(const uint8_t* payload, size_t size) {
 std::u16string ExtendedTextBuilder::Build() {
   std::stable_sort(parts_.begin(), parts_.end(),
                    [](const Part& a, const Part& b) { return a.number < b.number; });
-  RawItems items;
+  // Reused from event to event, so its buffers are allocated once.
+  thread_local RawItems items;
+  items.Clear();
   for (const Part& part : parts_) ReadItems(part.payload, part.size, items);
   std::u16string out;
   RawItems::End begin{0, 0};

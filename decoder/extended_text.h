@@ -18,6 +18,8 @@ class ExtendedTextBuilder {
  public:
   void AddDescriptor(const uint8_t* payload, size_t size);
   bool empty() const { return parts_.empty(); }
+  // Forgets the descriptors, for the next event.
+  void Clear() { parts_.clear(); }
   // "description\r\ntext\r\n" per item, then the free text (if any) and "\r\n".
   std::u16string Build();
 

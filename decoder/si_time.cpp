@@ -53,9 +53,9 @@ class DayOffsets {
  public:
   bool Fixed(int64_t utc_day, long& offset) {
     const char* tz = std::getenv("TZ");
-    const std::string zone = tz != nullptr ? tz : "\x01unset";
-    if (zone != zone_) {
-      zone_ = zone;
+    if ((tz != nullptr) != zone_set_ || (tz != nullptr && zone_ != tz)) {
+      zone_set_ = tz != nullptr;
+      zone_ = zone_set_ ? tz : "";
       known_.fill(Entry{});
     }
     Entry& entry = known_[static_cast<size_t>(utc_day) % known_.size()];
@@ -85,6 +85,7 @@ class DayOffsets {
     return entry;
   }
 
+  bool zone_set_ = false;
   std::string zone_;
   std::array<Entry, 16> known_{};
 };
