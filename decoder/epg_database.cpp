@@ -61,7 +61,9 @@ void EpgDatabase::AddEit(const uint8_t* section, size_t size) {
   if (found != sections.end() && found->second.version == h.version) return;
   EitSection& stored = sections[section_key];
   stored.version = h.version;
-  stored.events = ParseEitEvents(section, size);
+  stored.texts.clear();
+  stored.events = ParseEitEvents(section, size, stored.texts);
+  for (EventRecord& record : stored.events) record.texts = &stored.texts;
 }
 
 void EpgDatabase::Clear() {

@@ -71,14 +71,13 @@ void ExtendedTextBuilder::AddDescriptor(const uint8_t* payload, size_t size) {
   parts_.push_back(Part{payload[0] >> 4, payload, size});
 }
 
-std::u16string ExtendedTextBuilder::Build() {
+void ExtendedTextBuilder::BuildAppend(std::u16string& out) {
   std::stable_sort(parts_.begin(), parts_.end(),
                    [](const Part& a, const Part& b) { return a.number < b.number; });
   // Reused from event to event, so its buffers are allocated once.
   thread_local RawItems items;
   items.Clear();
   for (const Part& part : parts_) ReadItems(part.payload, part.size, items);
-  std::u16string out;
   RawItems::End begin{0, 0};
   for (const RawItems::End& end : items.ends) {
     AppendDecoded(items.descriptions, begin.description, end.description, out);
@@ -86,7 +85,6 @@ std::u16string ExtendedTextBuilder::Build() {
     begin = end;
   }
   if (!items.free_text.empty()) AppendDecoded(items.free_text, 0, items.free_text.size(), out);
-  return out;
 }
 
 }  // namespace epgdec

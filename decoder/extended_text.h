@@ -20,8 +20,9 @@ class ExtendedTextBuilder {
   bool empty() const { return parts_.empty(); }
   // Forgets the descriptors, for the next event.
   void Clear() { parts_.clear(); }
-  // "description\r\ntext\r\n" per item, then the free text (if any) and "\r\n".
-  std::u16string Build();
+  // Appends "description\r\ntext\r\n" per item, then the free text (if any)
+  // and "\r\n", to `out`.
+  void BuildAppend(std::u16string& out);
 
  private:
   struct Part {
