@@ -4,6 +4,7 @@
 
 #include "decoder/arib_charsets.h"
 #include "decoder/arib_string.h"
+#include "decoder/arib_tables.h"
 
 namespace arib {
 namespace {
@@ -38,10 +39,10 @@ class Decoder {
       } else if (b > 0xA0 && b < 0xFF) {
         Graphic(state_.g[state_.gr], 0x80);
       } else {
-        out_.push_back(kGeta);
-        ++pos_;
+        Put(kGeta, 1);
       }
     }
+    Flush();
   }
 
  private:
@@ -50,26 +51,61 @@ class Decoder {
 
   void Space() {
     const bool narrow = state_.middleSize || IsAlphanumericClass(state_.g[state_.gl]);
-    out_.push_back(narrow ? u' ' : u'\u3000');
-    ++pos_;
+    Put(narrow ? u' ' : u'\u3000', 1);
   }
 
-  // One character of `set` at pos_; `high` is 0x80 for GR codes.
-  void Graphic(Charset set, uint8_t high) {
-    const uint8_t c1 = data_[pos_] & 0x7F;
+  // One character of `set` at pos_; `high` is 0x80 for GR codes. Kanji,
+  // kana and alphanumerics, nearly all of any text, are written here; the
+  // other sets (and the kanji table's special cells) go through
+  // AppendCharacter.
+  [[gnu::always_inline]] void Graphic(Charset set, uint8_t high) {
+    const uint8_t c1 = data_[pos_] & 0x7F;  // 0x21-0x7E
+    switch (set) {
+      case Charset::kHiragana:
+      case Charset::kPropHiragana:
+        if (c1 <= 0x73) return Put(static_cast<char16_t>(0x3041 + (c1 - 0x21)), 1);
+        break;
+      case Charset::kKatakana:
+      case Charset::kPropKatakana:
+        if (c1 <= 0x76) return Put(static_cast<char16_t>(0x30A1 + (c1 - 0x21)), 1);
+        break;
+      case Charset::kAlnum:
+      case Charset::kPropAlnum:
+        return Put(state_.middleSize ? static_cast<char16_t>(c1)
+                                     : static_cast<char16_t>(0xFF01 + (c1 - 0x21)),
+                   1);
+      default:
+        break;
+    }
     if (!IsDoubleByte(set)) {
-      AppendCharacter(set, c1, 0, state_.middleSize, out_);
+      AppendCharacter(set, c1, 0, state_.middleSize, Flushed());
       ++pos_;
       return;
     }
     const bool pairs = Has(2) && data_[pos_ + 1] > 0x20 + high && data_[pos_ + 1] < 0x7F + high;
-    if (!pairs) {  // a lone first byte: show it and resume at the next byte
-      out_.push_back(kGeta);
-      ++pos_;
-      return;
+    if (!pairs) return Put(kGeta, 1);  // a lone first byte: show it, resume at the next
+    const uint8_t c2 = data_[pos_ + 1] & 0x7F;
+    if (set == Charset::kKanji || set == Charset::kSymbols) {
+      const uint32_t cell = kKanjiCells[(c1 - 0x21) * kSetCells + (c2 - 0x21)];
+      if (cell != 0 && cell < 0x10000) return Put(static_cast<char16_t>(cell), 2);
     }
-    AppendCharacter(set, c1, data_[pos_ + 1] & 0x7F, state_.middleSize, out_);
+    AppendCharacter(set, c1, c2, state_.middleSize, Flushed());
     pos_ += 2;
+  }
+
+  // Characters are staged and appended to the output in blocks.
+  void Put(char16_t c, size_t consumed) {
+    if (staged_ == sizeof stage_ / sizeof stage_[0]) Flush();
+    stage_[staged_++] = c;
+    pos_ += consumed;
+  }
+  void Flush() {
+    out_.append(stage_, staged_);
+    staged_ = 0;
+  }
+  std::u16string& Flushed() {
+    Flush();
+    return out_;
   }
 
   void SingleShift(int g) {
@@ -86,7 +122,7 @@ class Decoder {
   void ControlC0(uint8_t b) {
     switch (b) {
       case 0x0D:  // APR
-        out_.append(u"\r\n");
+        Flushed().append(u"\r\n");
         ++pos_;
         return;
       case 0x0E: state_.gl = 1; ++pos_; return;  // LS1
@@ -235,6 +271,8 @@ class Decoder {
   size_t size_;
   size_t pos_ = 0;
   std::u16string& out_;
+  char16_t stage_[256];
+  size_t staged_ = 0;
   State state_;
 };
 

@@ -14,14 +14,21 @@ constexpr uint8_t kContentDescriptor = 0x54;
 constexpr uint8_t kAudioComponentDescriptor = 0xC4;
 constexpr size_t kEventHeader = 12;
 
-void ReadShortEvent(const uint8_t* d, size_t size, EventRecord& event) {
+// Decodes a text onto the end of the section's buffer.
+TextRange DecodeText(const uint8_t* data, size_t size, std::u16string& texts) {
+  const size_t begin = texts.size();
+  arib::DecodeAppend(data, size, texts);
+  return {static_cast<uint32_t>(begin), static_cast<uint32_t>(texts.size() - begin)};
+}
+
+void ReadShortEvent(const uint8_t* d, size_t size, EventRecord& event, std::u16string& texts) {
   if (size < 4) return;
   size_t name_length = d[3];
   if (4 + name_length + 1 > size) return;
   size_t text_length = d[4 + name_length];
   if (5 + name_length + text_length > size) return;
-  event.title = arib::Decode(d + 4, name_length);
-  event.short_text = arib::Decode(d + 5 + name_length, text_length);
+  event.title = DecodeText(d + 4, name_length, texts);
+  event.short_text = DecodeText(d + 5 + name_length, text_length, texts);
   event.has_short = true;
 }
 
@@ -37,50 +44,70 @@ void ReadContent(const uint8_t* d, size_t size, EventRecord& event) {
 }
 
 // The first video component of the event: stream content, type and its text.
-void ReadVideoComponent(const uint8_t* d, size_t size, EventRecord& event) {
+void ReadVideoComponent(const uint8_t* d, size_t size, EventRecord& event,
+                        std::u16string& texts) {
   if (size < 6 || event.component_types[0] != 0) return;
   event.has_components = true;
   event.component_types[0] = d[0] & 0x0F;
   event.component_types[1] = d[1];
-  event.video_text = arib::Decode(d + 6, size - 6);
+  event.video_text = DecodeText(d + 6, size - 6, texts);
 }
 
 // The first audio component: its fixed part has a second language code when
 // the multilingual flag is set.
-void ReadAudioComponent(const uint8_t* d, size_t size, EventRecord& event) {
+void ReadAudioComponent(const uint8_t* d, size_t size, EventRecord& event,
+                        std::u16string& texts) {
   if (size < 9 || event.component_types[2] != 0) return;
   size_t text_start = (d[5] & 0x80) ? 12 : 9;
   if (text_start > size) return;
   event.has_components = true;
   event.component_types[2] = d[0] & 0x0F;
   event.component_types[3] = d[1];
-  event.audio_text = arib::Decode(d + text_start, size - text_start);
+  event.audio_text = DecodeText(d + text_start, size - text_start, texts);
 }
 
-void ReadDescriptors(const uint8_t* p, size_t size, EventRecord& event) {
-  ExtendedTextBuilder extended;
+void ReadDescriptors(const uint8_t* p, size_t size, EventRecord& event,
+                     ExtendedTextBuilder& extended, std::u16string& texts) {
+  extended.Clear();
   ForEachDescriptor(p, size, [&](uint8_t tag, const uint8_t* d, size_t length) {
     switch (tag) {
-      case kShortEventDescriptor: ReadShortEvent(d, length, event); break;
+      case kShortEventDescriptor: ReadShortEvent(d, length, event, texts); break;
       case kExtendedEventDescriptor: extended.AddDescriptor(d, length); break;
       case kContentDescriptor: ReadContent(d, length, event); break;
-      case kComponentDescriptor: ReadVideoComponent(d, length, event); break;
-      case kAudioComponentDescriptor: ReadAudioComponent(d, length, event); break;
+      case kComponentDescriptor: ReadVideoComponent(d, length, event, texts); break;
+      case kAudioComponentDescriptor: ReadAudioComponent(d, length, event, texts); break;
       default: break;
     }
   });
   if (!extended.empty()) {
-    event.extended_text = extended.Build();
+    const size_t begin = texts.size();
+    extended.BuildAppend(texts);
+    event.extended_text = {static_cast<uint32_t>(begin), static_cast<uint32_t>(texts.size() - begin)};
     event.has_extended = true;
   }
 }
 
+// The events the loop below will read, so the list grows once.
+size_t CountEvents(const uint8_t* section, size_t end) {
+  size_t count = 0;
+  for (size_t pos = kEitFixedHeader; pos + kEventHeader <= end; ++count) {
+    const uint8_t* e = section + pos;
+    size_t loop_length = ((e[10] & 0x0Fu) << 8) | e[11];
+    if (pos + kEventHeader + loop_length > end) break;
+    pos += kEventHeader + loop_length;
+  }
+  return count;
+}
+
 }  // namespace
 
-std::vector<EventRecord> ParseEitEvents(const uint8_t* section, size_t size) {
+std::vector<EventRecord> ParseEitEvents(const uint8_t* section, size_t size,
+                                        std::u16string& texts) {
   std::vector<EventRecord> events;
   if (size < kEitFixedHeader + kSectionCrcSize) return events;
+  ExtendedTextBuilder extended;  // one for the section's events
   size_t end = size - kSectionCrcSize;
+  events.reserve(CountEvents(section, end));
   size_t pos = kEitFixedHeader;
   while (pos + kEventHeader <= end) {
     const uint8_t* e = section + pos;
@@ -91,7 +118,7 @@ std::vector<EventRecord> ParseEitEvents(const uint8_t* section, size_t size) {
     event.start_defined = JapanTimeToLocal(e + 2, event.start);
     event.duration_seconds = BcdDurationSeconds(e + 7);
     event.free_ca = (e[10] >> 4) & 0x01;
-    ReadDescriptors(e + kEventHeader, loop_length, event);
+    ReadDescriptors(e + kEventHeader, loop_length, event, extended, texts);
     events.push_back(std::move(event));
     pos += kEventHeader + loop_length;
   }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "decoder/si_records.h"
@@ -11,8 +12,11 @@ namespace epgdec {
 
 constexpr size_t kEitFixedHeader = 14;
 
-// Events of one CRC-checked EIT section. A malformed event loop ends the list
-// at the last whole event; a malformed descriptor is skipped.
-std::vector<EventRecord> ParseEitEvents(const uint8_t* section, size_t size);
+// Events of one CRC-checked EIT section, their texts appended to `texts`
+// (the records' ranges point there; their `texts` pointer is left for the
+// owner of the buffer to set). A malformed event loop ends the list at the
+// last whole event; a malformed descriptor is skipped.
+std::vector<EventRecord> ParseEitEvents(const uint8_t* section, size_t size,
+                                        std::u16string& texts);
 
 }  // namespace epgdec

@@ -61,7 +61,9 @@ void EpgDatabase::AddEit(const uint8_t* section, size_t size) {
   if (found != sections.end() && found->second.version == h.version) return;
   EitSection& stored = sections[section_key];
   stored.version = h.version;
-  stored.events = ParseEitEvents(section, size);
+  stored.texts.clear();
+  stored.events = ParseEitEvents(section, size, stored.texts);
+  for (EventRecord& record : stored.events) record.texts = &stored.texts;
 }
 
 void EpgDatabase::Clear() {
@@ -89,16 +91,27 @@ bool EpgDatabase::Events(uint64_t service_key, bool pf_only,
   out.clear();
   auto found = eit_.find(service_key);
   if (found == eit_.end()) return false;
-  std::map<uint16_t, MergedEvent> by_id;
+  // Every record of the service by event id, the tables' order kept among
+  // equal ids, so the first table that carries a part wins.
+  struct Found {
+    uint16_t event_id;
+    const EventRecord* record;
+  };
+  std::vector<Found> found_records;
   for (const auto& [section_key, section] : found->second) {
     if (pf_only && !IsPresentFollowing(section_key)) break;
     for (const EventRecord& record : section.events) {
-      MergedEvent& merged = by_id[record.event_id];
-      merged.event_id = record.event_id;
-      Merge(record, merged);
+      found_records.push_back({record.event_id, &record});
     }
   }
-  for (const auto& [id, merged] : by_id) {
+  std::stable_sort(found_records.begin(), found_records.end(),
+                   [](const Found& a, const Found& b) { return a.event_id < b.event_id; });
+  for (size_t i = 0; i < found_records.size();) {
+    MergedEvent merged;
+    merged.event_id = found_records[i].event_id;
+    for (; i < found_records.size() && found_records[i].event_id == merged.event_id; ++i) {
+      Merge(*found_records[i].record, merged);
+    }
     if (merged.timing != nullptr) out.push_back(merged);
   }
   std::stable_sort(out.begin(), out.end(), [](const MergedEvent& a, const MergedEvent& b) {

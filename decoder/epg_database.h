@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -54,6 +55,7 @@ class EpgDatabase {
   struct EitSection {
     uint8_t version = 0;
     std::vector<EventRecord> events;
+    std::u16string texts;  // every text of the events
   };
   // Per service: (table_id << 8 | section_number) -> section, so walking it
   // visits present/following first, then schedule basic, then extended.

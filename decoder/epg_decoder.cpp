@@ -20,16 +20,15 @@ bool IsEit(uint8_t table_id) { return table_id >= 0x4E && table_id <= 0x6F; }
 
 // Texts are gathered in one buffer first and pointed at afterwards, because
 // the buffer moves while it grows.
-size_t AppendText(std::u16string& arena, const std::u16string& text) {
+size_t AppendText(std::u16string& arena, std::u16string_view text) {
   size_t offset = arena.size();
   arena += text;
   arena.push_back(u'\0');
   return offset;
 }
 
-const std::u16string& TextOr(const EventRecord* record, std::u16string EventRecord::*field) {
-  static const std::u16string kEmpty;
-  return record != nullptr ? record->*field : kEmpty;
+std::u16string_view TextOr(const EventRecord* record, TextRange EventRecord::*field) {
+  return record != nullptr ? record->Text(record->*field) : std::u16string_view();
 }
 
 struct EventTextOffsets {

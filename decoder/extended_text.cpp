@@ -7,9 +7,25 @@
 namespace epgdec {
 namespace {
 
-struct RawItem {
-  std::vector<uint8_t> description;
-  std::vector<uint8_t> text;
+// The items of every descriptor joined as raw bytes. Only the last item
+// ever grows, so all descriptions share one buffer and all texts another,
+// each item ending where the next begins.
+struct RawItems {
+  struct End {
+    size_t description;
+    size_t text;
+  };
+  std::vector<uint8_t> descriptions;
+  std::vector<uint8_t> texts;
+  std::vector<End> ends;
+  std::vector<uint8_t> free_text;
+
+  void Clear() {
+    descriptions.clear();
+    texts.clear();
+    ends.clear();
+    free_text.clear();
+  }
 };
 
 void Append(std::vector<uint8_t>& to, const uint8_t* data, size_t size) {
@@ -17,33 +33,34 @@ void Append(std::vector<uint8_t>& to, const uint8_t* data, size_t size) {
 }
 
 // Reads the item loop and the free text of one descriptor payload.
-void ReadItems(const std::vector<uint8_t>& d, std::vector<RawItem>& items,
-               std::vector<uint8_t>& free_text) {
-  if (d.size() < 5) return;
-  size_t items_end = std::min(d.size(), size_t{5} + d[4]);
+void ReadItems(const uint8_t* d, size_t size, RawItems& items) {
+  if (size < 5) return;
+  size_t items_end = std::min(size, size_t{5} + d[4]);
   size_t pos = 5;
   while (pos < items_end) {
     size_t description_length = d[pos];
     if (pos + 1 + description_length + 1 > items_end) return;
-    const uint8_t* description = d.data() + pos + 1;
+    const uint8_t* description = d + pos + 1;
     pos += 1 + description_length;
     size_t text_length = d[pos];
     if (pos + 1 + text_length > items_end) return;
-    if (description_length > 0 || items.empty()) items.emplace_back();
-    Append(items.back().description, description, description_length);
-    Append(items.back().text, d.data() + pos + 1, text_length);
+    if (description_length > 0 || items.ends.empty()) items.ends.push_back({});
+    Append(items.descriptions, description, description_length);
+    Append(items.texts, d + pos + 1, text_length);
+    items.ends.back() = {items.descriptions.size(), items.texts.size()};
     pos += 1 + text_length;
   }
-  if (items_end < d.size()) {
+  if (items_end < size) {
     size_t text_length = d[items_end];
-    if (items_end + 1 + text_length <= d.size()) {
-      Append(free_text, d.data() + items_end + 1, text_length);
+    if (items_end + 1 + text_length <= size) {
+      Append(items.free_text, d + items_end + 1, text_length);
     }
   }
 }
 
-void AppendDecoded(const std::vector<uint8_t>& raw, std::u16string& out) {
-  arib::DecodeAppend(raw.data(), raw.size(), out);
+void AppendDecoded(const std::vector<uint8_t>& raw, size_t begin, size_t end,
+                   std::u16string& out) {
+  arib::DecodeAppend(raw.data() + begin, end - begin, out);
   out += u"\r\n";
 }
 
@@ -51,22 +68,23 @@ void AppendDecoded(const std::vector<uint8_t>& raw, std::u16string& out) {
 
 void ExtendedTextBuilder::AddDescriptor(const uint8_t* payload, size_t size) {
   if (size < 1) return;
-  parts_.push_back(Part{payload[0] >> 4, std::vector<uint8_t>(payload, payload + size)});
+  parts_.push_back(Part{payload[0] >> 4, payload, size});
 }
 
-std::u16string ExtendedTextBuilder::Build() {
+void ExtendedTextBuilder::BuildAppend(std::u16string& out) {
   std::stable_sort(parts_.begin(), parts_.end(),
                    [](const Part& a, const Part& b) { return a.number < b.number; });
-  std::vector<RawItem> items;
-  std::vector<uint8_t> free_text;
-  for (const Part& part : parts_) ReadItems(part.payload, items, free_text);
-  std::u16string out;
-  for (const RawItem& item : items) {
-    AppendDecoded(item.description, out);
-    AppendDecoded(item.text, out);
+  // Reused from event to event, so its buffers are allocated once.
+  thread_local RawItems items;
+  items.Clear();
+  for (const Part& part : parts_) ReadItems(part.payload, part.size, items);
+  RawItems::End begin{0, 0};
+  for (const RawItems::End& end : items.ends) {
+    AppendDecoded(items.descriptions, begin.description, end.description, out);
+    AppendDecoded(items.texts, begin.text, end.text, out);
+    begin = end;
   }
-  if (!free_text.empty()) AppendDecoded(free_text, out);
-  return out;
+  if (!items.free_text.empty()) AppendDecoded(items.free_text, 0, items.free_text.size(), out);
 }
 
 }  // namespace epgdec

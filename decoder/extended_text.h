@@ -12,18 +12,23 @@ namespace epgdec {
 // event. Items are joined as raw bytes before decoding, because broadcasters
 // split an item's text between descriptors anywhere, even inside a character
 // or an escape sequence; an item with an empty description continues the
-// previous one.
+// previous one. The payloads are not copied: they must stay in place until
+// Build().
 class ExtendedTextBuilder {
  public:
   void AddDescriptor(const uint8_t* payload, size_t size);
   bool empty() const { return parts_.empty(); }
-  // "description\r\ntext\r\n" per item, then the free text (if any) and "\r\n".
-  std::u16string Build();
+  // Forgets the descriptors, for the next event.
+  void Clear() { parts_.clear(); }
+  // Appends "description\r\ntext\r\n" per item, then the free text (if any)
+  // and "\r\n", to `out`.
+  void BuildAppend(std::u16string& out);
 
  private:
   struct Part {
     int number;
-    std::vector<uint8_t> payload;
+    const uint8_t* payload;
+    size_t size;
   };
   std::vector<Part> parts_;
 };

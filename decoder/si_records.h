@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "decoder/epg_decoder_api.h"
@@ -16,6 +17,14 @@ struct ServiceRecord {
   std::u16string name;
 };
 
+// A text of an event record: a range of its section's text buffer.
+struct TextRange {
+  uint32_t begin = 0;
+  uint32_t length = 0;
+};
+
+// The texts of a section's records live in one buffer of the section
+// (`texts`), so a section is a few allocations, not five per event.
 struct EventRecord {
   uint16_t event_id = 0;
   bool start_defined = false;
@@ -26,13 +35,19 @@ struct EventRecord {
   bool has_extended = false;    // extended event descriptors were present
   bool has_content = false;     // a content descriptor was present
   bool has_components = false;  // a video or audio component descriptor was present
-  std::u16string title;
-  std::u16string short_text;
-  std::u16string extended_text;
+  TextRange title;
+  TextRange short_text;
+  TextRange extended_text;
   std::vector<uint32_t> genres;
-  std::u16string video_text;
-  std::u16string audio_text;
+  TextRange video_text;
+  TextRange audio_text;
   uint8_t component_types[4] = {0, 0, 0, 0};
+  const std::u16string* texts = nullptr;  // set once the section is stored
+
+  std::u16string_view Text(TextRange range) const {
+    return texts == nullptr ? std::u16string_view()
+                            : std::u16string_view(*texts).substr(range.begin, range.length);
+  }
 };
 
 // The long-form header fields of a section (the bytes after section_length).

@@ -1,5 +1,7 @@
 #include "epg/epg_folder.h"
 
+#include <malloc.h>
+
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -111,6 +113,9 @@ bool LoadEpgFolder(EpgStore& store) {
   store.ImportFromDll(normalizeList, halfWidth);
   store.ResetDll();
   PublishStore(store);
+  // The decoder's tables, freed just now on the watch thread's own heap,
+  // would otherwise stay in the resident set.
+  malloc_trim(0);
   return true;
 }
 

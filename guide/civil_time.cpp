@@ -59,7 +59,12 @@ class ZoneMemo {
   };
 
   void ForgetOnZoneChange() {
+    // The environment's strings are not changed in place, so the same
+    // pointer means the same zone.
     const char* tz = std::getenv("TZ");
+    if (tz == lastTz_ && checked_) return;
+    lastTz_ = tz;
+    checked_ = true;
     const bool set = tz != nullptr;
     if (set == zoneSet_ && (!set || zone_ == tz)) return;
     midnights_ = {};
@@ -74,6 +79,8 @@ class ZoneMemo {
   std::size_t nextFields_ = 0;
   bool zoneSet_ = false;
   std::string zone_;
+  const char* lastTz_ = nullptr;
+  bool checked_ = false;
 };
 
 }  // namespace

@@ -15,7 +15,7 @@ bool BusyFlag::TryAcquire() {
 bool BusyFlag::TryAcquire(int polls) {
   if (TryAcquire()) return true;
   for (int i = 0; i < polls; ++i) {
-    SleepMs(kPollMs);
+    SleepMsUnless(kPollMs, [this] { return !IsBusy(); });
     if (TryAcquire()) return true;
   }
   return false;

@@ -20,7 +20,8 @@ class BusyFlag {
 
   // One attempt.
   bool TryAcquire();
-  // One attempt, then up to `polls` more, each after SleepMs(kPollMs).
+  // One attempt, then up to `polls` more, each after a sleep of kPollMs
+  // that ends early when the flag is released (SleepMsUnless).
   bool TryAcquire(int polls);
   void Release();
   bool IsBusy() const;

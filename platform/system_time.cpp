@@ -1,5 +1,7 @@
 #include "platform/system_time.h"
 
+#include <algorithm>
+
 #include <chrono>
 #include <ctime>
 #include <mutex>
@@ -148,6 +150,25 @@ void SleepMs(std::uint32_t ms) {
     sleeper(ms);
   } else {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  }
+}
+
+void SleepMsUnless(std::uint32_t ms, const std::function<bool()>& ready) {
+  std::function<void(std::uint32_t)> sleeper;
+  {
+    std::lock_guard lock(TheHooks().mutex);
+    sleeper = TheHooks().sleeper;
+  }
+  if (sleeper) {
+    sleeper(ms);
+    return;
+  }
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!ready()) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= end) return;
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+        end - now, std::chrono::milliseconds(1)));
   }
 }
 

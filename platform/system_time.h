@@ -52,6 +52,11 @@ void SetClockForTesting(std::function<SystemTime()> clock);
 
 // Sleeps through the sleeper hook (real sleep by default).
 void SleepMs(std::uint32_t ms);
+// One sleep of at most `ms` that ends as soon as `ready` gives true (looked
+// at every millisecond); a sleeper hook, when set, sleeps the whole `ms`.
+// For polls whose bound counts in whole sleeps but that should not wait
+// longer than what they wait for.
+void SleepMsUnless(std::uint32_t ms, const std::function<bool()>& ready);
 // Replaces the sleeper; an empty function restores the real one.
 void SetSleeperForTesting(std::function<void(std::uint32_t)> sleeper);
 

@@ -105,7 +105,8 @@ bool StartHttpServer() {
       state->result = HttpServerThread(*state);
       state->finished = true;
     });
-    for (int poll = 0; poll < kStartPolls && !state->listening && !state->finished; ++poll) SleepMs(100);
+    const auto ready = [&state] { return state->listening || state->finished; };
+    for (int poll = 0; poll < kStartPolls && !ready(); ++poll) SleepMsUnless(100, ready);
   }
   if (!state->listening) {
     if (thread.joinable()) {

@@ -3,13 +3,16 @@
 //   - the raw read rate (the program's block reads and packet walk, no decoder),
 //   - the decode through the eight entry points (feed, then every list),
 //   - peak memory.
-// The figure to watch is decode MB/s against raw MB/s.
+// The figure of record is the decode of ten copies of the demo networks
+// (no repetition), best of five by thread CPU time, since the machine is
+// shared; the others are wall-clock times.
 
 #include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -72,7 +75,14 @@ long PeakKilobytes() {
 // what the instance holds.
 long HeapInUseKilobytes() { return static_cast<long>(mallinfo2().uordblks / 1024); }
 
+double CpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
 struct DecodeRun {
+  double cpu_seconds = 0;
   double feed_seconds = 0;
   double total_seconds = 0;
   uint64_t events = 0;
@@ -85,6 +95,7 @@ struct DecodeRun {
 DecodeRun Decode(const DecoderLibrary& lib, const std::vector<std::string>& files) {
   DecodeRun run;
   long heap_before = HeapInUseKilobytes();
+  const double cpu_start = CpuSeconds();
   auto start = Clock::now();
   int32_t id = lib.initialize(0);
   for (const std::string& f : files) {
@@ -104,6 +115,7 @@ DecodeRun Decode(const DecoderLibrary& lib, const std::vector<std::string>& file
     }
   }
   run.total_seconds = Seconds(start);
+  run.cpu_seconds = CpuSeconds() - cpu_start;
   run.heap_kb = HeapInUseKilobytes() - heap_before;
   lib.uninitialize(id);
   return run;
@@ -148,6 +160,30 @@ int main(int argc, char** argv) {
   Decode(lib, files);  // warm-up
   DecodeRun single = Decode(lib, files);
 
+  // Ten copies of the networks under other ids: ten times the data, none
+  // of it repeated (the figure of record).
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  if (!epgwriter::WriteDemoFolder(folder, day, now, 1, error, 10)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  files = EpgFiles(folder, bytes);
+  const double scaled_mb = static_cast<double>(bytes) / 1e6;
+  Decode(lib, files);  // warm-up
+  DecodeRun scaled = Decode(lib, files);
+  for (int round = 0; round < 4; ++round) {
+    DecodeRun again = Decode(lib, files);
+    if (again.cpu_seconds < scaled.cpu_seconds) scaled = again;
+  }
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  if (!epgwriter::WriteDemoFolder(folder, day, now, 1, error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  files = EpgFiles(folder, bytes);
+
   int repetitions = static_cast<int>(target_mb * 1e6 / static_cast<double>(bytes)) + 1;
   auto write_start = Clock::now();
   if (!epgwriter::WriteDemoFolder(folder, day, now, repetitions, error)) {
@@ -169,6 +205,10 @@ int main(int argc, char** argv) {
   std::printf("raw read:         %.0f MB/s (%llu table packets)\n", mb / raw_seconds,
               static_cast<unsigned long long>(packets));
   Report("decode x1:       ", single_mb, single);
+  std::printf("decode --scale 10 (no repetition): %.0f MB/s by CPU time, best of 5 "
+              "(%.1f MB, %llu events)\n",
+              scaled_mb / scaled.cpu_seconds, scaled_mb,
+              static_cast<unsigned long long>(scaled.events));
   Report("decode carousel: ", mb, full);
   std::printf("ratio raw/decode time: %.1f\n", full.total_seconds / raw_seconds);
   std::printf("peak RSS of the run: %ld MB\n", PeakKilobytes() / 1024);

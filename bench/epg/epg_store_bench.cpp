@@ -1,142 +1,115 @@
-// epg_store_bench [FACTOR...]: writes the demo EPG folder (about forty
-// services, eight days) scaled by each factor (default 1 and 10: the
-// services are repeated under new network ids), then reports the time of a
-// full load, of a reload after one file changed, and the heap the store
-// keeps per event. Run with TZ=Asia/Tokyo.
+// epg_store_bench [SCALE...]: writes the demo EPG folder SCALE times over
+// (epgwriter --scale; default 1, 5, 8 and 10), then reports for each, in a
+// process of its own:
+//   - the full load (least thread CPU time of three loads into fresh stores,
+//     and its two halves: feeding the decoder and the import),
+//   - a reload after the largest file changed,
+//   - the heap the store keeps per event,
+//   - the resident set after a load run on a thread of its own, as the
+//     folder watch runs it.
+// Run with TZ=Asia/Tokyo.
 
 #include <malloc.h>
-#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "epg/epg_folder.h"
-#include "epg/epg_index.h"
-#include "epg/epg_store.h"
-#include "platform/paths.h"
-#include "settings/settings.h"
-#include "tools/epgwriter/demo_data.h"
-#include "tools/epgwriter/epg_file_writer.h"
+#include "bench/support/bench_demo.h"
 
 namespace {
 
 constexpr std::int64_t kDaySeconds = 86400;
 constexpr std::int64_t kJapanOffset = 9 * 3600;
-
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+constexpr int kLoads = 3;
 
 std::size_t HeapInUse() { return mallinfo2().uordblks; }
 
-// Writes the demo files `factor` times, each copy under other network ids.
-// Returns the bytes written, 0 on failure.
-std::uint64_t WriteScaledDemo(const std::string& folder, int factor) {
-  const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr)) + kJapanOffset;
-  const std::int64_t day = now / kDaySeconds * kDaySeconds;
-  std::uint64_t bytes = 0;
-  const std::vector<epgwriter::DemoFile> files = epgwriter::MakeDemoFiles(day, now);
-  for (int copy = 0; copy < factor; ++copy) {
-    for (epgwriter::DemoFile file : files) {
-      for (auto& transport : file.description.transports) {
-        transport.original_network_id =
-            static_cast<std::uint16_t>(transport.original_network_id + copy * 0x100);
-      }
-      const std::string path = folder + "/" + std::to_string(copy) + "_" + file.name;
-      std::string error;
-      if (!epgwriter::WriteEpgFile(file.description, epgwriter::WriteOptions{}, path, error)) {
-        std::fprintf(stderr, "writer: %s\n", error.c_str());
-        return 0;
-      }
-      bytes += std::filesystem::file_size(path);
-    }
+long ResidentKilobytes() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
   }
-  return bytes;
-}
-
-std::size_t CountEvents() {
-  std::size_t events = 0;
-  for (const auto& [key, list] : *plimod::EpgEventIndex) events += list.size();
-  return events;
+  return 0;
 }
 
 // The full load's two halves: feeding the files to the decoder, then the
 // import (copying, converting and normalising every event).
 void PrintBreakdown(const std::string& folder) {
   plimod::EpgStore store;
-  auto start = Clock::now();
+  double start = bench::ThreadCpuMs();
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     store.LoadEpgFileNative(entry.path().string());
   }
-  const double feedMs = MsSince(start);
-  start = Clock::now();
+  const double feedMs = bench::ThreadCpuMs() - start;
+  start = bench::ThreadCpuMs();
   store.ImportFromDll(L"", false);
-  const double importMs = MsSince(start);
+  const double importMs = bench::ThreadCpuMs() - start;
   std::printf("  full load split: feeding the decoder %.0f ms, import %.0f ms\n", feedMs, importMs);
 }
 
-struct LoadFigures {
-  double fullMs = 0;
-  double reloadMs = 0;
-  std::size_t services = 0;
-  std::size_t events = 0;
-  double heapPerEvent = 0;
-};
-
-// A full load on a fresh store, then a reload after one file was written again.
-LoadFigures LoadAndReload(const std::string& folder) {
-  plimod::ResetEpgFolderState();
-  LoadFigures figures;
-  const std::size_t heapBefore = HeapInUse();
-  plimod::EpgStore store;
-  auto start = Clock::now();
-  plimod::LoadEpgFolder(store);
-  figures.fullMs = MsSince(start);
-  figures.services = store.Services().size();
-  figures.events = CountEvents();
-  if (figures.events > 0) {
-    figures.heapPerEvent = static_cast<double>(HeapInUse() - heapBefore) / figures.events;
-  }
-  // Only the changed file is fed, but the import copies all the decoder holds.
+std::filesystem::path LargestFile(const std::string& folder) {
   std::filesystem::path largest;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     if (largest.empty() || entry.file_size() > std::filesystem::file_size(largest)) {
       largest = entry.path();
     }
   }
-  std::filesystem::last_write_time(largest, std::filesystem::file_time_type::clock::now());
-  start = Clock::now();
-  plimod::LoadEpgFolder(store);
-  figures.reloadMs = MsSince(start);
-  return figures;
+  return largest;
 }
 
-void Run(int factor) {
-  char pattern[] = "/tmp/plimod-epg-bench-XXXXXX";
-  const std::string folder = mkdtemp(pattern);
-  const std::uint64_t bytes = WriteScaledDemo(folder, factor);
-  if (bytes == 0) return;
-  plimod::Settings().Clear();
-  plimod::Settings().SetString(L"SYSTEM", L"EPGDATAFOLDER",
-                               std::wstring(folder.begin(), folder.end()));
+// Resident set after one load on a thread of its own, the store still held.
+void PrintResidentSet(const std::string& folder) {
+  const long before = ResidentKilobytes();
+  plimod::EpgStore store;
+  std::thread watch([&] { bench::LoadFolder(store, folder); });
+  watch.join();
+  std::printf("resident set after a load of the folder on a thread of its own: %.1f MiB "
+              "(%.1f MiB before)\n",
+              ResidentKilobytes() / 1024.0, before / 1024.0);
+}
+
+void Run(int scale) {
+  const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr)) + kJapanOffset;
+  const std::string folder = bench::WriteScaledDemo(now / kDaySeconds * kDaySeconds, now, scale);
+  if (folder.empty()) return;
   plimod::Settings().SetString(L"SYSTEM", L"NORMALIZELIST", L"");
-  // The first load in a process also pays for growing the heap.
-  const LoadFigures cold = LoadAndReload(folder);
-  const LoadFigures warm = LoadAndReload(folder);
-  std::printf(
-      "factor %2d: %zu services, %zu events, %.1f MB of files\n"
-      "  full load %.0f ms (first in the process %.0f ms); reload after the largest file "
-      "changed %.0f ms; heap %.0f bytes per event\n",
-      factor, warm.services, warm.events, static_cast<double>(bytes) / 1e6, warm.fullMs,
-      cold.fullMs, warm.reloadMs, warm.heapPerEvent);
+  PrintResidentSet(folder);
+
+  double fullMs = 0;
+  std::size_t events = 0;
+  double heapPerEvent = 0;
+  for (int i = 0; i < kLoads; ++i) {
+    const std::size_t heapBefore = HeapInUse();
+    plimod::EpgStore store;
+    const double start = bench::ThreadCpuMs();
+    bench::LoadFolder(store, folder);
+    const double spent = bench::ThreadCpuMs() - start;
+    if (i == 0 || spent < fullMs) fullMs = spent;
+    events = bench::CountEvents();
+    if (events > 0) heapPerEvent = static_cast<double>(HeapInUse() - heapBefore) / events;
+    if (i + 1 == kLoads) {
+      // Only the changed file is fed again, but the import copies all the
+      // decoder holds.
+      std::filesystem::last_write_time(LargestFile(folder),
+                                       std::filesystem::file_time_type::clock::now());
+      const double reloadStart = bench::ThreadCpuMs();
+      plimod::LoadEpgFolder(store);
+      std::printf("scale %2d: %zu services, %zu events\n", scale, plimod::EpgEventIndex->size(),
+                  events);
+      std::printf("  full load %.0f ms; reload after the largest file changed %.0f ms; "
+                  "heap %.0f bytes per event\n",
+                  fullMs, bench::ThreadCpuMs() - reloadStart, heapPerEvent);
+    }
+  }
   PrintBreakdown(folder);
   std::filesystem::remove_all(folder);
 }
@@ -144,11 +117,20 @@ void Run(int factor) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<int> factors;
-  for (int i = 1; i < argc; ++i) factors.push_back(std::atoi(argv[i]));
-  if (factors.empty()) factors = {1, 10};
-  for (int factor : factors) {
-    if (factor > 0) Run(factor);
+  std::vector<int> scales;
+  for (int i = 1; i < argc; ++i) scales.push_back(std::atoi(argv[i]));
+  if (scales.empty()) scales = {1, 5, 8, 10};
+  for (int scale : scales) {
+    if (scale <= 0) continue;
+    std::fflush(stdout);
+    const pid_t child = fork();  // each scale starts from a clean heap
+    if (child == 0) {
+      Run(scale);
+      std::fflush(stdout);
+      _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
   }
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -61,6 +62,21 @@ TEST(BusyFlag, WaiterGetsItWhenTheHolderReleasesDuringThePolls) {
   EXPECT_TRUE(flag.TryAcquire(49));
   EXPECT_EQ(polls, 3);
   SetSleeperForTesting(nullptr);
+}
+
+// Without a test sleeper the polls end when the flag comes free, not at the
+// end of the 100 ms: a minute-long sleep here would stall the test.
+TEST(BusyFlag, ASleepEndsWhenWhatItWaitsForIsReady) {
+  SleepMsUnless(60'000, [] { return true; });
+  BusyFlag flag;
+  ASSERT_TRUE(flag.TryAcquire());
+  std::thread holder([&flag] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    flag.Release();
+  });
+  SleepMsUnless(60'000, [&flag] { return !flag.IsBusy(); });
+  EXPECT_TRUE(flag.TryAcquire());
+  holder.join();
 }
 
 TEST(AutoResetEvent, WakesOnceThenResets) {
