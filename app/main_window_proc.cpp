@@ -15,8 +15,6 @@
 #include "guide/command_pages.h"
 #include "guide/dispatcher.h"
 #include "pages/auto_reserve.h"
-#include "pages/genre_colour_page.h"
-#include "pages/search_condition_page.h"
 #include "pages/settings_pages.h"
 #include "platform/desktop.h"
 #include "platform/main_window.h"
@@ -55,8 +53,6 @@ void ConnectDispatcher(EpgStore& store) {
   };
   SetDispatcherJobs(std::move(jobs));
   RegisterSettingsPages();
-  SetCommandPage("search", ServeSearchConditionPage);
-  SetCommandPage("genre", ServeGenreColorPage);
   SetPageHandler(HandleRequest);
   ConnectCalendarSchedule();
   ConnectReserveListMarks();

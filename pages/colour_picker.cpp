@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "pages/page_form.h"
+#include "pages/settings_form.h"
 #include "platform/text_codec.h"
 #include "server/carry_over.h"
 #include "server/form_fields.h"
@@ -60,8 +60,7 @@ void ServeColorPickerPage(ReplyWriter& out, const RequestParameters& params, std
   WriteSettingsPageHead(out, "色の参照", true);
   SendPageText(out, "<A HREF='?cmd=%s&sh_idx=%s&%s'>戻る</A><HR>\n", PercentEncodeValue(params.Value("cmd")).c_str(),
                PercentEncodeValue(params.Value("sh_idx")).c_str(), MakeCarryOverQuery(params).c_str());
-  WriteSaveFormHead(out);
-  WriteHiddenField(out, "cmd");
+  WriteSettingsFormHead(out);
   WriteHiddenField(out, "sh_idx");
   WriteCarryOverHiddenFields(params, out);
   bool matched = false;
@@ -79,7 +78,7 @@ void ServeColorPickerPage(ReplyWriter& out, const RequestParameters& params, std
 std::optional<std::wstring> ReadColorPickerForm(const RequestParameters& params) {
   const std::string value = params.Value("color_value");
   if (value.empty()) return std::nullopt;
-  return DecodeUtf8(value == "direct" ? params.Value("color_text") : value, kPickerColourChars);
+  return PostedText(params, value == "direct" ? "color_text" : "color_value", kPickerColourChars);
 }
 
 }  // namespace plimod

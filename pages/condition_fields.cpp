@@ -6,6 +6,7 @@
 #include "epg/channel_order.h"
 #include "epg/epg_index.h"
 #include "epg/genre_names.h"
+#include "pages/settings_form.h"
 #include "platform/text_codec.h"
 #include "server/page_helpers.h"
 #include "server/page_reply.h"
@@ -17,7 +18,6 @@ namespace plimod {
 
 namespace {
 
-constexpr std::size_t kWordChars = 1023;
 constexpr std::size_t kSummaryUnits = 40;
 constexpr std::wstring_view kDayLetters = L"日月火水木金土";
 constexpr const char* kBandTitles[] = {"地上波", "BS", "CS", "不明"};
@@ -29,10 +29,8 @@ std::wstring BandKey(const wchar_t* format, int band) {
   return key;
 }
 
-bool IsTicked(const RequestParameters& params, const std::string& name) { return params.Value(name) == "1"; }
-
 std::wstring PostedWord(const RequestParameters& params, const std::string& name) {
-  std::wstring word = DecodeUtf8(params.Value(name), kWordChars);
+  std::wstring word = PostedText(params, name);
   ReplaceChar(word, L'\'', L'\u2019');
   return word;
 }
@@ -59,7 +57,7 @@ std::wstring PostedGenres(std::string_view posted) {
 std::wstring PostedWeek(const RequestParameters& params) {
   std::wstring week;
   for (std::size_t day = 0; day < kDayLetters.size(); ++day) {
-    if (IsTicked(params, "sh_week_" + std::to_string(day))) week += kDayLetters[day];
+    if (PostedCheck(params, "sh_week_" + std::to_string(day))) week += kDayLetters[day];
   }
   return week;
 }
@@ -69,7 +67,7 @@ std::wstring PostedChannels(const RequestParameters& params, int band) {
   for (std::uint64_t key : ChannelsInDisplayOrder(BandMaskOfIndex(band))) {
     std::string text;
     FormatChannelKey(key, &text, nullptr);
-    if (!IsTicked(params, text)) continue;
+    if (!PostedCheck(params, text)) continue;
     if (!list.empty()) list += L' ';
     list += Utf8ToWide(text);
   }
@@ -142,12 +140,12 @@ void WriteBandRow(ReplyWriter& out, const ConditionPlace& place, int band) {
 void StoreConditionFields(IniFile& document, const std::wstring& section, const RequestParameters& params,
                           int bands) {
   const wchar_t* name = section.c_str();
-  document.SetInt(name, L"ENABLE", IsTicked(params, "sh_enable") ? 1 : 0);
+  document.SetInt(name, L"ENABLE", PostedCheck(params, "sh_enable"));
   document.SetString(name, L"WORD", PostedWord(params, "sh_word"));
   document.SetString(name, L"EXCLUSIVEWORD", PostedWord(params, "sh_exclusive"));
-  document.SetString(name, L"SEARCH_TITLE", IsTicked(params, "sh_title") ? L"1" : L"0");
-  document.SetString(name, L"SEARCH_EXPLANATION", IsTicked(params, "sh_explan") ? L"1" : L"0");
-  document.SetString(name, L"SEARCH_DETAIL", IsTicked(params, "sh_detail") ? L"1" : L"0");
+  document.SetString(name, L"SEARCH_TITLE", PostedCheck(params, "sh_title") ? L"1" : L"0");
+  document.SetString(name, L"SEARCH_EXPLANATION", PostedCheck(params, "sh_explan") ? L"1" : L"0");
+  document.SetString(name, L"SEARCH_DETAIL", PostedCheck(params, "sh_detail") ? L"1" : L"0");
   document.SetString(name, L"GENRE", PostedGenres(params.Value("sh_genre")));
   document.SetString(name, L"WEEK", PostedWeek(params));
   const int hours[2] = {StringToInt(params.Value("sh_time_s")), StringToInt(params.Value("sh_time_e"))};

@@ -4,7 +4,7 @@
 
 #include "guide/genre_colours.h"
 #include "pages/colour_picker.h"
-#include "pages/page_form.h"
+#include "pages/settings_form.h"
 #include "platform/text_codec.h"
 #include "server/carry_over.h"
 #include "server/form_fields.h"
@@ -51,8 +51,8 @@ void WriteGenreColourPage(ReplyWriter& out, const RequestParameters& params, con
   WriteSettingsPageHead(out, "ジャンル色設定", true);
   SendPageText(out, "<A HREF='?cmd=config&%s'>戻る</A><HR>\n", MakeCarryOverQuery(params).c_str());
   SendPageText(out, "ジャンル色設定<BR><BR>\n");
-  WriteSaveFormHead(out);
-  for (const char* name : {"cmd", "sid", "eid"}) WriteHiddenField(out, name);
+  WriteSettingsFormHead(out);
+  for (const char* name : {"sid", "eid"}) WriteHiddenField(out, name);
   WriteCarryOverHiddenFields(params, out);
   SendPageText(out, "<table border=0><tbody>\n");
   for (int i = 0; i < kGenreColourCount; ++i) WriteColourRow(out, i, StoredColour(settings, i));
@@ -76,16 +76,16 @@ int PostedEntry(const RequestParameters& params) {
 
 void StoreTypedColours(IniFile& settings, const RequestParameters& params) {
   for (int i = 0; i < kGenreColourCount; ++i) {
-    const std::string typed = params.Value("genrecolor_" + std::to_string(i));
+    const std::string field = "genrecolor_" + std::to_string(i);
     // An emptied field keeps its colour.
-    if (!typed.empty()) StoreColour(settings, i, DecodeUtf8(typed, kFieldColourChars));
+    if (!params.Value(field).empty()) StoreColour(settings, i, PostedText(params, field, kFieldColourChars));
   }
 }
 
 }  // namespace
 
 int ServeGenreColorPage(ReplyWriter& out, RequestParameters& params, IniFile& settings) {
-  if (!IsSavePost(params)) {
+  if (!IsSettingsSave(params)) {
     WriteGenreColourPage(out, params, settings);
     return 1;
   }

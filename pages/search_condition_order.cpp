@@ -6,7 +6,6 @@
 
 #include "epg/search_condition.h"
 #include "pages/condition_fields.h"
-#include "pages/page_form.h"
 #include "platform/text_codec.h"
 #include "server/carry_over.h"
 #include "server/page_helpers.h"

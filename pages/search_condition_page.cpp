@@ -7,7 +7,7 @@
 #include "epg/search_condition.h"
 #include "pages/colour_picker.h"
 #include "pages/condition_fields.h"
-#include "pages/page_form.h"
+#include "pages/settings_form.h"
 #include "pages/search_condition_order.h"
 #include "pages/search_hit_preview.h"
 #include "platform/text_codec.h"
@@ -90,8 +90,7 @@ void WriteEditor(ReplyWriter& out, const RequestParameters& params, const Condit
   const std::string query = MakeCarryOverQuery(params);
   WriteSettingsPageHead(out, "検索条件設定", true);
   SendPageText(out, "<A HREF='?cmd=search&%s'>戻る</A><HR>\n", query.c_str());
-  WriteSaveFormHead(out);
-  WriteHiddenField(out, "cmd");
+  WriteSettingsFormHead(out);
   WriteHiddenField(out, "sh_idx");
   WriteCarryOverHiddenFields(params, out);
   SendPageText(out, "No.%02d", condition.slot);
@@ -220,7 +219,7 @@ int ServeSearchConditionPage(ReplyWriter& out, RequestParameters& params, IniFil
   }
   // Links, hidden fields and redirects carry the number, never the raw text.
   params["sh_idx"] = IntToString(condition.slot);
-  if (IsSavePost(params)) return SaveCondition(out, params, settings, condition);
+  if (IsSettingsSave(params)) return SaveCondition(out, params, settings, condition);
   return ServeCondition(out, params, settings, condition);
 }
 

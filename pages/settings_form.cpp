@@ -1,5 +1,6 @@
 #include "pages/settings_form.h"
 
+#include "server/carry_over.h"
 #include "server/form_fields.h"
 #include "server/page_helpers.h"
 #include "server/page_reply.h"
@@ -16,6 +17,22 @@ void WriteSettingsFormHead(ReplyWriter& out) {
   SendPageText(out, "<input type=hidden name=spc value='　'>\n");
   SendPageText(out, "<input type=hidden name=token value='%s'>\n", GetRequestToken().c_str());
   WriteHiddenField(out, "cmd");
+}
+
+void WriteSettingsPageHead(ReplyWriter& out, const char* title, bool squareStyle) {
+  SendPageText(out, "Content-Type: text/html; charset=utf-8\n\n");
+  SendPageText(out, "<HTML><HEAD>\n\n<TITLE>%s</TITLE>\n", title);
+  if (squareStyle) {
+    SendPageText(out, "<style>\n");
+    SendPageText(out, "span.square {color: #000000; border-width: 1px; border-color: black; border-style: solid;}\n");
+    SendPageText(out, "</style>\n");
+  }
+  SendPageText(out, "</HEAD><BODY>\n");
+}
+
+void RedirectWithCarryOver(ReplyWriter& out, const std::string& target, const RequestParameters& params) {
+  SendPageText(out, "Location: /?%s%s\n", target.c_str(), MakeCarryOverQuery(params).c_str());
+  SendPageText(out, "\n");
 }
 
 std::wstring PostedText(const RequestParameters& params, const std::string& name, std::size_t maxChars) {

@@ -21,6 +21,13 @@ bool IsSettingsSave(const RequestParameters& params);
 // space), `token` and `cmd` fields.
 void WriteSettingsFormHead(ReplyWriter& out);
 
+// From "Content-Type" to "<BODY>" with the title; `squareStyle` adds the
+// rule of the bordered colour samples.
+void WriteSettingsPageHead(ReplyWriter& out, const char* title, bool squareStyle);
+
+// "Location: /?<target><carry-over query>" and the empty line.
+void RedirectWithCarryOver(ReplyWriter& out, const std::string& target, const RequestParameters& params);
+
 // The posted UTF-8 value decoded to at most `maxChars` characters, with every
 // character below U+0020 (TAB included) blanked, so no value can add a line
 // to the settings file or make it unreadable.

@@ -2,8 +2,10 @@
 
 #include "guide/command_pages.h"
 #include "pages/channel_sort_page.h"
+#include "pages/genre_colour_page.h"
 #include "pages/iepg_channel_name_page.h"
 #include "pages/ignore_channel_page.h"
+#include "pages/search_condition_page.h"
 
 namespace plimod {
 
@@ -11,6 +13,8 @@ void RegisterSettingsPages() {
   SetCommandPage("ignorech", ServeIgnoreChannelPage);
   SetCommandPage("iepgch", ServeIepgChannelNamePage);
   SetCommandPage("chsort", ServeChannelSortPage);
+  SetCommandPage("search", ServeSearchConditionPage);
+  SetCommandPage("genre", ServeGenreColorPage);
 }
 
 }  // namespace plimod

@@ -3,7 +3,8 @@
 
 namespace plimod {
 
-// Registers the channel pages (ignorech, iepgch, chsort).
+// Registers the channel pages (ignorech, iepgch, chsort), the search
+// condition page (search) and the genre colour page (genre).
 void RegisterSettingsPages();
 
 }  // namespace plimod

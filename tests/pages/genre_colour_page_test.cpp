@@ -32,8 +32,8 @@ TEST(ColourPickerFormTest, DirectTakesTheTypedTextOthersTheValue) {
 
 class GenreColourPageTest : public PageTest {
  protected:
-  std::string Page(const std::string& query) { return Serve(ServeGenreColorPage, query); }
-  std::string Save(const std::string& query) { return Post(ServeGenreColorPage, query); }
+  std::string Page(const std::string& query) { return Run(ServeGenreColorPage, query); }
+  std::string Save(const std::string& query) { return SettingsPageFixture::Save(ServeGenreColorPage, query); }
   std::string Stored(int index) {
     return WideToUtf8String(
         Settings().GetString(L"GENRECOLOR", std::wstring(GenreColourKey(index)).c_str()).value_or(L"(none)"));
@@ -67,7 +67,7 @@ TEST_F(GenreColourPageTest, TypedColoursAreSavedAndAnEmptiedFieldKeepsItsColour)
 }
 
 TEST_F(GenreColourPageTest, PostWithoutTheTokenChangesNothing) {
-  Serve(ServeGenreColorPage, "cmd=genre&spc=x&token=wrong&genrecolor_0=%23102030&submit=x");
+  Run(ServeGenreColorPage, "cmd=genre&spc=x&token=wrong&genrecolor_0=%23102030&submit=x");
   EXPECT_EQ(Stored(0), "(none)");
   EXPECT_FALSE(Saved());
 }

@@ -1,59 +1,31 @@
 #pragma once
-// The settings pages rendered into a string: a settings document saved to
-// a file of a temporary folder, the request token, and each request's
-// parameters installed as the current ones, as the worker does.
+// The settings-page fixture with what the search condition page also needs:
+// a clock that stands still, services and events filled by hand, and the
+// saved settings file as text.
 
-#include <functional>
+#include <filesystem>
 #include <string>
 
-#include "guide/command_pages.h"
 #include "platform/text_codec.h"
-#include "server/reply_writer.h"
-#include "server/request_context.h"
-#include "server/request_token.h"
 #include "tests/guide/guide_fixture.h"
-#include "tests/support/file_bytes.h"
-#include "tests/support/temp_folder.h"
+#include "tests/pages/settings_page_fixture.h"
 
 namespace plimod::test {
 
-class PageTest : public GuideFixture {
+class PageTest : public SettingsPageFixture {
  protected:
-  void SetUp() override {
-    GuideFixture::SetUp();
-    if (GetRequestToken().empty()) MakeRequestToken();
-    Settings().Load(settingsPath_.wstring(), true);
-  }
-
-  // The page's reply to a request with `query`; `params` holds the
-  // request's parameters afterwards.
-  std::string Serve(const CommandPage& page, const std::string& query) {
-    RequestContext context;
-    // A request from one of the program's own pages passes the Referer check.
-    context.host = "127.0.0.1:18990";
-    context.referer = "http://127.0.0.1:18990/";
-    ScopedRequestContext installed(context);
-    context.params.Reset(query);
-    std::string reply;
-    ReplyWriter out(&reply);
-    page(out, context.params, Settings());
-    params = context.params;
-    return reply;
-  }
-  // The same with the hidden fields of a form that saves.
-  std::string Post(const CommandPage& page, const std::string& query) {
-    return Serve(page, query + "&spc=%E3%80%80&token=" + GetRequestToken());
+  void SetNow(const SystemTime& now) { clock_.Set(now); }
+  void AddService(std::uint64_t key, const std::wstring& name = L"service") { ServiceMap[key] = name; }
+  void AddEvent(const EpgEvent& event) {
+    events_[ServiceKey(event.originalNetworkId, event.transportStreamId, event.serviceId)][event.eventId] = event;
   }
 
   // The settings file as text ("" when it was never saved).
-  std::string SavedFile() const { return WideToUtf8String(Utf16LeToWide(ReadFileBytes(settingsPath_))); }
-  bool Saved() const { return std::filesystem::exists(settingsPath_); }
-
-  RequestParameters params;
+  std::string SavedFile() const { return WideToUtf8String(Utf16LeToWide(IniBytes())); }
+  bool Saved() const { return std::filesystem::exists(IniPath()); }
 
  private:
-  TempFolder home_{"plimod-pages"};
-  std::filesystem::path settingsPath_ = home_.File("plimo.ini");
+  FixedClock clock_{At(2025, 3, 1, 12, 0)};  // a Saturday
 };
 
 // Occurrences of `part` in `text`.

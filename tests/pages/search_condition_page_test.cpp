@@ -13,8 +13,8 @@ namespace {
 
 class SearchConditionPageTest : public PageTest {
  protected:
-  std::string Page(const std::string& query) { return Serve(ServeSearchConditionPage, query); }
-  std::string Save(const std::string& query) { return Post(ServeSearchConditionPage, query); }
+  std::string Page(const std::string& query) { return Run(ServeSearchConditionPage, query); }
+  std::string Save(const std::string& query) { return SettingsPageFixture::Save(ServeSearchConditionPage, query); }
 
   static void Condition(int slot, const std::wstring& word, int enable = 1) {
     const std::wstring section = SectionOf(slot);

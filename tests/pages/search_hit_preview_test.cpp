@@ -59,7 +59,7 @@ class SearchHitPreviewTest : public PageTest {
 
   std::string Preview(const std::wstring& key, const std::wstring& value) {
     Settings().SetString(L"SEARCH_01", key.c_str(), value);
-    const std::string page = Serve(ServeSearchConditionPage, "cmd=search&sh_idx=1");
+    const std::string page = Run(ServeSearchConditionPage, "cmd=search&sh_idx=1");
     Settings().DeleteSection(L"SEARCH_01");
     return page.substr(page.find("ヒット数："));
   }
@@ -98,7 +98,7 @@ TEST_F(SearchHitPreviewTest, RowsStopAfterTheFiveHundredAndFirst) {
 }
 
 TEST_F(SearchHitPreviewTest, ConditionFromAProgrammePreviewsItsOwnChannel) {
-  const std::string page = Serve(ServeSearchConditionPage, "cmd=search&sh_idx=0&sid=7fe07fe00401&eid=1");
+  const std::string page = Run(ServeSearchConditionPage, "cmd=search&sh_idx=0&sid=7fe07fe00401&eid=1");
   EXPECT_NE(page.find("name='sh_word' value='夜のニュース'"), std::string::npos);
   EXPECT_NE(page.find("ヒット数：1<BR>"), std::string::npos);
   EXPECT_NE(page.find("<td valign=top>単発局</td>"), std::string::npos);

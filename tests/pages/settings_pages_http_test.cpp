@@ -7,9 +7,11 @@
 #include "guide/command_pages.h"
 #include "guide/dispatcher.h"
 #include "pages/settings_pages.h"
+#include "platform/text_codec.h"
 #include "server/request_token.h"
 #include "settings/settings.h"
 #include "tests/server/http_test_support.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/service_keys.h"
 #include "tests/support/temp_folder.h"
 
@@ -46,6 +48,8 @@ class SettingsPagesHttpTest : public HttpServerTest {
                "/?cmd=ignorech\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
                std::to_string(body.size()) + "\r\n\r\n" + body);
   }
+  // The saved settings file as UTF-8 text.
+  std::string SavedFile() const { return WideToUtf8String(Utf16LeToWide(ReadFileBytes(folder_.File("plimo.ini")))); }
   std::wstring StoredIgnore() const {
     IniFile file(folder_.File("plimo.ini").wstring());
     return file.GetString(L"VIEW", L"IGNORE_CHANNEL").value_or(L"(missing)");
@@ -66,6 +70,21 @@ TEST_F(SettingsPagesHttpTest, WrongTokenAnswersTheFormAndSavesNothing) {
   EXPECT_EQ(reply.rfind("HTTP/1.0 200 OK\n", 0), 0u) << reply;
   EXPECT_NE(reply.find("name='ch_T0002H' value=1>tr2"), std::string::npos) << reply;
   EXPECT_EQ(StoredIgnore(), L"(missing)");
+}
+
+TEST_F(SettingsPagesHttpTest, SavedConditionRedirectsToItsEditor) {
+  const std::string reply = Post("cmd=search&spc=%E3%80%80&token=" + token_ +
+                                 "&sh_idx=3&sh_enable=1&sh_word=%E3%82%A2%E3%83%8B%E3%83%A1&sh_title=1&submit=x"
+                                 "&mode=epg&day=20261210");
+  EXPECT_EQ(reply, "HTTP/1.0 302 Moved Temporarily\nLocation: /?cmd=search&sh_idx=3&mode=epg&day=20261210\n\n");
+  EXPECT_NE(SavedFile().find("[SEARCH_03]\r\nENABLE=1\r\nWORD=アニメ\r\n"), std::string::npos) << SavedFile();
+}
+
+TEST_F(SettingsPagesHttpTest, PickedGenreColourRedirectsToTheGenrePage) {
+  const std::string reply =
+      Post("cmd=genre&spc=%E3%80%80&token=" + token_ + "&sh_idx=3&color_value=%23a0a0ff&submit=x");
+  EXPECT_EQ(reply, "HTTP/1.0 302 Moved Temporarily\nLocation: /?cmd=genre&\n\n");
+  EXPECT_NE(SavedFile().find("[GENRECOLOR]\r\nドラマ=#a0a0ff\r\n"), std::string::npos) << SavedFile();
 }
 
 }  // namespace
