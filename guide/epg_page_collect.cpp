@@ -108,7 +108,7 @@ class Collector {
       if (view_.mode == PageMode::kEpg) channelColumns_.push_back(key);
       cells_.BeginChannel();
       for (const auto& [eventId, event] : EpgEventIndex->at(key)) {
-        if (event.HasText(EventText::kTitle)) PlaceChannelEvent(event, group);
+        PlaceChannelEvent(event, group);
       }
       if (view_.mode == PageMode::kStation) cells_.AddFillers(key, 1);
       if (view_.mode == PageMode::kEpg && group.leads) cells_.AddFillers(key, group.size);
@@ -125,9 +125,11 @@ class Collector {
     return span;
   }
 
+  // Untitled events are not drawn; the title is looked at only for events in
+  // the window, since it lies outside the event record.
   void PlaceChannelEvent(const EpgEvent& event, const ChannelGroup& group) {
     std::vector<PlacedCell> placed = PlaceEvent(event, cells_.Window());
-    if (placed.empty()) return;
+    if (placed.empty() || !event.HasText(EventText::kTitle)) return;
     const std::uint32_t span = view_.mode == PageMode::kEpg ? SpanOf(event, group) : 1;
     for (PlacedCell& copy : placed) {
       copy.cell.columnSpan = span;

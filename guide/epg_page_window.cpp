@@ -35,8 +35,14 @@ Position ListPosition(const EpgEvent& event, const EpgPageWindow& window) {
 
 int EndMinute(const Position& at) { return at.start + static_cast<int>(at.seconds / 60); }
 
+// What a cell copy gets besides the event: its display flags and start.
+struct CellMarks {
+  std::uint32_t flags = 0;
+  std::uint32_t displayStart = 0;
+};
+
 // Moves an event that runs into the window from above to its top.
-bool CutAtTop(Position& at, EpgEvent& cell, const EpgPageWindow& window) {
+bool CutAtTop(Position& at, CellMarks& marks, const EpgPageWindow& window) {
   const int fromBase = DaysFrom(window.base, at.day);
   int top = 0;  // the window's top in minutes of the event's own day
   if (fromBase == 0 && at.start < window.first && EndMinute(at) > window.first) {
@@ -47,8 +53,8 @@ bool CutAtTop(Position& at, EpgEvent& cell, const EpgPageWindow& window) {
     return false;
   }
   const int realStart = at.start < kBroadcastDayStart ? at.start + kDayMinutes : at.start;
-  cell.displayStartMinutes = static_cast<std::uint32_t>(realStart);
-  cell.displayFlags |= kCellCutAtTop;
+  marks.displayStart = static_cast<std::uint32_t>(realStart);
+  marks.flags |= kCellCutAtTop;
   at.seconds -= static_cast<std::int64_t>(top - at.start) * 60;
   at.day = window.base;
   at.start = window.first;
@@ -63,10 +69,16 @@ bool InWindow(const Position& at, const EpgPageWindow& window) {
   return fromBase >= 0 && fromBase < window.days;
 }
 
-void Keep(std::vector<PlacedCell>& placed, const EpgEvent& cell, const Position& at,
-          const EpgPageWindow& window) {
+// The event is copied only here, for the few of a channel's events that
+// fall into the window.
+void Keep(std::vector<PlacedCell>& placed, const EpgEvent& event, const CellMarks& marks,
+          const Position& at, const EpgPageWindow& window) {
   if (!InWindow(at, window)) return;
-  PlacedCell copy{cell, at.day, at.start};
+  PlacedCell copy{event, at.day, at.start};
+  copy.cell.columnSpan = 1;
+  copy.cell.displayFlags = marks.flags;
+  copy.cell.conditionNumber = 0;
+  copy.cell.displayStartMinutes = marks.displayStart;
   copy.cell.durationSeconds = static_cast<std::uint32_t>(at.seconds > 0 ? at.seconds : 0);
   placed.push_back(std::move(copy));
 }
@@ -88,26 +100,22 @@ EpgPageWindow MakeEpgPageWindow(const PageView& view) {
 
 std::vector<PlacedCell> PlaceEvent(const EpgEvent& event, const EpgPageWindow& window) {
   std::vector<PlacedCell> placed;
-  EpgEvent cell = event;
-  cell.columnSpan = 1;
-  cell.displayFlags = 0;
-  cell.conditionNumber = 0;
-  cell.displayStartMinutes = 0;
+  CellMarks marks;
   Position at = ListPosition(event, window);
-  CutAtTop(at, cell, window);
-  Keep(placed, cell, at, window);
+  CutAtTop(at, marks, window);
+  Keep(placed, event, marks, at, window);
 
   // The per-station view continues a programme past 29:00 at 05:00 of the
   // next day's column.
   if (window.mode == PageMode::kStation && EndMinute(at) > kBroadcastDayEnd) {
-    EpgEvent rest = cell;
-    rest.displayFlags |= kCellCutAtTop;
-    if ((cell.displayFlags & kCellCutAtTop) == 0) rest.displayStartMinutes = static_cast<std::uint32_t>(at.start);
+    CellMarks rest = marks;
+    rest.flags |= kCellCutAtTop;
+    if ((marks.flags & kCellCutAtTop) == 0) rest.displayStart = static_cast<std::uint32_t>(at.start);
     Position next;
     next.day = AddDays(at.day, 1);
     next.start = kBroadcastDayStart;
     next.seconds = at.seconds - static_cast<std::int64_t>(kBroadcastDayEnd - at.start) * 60;
-    Keep(placed, rest, next, window);
+    Keep(placed, event, rest, next, window);
   }
   return placed;
 }
