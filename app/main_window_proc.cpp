@@ -19,6 +19,7 @@
 #include "platform/desktop.h"
 #include "platform/main_window.h"
 #include "recorder/edcb_patterns.h"
+#include "recorder/reserve_list_load.h"
 #include "server/http_server.h"
 #include "server/page_hooks.h"
 #include "server/http_settings.h"
@@ -48,6 +49,7 @@ void ConnectDispatcher(EpgStore& store) {
   jobs.loadEpgFolder = [&store] { LoadEpgFolder(store); };
   jobs.runAutoReserve = [] { RunAutoReserve(Settings()); };
   jobs.setSyoboiLoadTimer = [] { SetSyoboiLoadTimer(); };
+  jobs.loadReserveList = [] { LoadReserveList(Settings()); };
   jobs.tuneRemote = [](const std::string& name, const std::string& host, const std::string& port) {
     return TuneRemoteToService(name, host, port, true);
   };

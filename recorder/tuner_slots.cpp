@@ -32,7 +32,7 @@ struct FreeTuners {
   bool borrowed = false;
 };
 
-FreeTuners CountFreeTuners(const TunerSlotList& slots, const SlotTunerCounts& counts) {
+FreeTuners CountFreeTuners(const TunerSlotList& slots, const TunerCounts& counts) {
   FreeTuners free;
   free.shared = counts[kThreeBand];
   for (std::size_t band = 0; band < slots.size(); ++band) {
@@ -50,14 +50,14 @@ FreeTuners CountFreeTuners(const TunerSlotList& slots, const SlotTunerCounts& co
 
 }  // namespace
 
-SlotTunerCounts ReadTunerCounts(const IniFile& settings, const SlotTunerCounts& detected) {
-  SlotTunerCounts counts{};
+TunerCounts ReadTunerCounts(const IniFile& settings, const TunerCounts& detected) {
+  TunerCounts counts{};
   settings.GetIntList(L"EPGDATACAP", L"TUNERCOUNT", counts);
-  if (counts == SlotTunerCounts{}) return detected;
+  if (counts == TunerCounts{}) return detected;
   return counts;
 }
 
-bool PlaceInTunerSlot(ReserveLists& lists, const SlotTunerCounts& counts, std::uint64_t programKey,
+bool PlaceInTunerSlot(ReserveLists& lists, const TunerCounts& counts, std::uint64_t programKey,
                       const SystemTime& start, std::int64_t durationSeconds) {
   const std::optional<std::int64_t> ticks = SystemTimeToTicks(start);
   if (!ticks) return true;

@@ -5,26 +5,23 @@
 // against the reservations still running when it starts. A reservation that
 // finds none is unrecordable, and so are those it collides with.
 
-#include <array>
 #include <cstdint>
 
 #include "platform/system_time.h"
+#include "recorder/recorder_mode.h"
 #include "recorder/reserve_lists.h"
 #include "settings/ini_file.h"
 
 namespace plimod {
 
-// Terrestrial-only, BS/CS-only and three-band tuners.
-using SlotTunerCounts = std::array<int, 3>;
-
 // [EPGDATACAP] TUNERCOUNT ("a,b,c"), or `detected` when it is missing or
 // all three read 0.
-SlotTunerCounts ReadTunerCounts(const IniFile& settings, const SlotTunerCounts& detected);
+TunerCounts ReadTunerCounts(const IniFile& settings, const TunerCounts& detected);
 
 // Records one reservation in the lists' tuner slots, marking the
 // unrecordable ones; true when a tuner was free for it. A start that is no
 // real date takes no slot and counts as free.
-bool PlaceInTunerSlot(ReserveLists& lists, const SlotTunerCounts& counts, std::uint64_t programKey,
+bool PlaceInTunerSlot(ReserveLists& lists, const TunerCounts& counts, std::uint64_t programKey,
                       const SystemTime& start, std::int64_t durationSeconds);
 
 }  // namespace plimod

@@ -27,7 +27,7 @@ class TunerSlotsTest : public ::testing::Test {
   std::vector<std::uint64_t> Unrecordable() const { return lists_.unrecordableList; }
 
   ReserveLists lists_;
-  SlotTunerCounts counts_{1, 0, 0};
+  TunerCounts counts_{1, 0, 0};
 };
 
 TEST_F(TunerSlotsTest, OneTunerTwoOverlappingMarksBoth) {
@@ -80,14 +80,14 @@ TEST_F(TunerSlotsTest, TimesPast2038StayInOrder) {
 
 TEST_F(TunerSlotsTest, TunerCountsComeFromTheSettingsUnlessAllZero) {
   IniFile settings;
-  const SlotTunerCounts detected{2, 1, 1};
+  const TunerCounts detected{2, 1, 1};
   EXPECT_EQ(ReadTunerCounts(settings, detected), detected);
   settings.SetString(L"EPGDATACAP", L"TUNERCOUNT", L"0,0,0");
   EXPECT_EQ(ReadTunerCounts(settings, detected), detected);
   settings.SetString(L"EPGDATACAP", L"TUNERCOUNT", L"1,0,2");
-  EXPECT_EQ(ReadTunerCounts(settings, detected), (SlotTunerCounts{1, 0, 2}));
+  EXPECT_EQ(ReadTunerCounts(settings, detected), (TunerCounts{1, 0, 2}));
   settings.SetString(L"EPGDATACAP", L"TUNERCOUNT", L"3");
-  EXPECT_EQ(ReadTunerCounts(settings, detected), (SlotTunerCounts{3, 0, 0}));
+  EXPECT_EQ(ReadTunerCounts(settings, detected), (TunerCounts{3, 0, 0}));
 }
 
 }  // namespace

@@ -1,0 +1,102 @@
+#include "recorder/reserve_list_server.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "util/conversions.h"
+#include "util/keys.h"
+
+namespace plimod {
+
+namespace {
+
+struct Tuner {
+  std::int64_t key = 0;  // BonDriver index x 256 + tuner id
+  std::wstring label;
+  const std::vector<std::uint32_t>* reserveIds = nullptr;
+};
+
+// "BonDriver_A.dll" -> "BonDriver_A"; only a lower-case ".dll" is cut.
+std::wstring DriverName(const std::wstring& fileName) {
+  return fileName.substr(0, fileName.find(L".dll"));
+}
+
+// The tuners in ascending key order. BonDriver files are numbered in order
+// of first appearance; the tuners of a file that has several are told apart
+// by their ids.
+std::vector<Tuner> TunerTable(const std::vector<TunerReserveRow>& rows) {
+  std::vector<std::wstring> drivers;
+  std::map<std::size_t, int> tunersOfDriver;
+  std::map<std::int64_t, std::pair<std::size_t, const TunerReserveRow*>> byKey;
+  for (const TunerReserveRow& row : rows) {
+    auto driver = std::find(drivers.begin(), drivers.end(), row.tunerName);
+    if (driver == drivers.end()) driver = drivers.insert(drivers.end(), row.tunerName);
+    const auto index = static_cast<std::size_t>(driver - drivers.begin());
+    ++tunersOfDriver[index];
+    byKey[static_cast<std::int64_t>(index) * 256 + row.tunerId] = {index, &row};
+  }
+  std::vector<Tuner> tuners;
+  for (const auto& [key, found] : byKey) {
+    const auto& [index, row] = found;
+    Tuner tuner{key, DriverName(row->tunerName), &row->reserveIds};
+    if (tunersOfDriver[index] >= 2) tuner.label += L"(" + std::to_wstring(row->tunerId) + L")";
+    tuner.label.resize(std::min(tuner.label.size(), kTunerLabelMaxChars));
+    tuners.push_back(std::move(tuner));
+  }
+  return tuners;
+}
+
+const Tuner* TunerOf(const std::vector<Tuner>& tuners, std::int32_t reserveId) {
+  if (reserveId < 0) return nullptr;  // a recording result is on no tuner's list
+  for (const Tuner& tuner : tuners) {
+    const auto& ids = *tuner.reserveIds;
+    if (std::find(ids.begin(), ids.end(), static_cast<std::uint32_t>(reserveId)) != ids.end()) return &tuner;
+  }
+  return nullptr;
+}
+
+SystemTime Normalised(const SystemTime& start) {
+  if (const auto ticks = SystemTimeToTicks(start)) {
+    if (const auto fields = TicksToSystemTime(*ticks)) return *fields;
+  }
+  return start;
+}
+
+ReserveEntry EntryOfRow(const ReserveRow& row) {
+  ReserveEntry entry;
+  entry.reserveId = row.reserveId;
+  entry.start = Normalised(row.start);
+  entry.durationSeconds = static_cast<std::int32_t>(row.duration);
+  entry.title = CutCp932(WideToAnsi(row.title), kEntryTitleMaxBytes);
+  entry.station = CutCp932(WideToAnsi(row.station), kEntryStationMaxBytes);
+  entry.comment = CutCp932(WideToAnsi(row.comment), kEntryCommentMaxBytes);
+  entry.serviceKey = ServiceKey(row.originalNetworkId, row.transportStreamId, row.serviceId);
+  entry.eventId = row.eventId;
+  entry.follow = row.follow;
+  entry.recordMode = static_cast<std::int32_t>(row.recordMode);
+  entry.priority = row.priority;
+  entry.pittari = static_cast<std::int32_t>(row.pittari);
+  entry.batch = !row.batchPath.empty() && row.batchPath != L"0" ? 1 : 0;
+  entry.unrecordable = static_cast<std::int32_t>(row.unrecordable);
+  return entry;
+}
+
+}  // namespace
+
+void AddServerReservations(ReserveLists& lists, const std::vector<ReserveRow>& rows,
+                           const std::vector<TunerReserveRow>& tuners) {
+  const std::vector<Tuner> table = TunerTable(tuners);
+  for (const ReserveRow& row : rows) {
+    ReserveEntry& entry = lists.reserveList.emplace_back(EntryOfRow(row));
+    if (const Tuner* tuner = TunerOf(table, entry.reserveId)) {
+      entry.tunerKey = static_cast<std::int32_t>(tuner->key);
+      entry.tunerLabel = tuner->label;
+    }
+    if (entry.unrecordable != 0) AddUnrecordableProgram(lists, entry.ProgramKey());
+  }
+}
+
+}  // namespace plimod
