@@ -7,14 +7,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "tests/support/child_process.h"
 #include "tests/support/headless_chromium.h"
@@ -33,10 +37,14 @@ const fs::path kArtifacts = PLIMOD_BINARY_DIR "/test-artifacts/epg_page";
 const fs::path kSource = PLIMOD_SOURCE_DIR;
 
 // The program on the demo data with a search for "アニメ", serving the
-// pages and the check page.
+// pages and the check page. Its recorder is the text-file one with a single
+// terrestrial tuner and no Program.txt until a test writes one.
 class RunningProgram {
  public:
-  RunningProgram() : home_("plimod-browser", L"[SEARCH_01]\r\nENABLE=1\r\nWORD=アニメ\r\nSEARCH_TITLE=1\r\n") {
+  RunningProgram()
+      : home_("plimod-browser", L"[SEARCH_01]\r\nENABLE=1\r\nWORD=アニメ\r\nSEARCH_TITLE=1\r\n"
+                                L"[EPGDATACAP]\r\nENABLE=1\r\nTUNERCOUNT=1,0,0\r\nPROGRAMTXT=" +
+                                    recorder_.File("Program.txt").wstring() + L"\r\n") {
     fs::copy(kSource / "public_html", home_.Path() / "public_html", fs::copy_options::recursive);
     fs::copy_file(kSource / "tests/guide/browser/page_check.html", home_.Path() / "public_html/page_check.html");
   }
@@ -57,8 +65,10 @@ class RunningProgram {
 
   std::string Url(const std::string& path) const { return home_.Url(path); }
   std::string Fetch(const std::string& path) const { return home_.Fetch(path); }
+  fs::path ProgramTxt() const { return recorder_.File("Program.txt"); }
 
  private:
+  plimod::test::TempFolder recorder_{"plimod-browser-recorder"};
   ProgramHome home_;
   pid_t pid_ = 0;
 };
@@ -150,6 +160,49 @@ TEST_F(EpgPageBrowserTest, SearchGrid) {
   ExpectSoundLayout(report);
   EXPECT_EQ(ReportNumber(report, "columns"), 0);
   EXPECT_NE(report.at("sampleTitles").find("アニメ"), std::string::npos);
+}
+
+// A reservation line of the text-file recorder for the programme of the
+// "sid=...&eid=..." link; `start` decides which reservations collide.
+std::string ReservationLine(const std::string& sid, const std::string& eid, const std::string& start,
+                            int recordMode) {
+  const unsigned long long key = std::stoull(sid, nullptr, 16);
+  return "2030/01/01\t" + start + "\t01:00:00\ttitle\tstation\t" + std::to_string((key >> 32) & 0xFFFF) + "\t" +
+         std::to_string((key >> 16) & 0xFFFF) + "\t" + std::to_string(key & 0xFFFF) + "\t" +
+         std::to_string(std::stoul(eid, nullptr, 16)) + "\t1\t0\t1\t" + std::to_string(recordMode) +
+         "\t0\t0\t0\t\r\n";
+}
+
+TEST_F(EpgPageBrowserTest, ProgrammeTableWithReservationMarks) {
+  const std::string query = "mode=epg&day=" + Tomorrow() + "&hour=19&range=6";
+  const std::string html = program_->Fetch("/?" + query);
+  // The first four programmes of the page: one reserved, one disabled, and
+  // two at the same time for the one tuner, so neither can be recorded.
+  const std::regex link("<a href='\\?sid=([0-9a-f]+)&eid=([0-9a-f]+)");
+  std::vector<std::pair<std::string, std::string>> programmes;
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), link); it != std::sregex_iterator(); ++it) {
+    const std::pair<std::string, std::string> found{(*it)[1], (*it)[2]};
+    if (std::find(programmes.begin(), programmes.end(), found) == programmes.end()) programmes.push_back(found);
+    if (programmes.size() == 4) break;
+  }
+  ASSERT_EQ(programmes.size(), 4u);
+  std::ofstream(program_->ProgramTxt(), std::ios::binary)
+      << ReservationLine(programmes[0].first, programmes[0].second, "10:00:00", 1)
+      << ReservationLine(programmes[1].first, programmes[1].second, "12:00:00", 5)
+      << ReservationLine(programmes[2].first, programmes[2].second, "14:00:00", 1)
+      << ReservationLine(programmes[3].first, programmes[3].second, "14:30:00", 1);
+
+  const auto report = LoadView("programme_table_marks", query);
+  fs::remove(program_->ProgramTxt());
+  ExpectSoundLayout(report);
+  EXPECT_EQ(ReportNumber(report, "marked_resv"), 1);
+  EXPECT_EQ(ReportNumber(report, "marked_gray"), 1);
+  EXPECT_EQ(ReportNumber(report, "marked_badr"), 2);
+  EXPECT_EQ(ReportNumber(report, "marked_warn"), 0);
+  // A person sees them: each marked cell has its border.
+  EXPECT_EQ(ReportNumber(report, "bordered_resv"), 1);
+  EXPECT_EQ(ReportNumber(report, "bordered_gray"), 1);
+  EXPECT_EQ(ReportNumber(report, "bordered_badr"), 2);
 }
 
 }  // namespace
