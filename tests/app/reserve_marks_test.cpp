@@ -131,7 +131,7 @@ TEST_F(ReserveMarksTest, PagesDrawnWhileTheListsAreReloadedStayWhole) {
   std::atomic<int> broken{0};
   for (int r = 0; r < 4; ++r) {
     readers.emplace_back([&] {
-      for (int page = 0; page < 25; ++page) {
+      for (int page = 0; page < 200; ++page) {
         const auto cells = Cells();
         if (cells.empty()) ++broken;
         for (const TableCell& cell : cells) {
