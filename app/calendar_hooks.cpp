@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "guide/command_pages.h"
 #include "guide/epg_page_hooks.h"
 #include "recorder/title_template.h"
+#include "services/syoboi_check_page.h"
 #include "services/syoboi_fetch.h"
 #include "services/syoboi_schedule.h"
 
@@ -63,6 +65,7 @@ void ConnectCalendarSchedule() {
   hooks.syoboiHost = kSyoboiHost;
   SetEpgPageHooks(std::move(hooks));
   SetTitleTemplateSyoboiLookup(TemplateProgram);
+  SetCommandPage("syoboialert", ServeSyoboiCheckPage);
 }
 
 }  // namespace plimod

@@ -11,6 +11,7 @@
 
 #include "epg/epg_index.h"
 #include "platform/text_codec.h"
+#include "services/syoboi_alert.h"
 #include "services/syoboi_channels.h"
 #include "services/syoboi_fetch.h"
 #include "services/syoboi_reply.h"
@@ -154,12 +155,14 @@ void RefreshSyoboiPrograms(const IniFile& settings) {
   if (!reply.ok || reply.body.empty()) {
     // An error page or a broken transfer says nothing about the schedule.
     LogWriteNoPost("しょぼかる受信失敗\n");
-    return;
+  } else {
+    std::shared_ptr<const SyoboiSchedule> schedule = ScheduleBuilder(settings).Build(reply.body);
+    const std::size_t count = schedule->programs.size();
+    Publish(std::move(schedule));
+    LogWriteNoPost("しょぼかる受信成功(%d件)\n", static_cast<int>(count));
   }
-  std::shared_ptr<const SyoboiSchedule> schedule = ScheduleBuilder(settings).Build(reply.body);
-  const std::size_t count = schedule->programs.size();
-  Publish(std::move(schedule));
-  LogWriteNoPost("しょぼかる受信成功(%d件)\n", static_cast<int>(count));
+  // After a failed fetch the alert checks the schedule kept from before.
+  RunSyoboiAlert(settings);
 }
 
 void RefreshSyoboiPrograms() { RefreshSyoboiPrograms(Settings()); }
