@@ -67,7 +67,7 @@ void RunSyoboiUploadTimer() {
   // The upload reads the reservation list and the EPG store: it holds the
   // flag like every other reader. When the flag stays held it is dropped.
   if (!EpgBusyFlag.TryAcquire(kEpgReloadPolls)) return;
-  UploadSyoboiReserves(Settings(), -1);
+  UploadSyoboiReserves(Settings(), nullptr);
   EpgBusyFlag.Release();
 }
 

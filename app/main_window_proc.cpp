@@ -26,6 +26,7 @@
 #include "services/recording_alert.h"
 #include "services/remote_control.h"
 #include "services/syoboi_schedule.h"
+#include "services/syoboi_upload.h"
 #include "settings/settings.h"
 #include "util/log.h"
 
@@ -50,6 +51,7 @@ void ConnectDispatcher(EpgStore& store) {
   jobs.runAutoReserve = [] { RunAutoReserve(Settings()); };
   jobs.setSyoboiLoadTimer = [] { SetSyoboiLoadTimer(); };
   jobs.loadReserveList = [] { LoadReserveList(Settings()); };
+  jobs.uploadSyoboiReserves = [](ReplyWriter& out) { UploadSyoboiReserves(Settings(), &out); };
   jobs.tuneRemote = [](const std::string& name, const std::string& host, const std::string& port) {
     return TuneRemoteToService(name, host, port, true);
   };

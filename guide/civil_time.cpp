@@ -116,18 +116,19 @@ std::time_t LocalMidnight(int year, int month, int day) {
 
 std::tm LocalFields(std::time_t t) { return ZoneMemo::OfThisThread().Fields(t); }
 
-std::time_t NowTime() {
-  const SystemTime now = LocalNow();
+std::time_t LocalTimeToTime(const SystemTime& time) {
   std::tm fields{};
-  fields.tm_year = now.wYear - 1900;
-  fields.tm_mon = now.wMonth - 1;
-  fields.tm_mday = now.wDay;
-  fields.tm_hour = now.wHour;
-  fields.tm_min = now.wMinute;
-  fields.tm_sec = now.wSecond;
+  fields.tm_year = time.wYear - 1900;
+  fields.tm_mon = time.wMonth - 1;
+  fields.tm_mday = time.wDay;
+  fields.tm_hour = time.wHour;
+  fields.tm_min = time.wMinute;
+  fields.tm_sec = time.wSecond;
   fields.tm_isdst = -1;
   return std::mktime(&fields);
 }
+
+std::time_t NowTime() { return LocalTimeToTime(LocalNow()); }
 
 std::time_t BroadcastDayOf(const SystemTime& now) {
   const int back = now.wHour < kDayStartHour ? 1 : 0;

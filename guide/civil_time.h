@@ -25,6 +25,9 @@ std::int64_t CivilDayNumber(int year, int month, int day);
 std::time_t LocalMidnight(int year, int month, int day);
 // Local calendar fields of a time value.
 std::tm LocalFields(std::time_t t);
+// The instant of local calendar fields (the host's time zone applied, as
+// mktime does); milliseconds are ignored.
+std::time_t LocalTimeToTime(const SystemTime& time);
 // "Now" from the program clock (platform/system_time.h), as a time value.
 std::time_t NowTime();
 
