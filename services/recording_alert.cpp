@@ -1,25 +1,23 @@
 #include "services/recording_alert.h"
 
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <condition_variable>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "platform/file.h"
+#include "platform/sync.h"
 #include "platform/text_codec.h"
 #include "recorder/recorder_paths.h"
 #include "services/mail_sender.h"
@@ -36,7 +34,7 @@ using std::chrono::milliseconds;
 // own rewrite of Program.txt does) counts as written too.
 constexpr std::uint32_t kWatchMask = IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO | IN_ONLYDIR;
 constexpr int kStopPolls = 49;
-constexpr int kWaitSliceMs = 1000;
+constexpr int kWaitSliceMs = 100;  // how soon a stop is seen
 constexpr std::wstring_view kErrorFileSuffix = L".ts.err";
 
 std::atomic<milliseconds> settlePause{milliseconds(100)};
@@ -59,22 +57,17 @@ struct FolderWatches {
   std::map<int, WatchedFolder> folders;
 };
 
-struct WatchState {
+// What one watcher works with; the thread keeps it alive while it runs.
+struct WatchContext {
   const IniFile* settings = nullptr;
   std::wstring mailProgram;
   std::wstring reserveFolder;
   std::optional<FolderWatches> watches;  // none: the reservation folder cannot be watched
   std::string firstAlert;
-  UniqueFd wakeFd;  // eventfd, written once to stop the thread
-  std::atomic<bool> stop{false};
-  std::mutex mutex;
-  std::condition_variable finished;
-  bool done = false;
 };
 
 std::mutex controlMutex;
-std::shared_ptr<WatchState> running;
-std::thread watchThread;
+std::unique_ptr<StoppableThread> watcher;  // set from start to stop
 
 struct CycleChanges {
   bool reload = false;
@@ -150,23 +143,17 @@ CycleChanges ReadChanges(const FolderWatches& watches) {
 }
 
 // Waits for a change; false when stopping.
-bool WaitForChange(WatchState& state, const FolderWatches& watches) {
-  while (!state.stop) {
-    pollfd fds[2] = {{watches.fd.get(), POLLIN, 0}, {state.wakeFd.get(), POLLIN, 0}};
-    const int ready = poll(fds, 2, kWaitSliceMs);
+bool WaitForChange(StopSignal& signal, const FolderWatches& watches) {
+  while (!signal.StopRequested()) {
+    pollfd changes{watches.fd.get(), POLLIN, 0};
+    const int ready = poll(&changes, 1, kWaitSliceMs);
     if (ready < 0 && errno != EINTR) return false;
-    if (ready > 0 && (fds[0].revents & POLLIN)) return !state.stop;
+    if (ready > 0 && (changes.revents & POLLIN)) return !signal.StopRequested();
   }
   return false;
 }
 
-// Sleeps, cut short by a stop.
-void Pause(WatchState& state, milliseconds pause) {
-  pollfd wake{state.wakeFd.get(), POLLIN, 0};
-  if (!state.stop) poll(&wake, 1, static_cast<int>(pause.count()));
-}
-
-void Mail(const WatchState& state, const std::string& alert) {
+void Mail(const WatchContext& state, const std::string& alert) {
   if (alert.empty()) return;
   const std::wstring email = state.settings->GetString(L"EDCB_ALERT", L"EMAIL").value_or(L"");
   SendMailText(state.mailProgram, EdcbAlertMail(email, alert));
@@ -180,7 +167,7 @@ void CollectChanges(const IniFile& settings, const CycleChanges& changes, std::s
 
 // Runs on the starting thread, so that once the watcher has started every
 // later change is seen: the watches are made before the first read.
-void PrepareWatch(WatchState& state) {
+void PrepareWatch(WatchContext& state) {
   const IniFile& settings = *state.settings;
   const std::optional<std::wstring> programTxt = LocateProgramTxt(settings);
   if (programTxt) state.reserveFolder = FolderOfFile(*programTxt);
@@ -193,70 +180,50 @@ void PrepareWatch(WatchState& state) {
   if (!loadedBefore) state.firstAlert.clear();
 }
 
-int RunWatch(WatchState& state) {
+int RunWatch(WatchContext& state, StopSignal& signal) {
   Mail(state, state.firstAlert);
   if (!state.watches) {
     LogWrite("録画フォルダ監視を開始できません:%s\n", ToNativePath(state.reserveFolder).c_str());
     return 1;
   }
   std::string alert;
-  while (WaitForChange(state, *state.watches)) {
+  while (WaitForChange(signal, *state.watches)) {
     alert.clear();
-    Pause(state, settlePause.load());
+    signal.WaitForStop(static_cast<std::uint32_t>(settlePause.load().count()));
     CollectChanges(*state.settings, ReadChanges(*state.watches), alert);
-    Pause(state, afterReadPause.load());
+    signal.WaitForStop(static_cast<std::uint32_t>(afterReadPause.load().count()));
     Mail(state, alert);
   }
   return 0;
-}
-
-void WatchThreadBody(std::shared_ptr<WatchState> state) {
-  RunWatch(*state);
-  std::lock_guard lock(state->mutex);
-  state->done = true;
-  state->finished.notify_all();
 }
 
 }  // namespace
 
 bool StartRecordingFolderWatch(const IniFile& settings) {
   std::lock_guard control(controlMutex);
-  if (running) return false;
-  auto state = std::make_shared<WatchState>();
-  state->settings = &settings;
-  state->mailProgram = ResolveSendmailPath(settings);
-  state->wakeFd.reset(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-  if (!state->wakeFd) return false;
-  PrepareWatch(*state);
-  watchThread = std::thread(WatchThreadBody, state);
-  running = std::move(state);
+  if (watcher) return false;
+  auto context = std::make_shared<WatchContext>();
+  context->settings = &settings;
+  context->mailProgram = ResolveSendmailPath(settings);
+  PrepareWatch(*context);
+  auto thread = std::make_unique<StoppableThread>();
+  if (!thread->Start([context](StopSignal& signal) { RunWatch(*context, signal); })) return false;
+  watcher = std::move(thread);
   return true;
 }
 
 bool StopRecordingFolderWatch() {
   std::lock_guard control(controlMutex);
-  if (!running) return false;
-  running->stop = true;
-  const std::uint64_t one = 1;
-  [[maybe_unused]] const ssize_t written = write(running->wakeFd.get(), &one, sizeof one);
-  bool ended;
-  {
-    std::unique_lock lock(running->mutex);
-    ended = running->finished.wait_for(lock, milliseconds(kStopPolls * 100), [&] { return running->done; });
-  }
-  // A thread still in the mail program keeps its own state and ends alone.
-  if (ended) {
-    watchThread.join();
-  } else {
-    watchThread.detach();
-  }
-  running.reset();
+  if (!watcher) return false;
+  // A thread still in the mail program is left to end on its own.
+  const bool ended = watcher->Stop(kStopPolls * 100);
+  watcher.reset();
   return ended;
 }
 
 bool RecordingFolderWatchRunning() {
   std::lock_guard control(controlMutex);
-  return running != nullptr;
+  return watcher != nullptr;
 }
 
 void ConfigureEdcbAlert(const IniFile& settings) {
