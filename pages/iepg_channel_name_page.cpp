@@ -18,7 +18,7 @@ namespace {
 
 constexpr const wchar_t* kNameSection = L"IEPG_CH_NAME";
 
-void StoreNames(const RequestParameters& params, IniFile& settings) {
+void StoreNames(RequestParameters& params, IniFile& settings) {
   for (std::uint32_t mask : kBandMasks) {
     for (std::uint64_t key : ChannelsInDisplayOrder(mask)) {
       std::string keyText;
@@ -50,7 +50,7 @@ void WriteNameFields(ReplyWriter& out, const IniFile& settings) {
   }
 }
 
-void ShowForm(ReplyWriter& out, const RequestParameters& params, const IniFile& settings) {
+void ShowForm(ReplyWriter& out, RequestParameters& params, IniFile& settings) {
   SendPageText(out, "Content-Type: text/html; charset=utf-8\n\n");
   SendPageText(out, "<HTML><HEAD>\n\n<TITLE>iEPGチャンネル名設定</TITLE>\n");
   SendPageText(out, "</HEAD><BODY>\n");
@@ -68,13 +68,7 @@ void ShowForm(ReplyWriter& out, const RequestParameters& params, const IniFile& 
 }  // namespace
 
 int ServeIepgChannelNamePage(ReplyWriter& out, RequestParameters& params, IniFile& settings) {
-  if (!IsSettingsSave(params)) {
-    ShowForm(out, params, settings);
-    return 1;
-  }
-  StoreNames(params, settings);
-  settings.Save();
-  return 0;
+  return ServeSettingsForm(out, params, settings, ShowForm, StoreNames);
 }
 
 }  // namespace plimod

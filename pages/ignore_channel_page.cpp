@@ -31,7 +31,11 @@ std::wstring TickedChannels(const RequestParameters& params) {
   return list;
 }
 
-void ShowForm(ReplyWriter& out, const RequestParameters& params, const IniFile& settings) {
+void StoreIgnored(RequestParameters& params, IniFile& settings) {
+  settings.SetString(L"VIEW", L"IGNORE_CHANNEL", TickedChannels(params));
+}
+
+void ShowForm(ReplyWriter& out, RequestParameters& params, IniFile& settings) {
   const std::string carry = MakeCarryOverQuery(params);
   SendPageText(out, "Content-Type: text/html; charset=utf-8\n\n");
   SendPageText(out, "<HTML><HEAD>\n\n<TITLE>無視チャンネル設定</TITLE>\n");
@@ -49,13 +53,7 @@ void ShowForm(ReplyWriter& out, const RequestParameters& params, const IniFile& 
 }  // namespace
 
 int ServeIgnoreChannelPage(ReplyWriter& out, RequestParameters& params, IniFile& settings) {
-  if (!IsSettingsSave(params)) {
-    ShowForm(out, params, settings);
-    return 1;
-  }
-  settings.SetString(L"VIEW", L"IGNORE_CHANNEL", TickedChannels(params));
-  settings.Save();
-  return 0;
+  return ServeSettingsForm(out, params, settings, ShowForm, StoreIgnored);
 }
 
 }  // namespace plimod

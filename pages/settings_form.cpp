@@ -12,6 +12,17 @@ bool IsSettingsSave(const RequestParameters& params) {
   return !params.Value("spc").empty() && CheckRequestToken(params.Value("token"));
 }
 
+int ServeSettingsForm(ReplyWriter& out, RequestParameters& params, IniFile& settings, SettingsFormWriter show,
+                      SettingsFormStore store) {
+  if (!IsSettingsSave(params)) {
+    show(out, params, settings);
+    return 1;
+  }
+  store(params, settings);
+  settings.Save();
+  return 0;
+}
+
 void WriteSettingsFormHead(ReplyWriter& out) {
   SendPageText(out, "<form method=post action='/'>\n");
   SendPageText(out, "<input type=hidden name=spc value='　'>\n");

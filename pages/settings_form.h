@@ -1,12 +1,13 @@
 #pragma once
-// What the settings pages share: when a request is a save, the head of
-// their forms, and posted text in the form it may be stored in.
+// What the settings pages share: when a request is a save, the show-or-save
+// step, the heads of their pages and forms, and posted text in the form it may be stored in.
 
 #include <cstddef>
 #include <string>
 
 #include "server/reply_writer.h"
 #include "server/request_parameters.h"
+#include "settings/ini_file.h"
 
 namespace plimod {
 
@@ -16,6 +17,13 @@ inline constexpr std::size_t kSettingTextChars = 1023;
 // A save: `spc` is non-empty and `token` is the request token, whatever the
 // method. Anything else only shows the form.
 bool IsSettingsSave(const RequestParameters& params);
+
+// Shows the form and gives 1 unless the request is a save; a save stores
+// the form, saves the document and gives 0 (the dispatcher redirects).
+using SettingsFormWriter = void (*)(ReplyWriter& out, RequestParameters& params, IniFile& settings);
+using SettingsFormStore = void (*)(RequestParameters& params, IniFile& settings);
+int ServeSettingsForm(ReplyWriter& out, RequestParameters& params, IniFile& settings, SettingsFormWriter show,
+                      SettingsFormStore store);
 
 // "<form method=post action='/'>" with the hidden `spc` (one ideographic
 // space), `token` and `cmd` fields.

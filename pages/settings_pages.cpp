@@ -2,6 +2,7 @@
 
 #include "guide/command_pages.h"
 #include "pages/channel_sort_page.h"
+#include "pages/config_page.h"
 #include "pages/genre_colour_page.h"
 #include "pages/iepg_channel_name_page.h"
 #include "pages/ignore_channel_page.h"
@@ -10,6 +11,7 @@
 namespace plimod {
 
 void RegisterSettingsPages() {
+  SetCommandPage("config", ServeConfigPage);
   SetCommandPage("ignorech", ServeIgnoreChannelPage);
   SetCommandPage("iepgch", ServeIepgChannelNamePage);
   SetCommandPage("chsort", ServeChannelSortPage);

@@ -3,8 +3,9 @@
 
 namespace plimod {
 
-// Registers the channel pages (ignorech, iepgch, chsort), the search
-// condition page (search) and the genre colour page (genre).
+// Registers the environment page (config), the channel pages (ignorech,
+// iepgch, chsort), the search condition page (search) and the genre colour
+// page (genre).
 void RegisterSettingsPages();
 
 }  // namespace plimod

@@ -1,6 +1,7 @@
 // The settings pages behind the real server and dispatcher.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 
 #include "epg/epg_index.h"
@@ -85,6 +86,23 @@ TEST_F(SettingsPagesHttpTest, PickedGenreColourRedirectsToTheGenrePage) {
       Post("cmd=genre&spc=%E3%80%80&token=" + token_ + "&sh_idx=3&color_value=%23a0a0ff&submit=x");
   EXPECT_EQ(reply, "HTTP/1.0 302 Moved Temporarily\nLocation: /?cmd=genre&\n\n");
   EXPECT_NE(SavedFile().find("[GENRECOLOR]\r\nドラマ=#a0a0ff\r\n"), std::string::npos) << SavedFile();
+}
+
+TEST_F(SettingsPagesHttpTest, SavedConfigReArmsTheCalendarTimerAndRedirects) {
+  std::atomic<int> rearmed{0};
+  DispatcherJobs jobs;
+  jobs.setSyoboiLoadTimer = [&rearmed] { ++rearmed; };
+  SetDispatcherJobs(jobs);
+  const std::string reply =
+      Post("cmd=config&spc=%E3%80%80&token=" + token_ + "&cfg_syobocal_enable=1&cfg_syobocal_load=5%3A10&mode=station");
+  EXPECT_EQ(reply, "HTTP/1.0 302 Moved Temporarily\nLocation: /?mode=station\n\n");
+  EXPECT_EQ(rearmed.load(), 1);
+  IniFile file(folder_.File("plimo.ini").wstring());
+  EXPECT_EQ(file.GetString(L"SYSTEM", L"SYOBOCAL_LOADTIME").value_or(L""), L"5:10");
+
+  const std::string form = Post("cmd=config&mode=station");
+  EXPECT_NE(form.find("name='cfg_syobocal_load' value=\"5:10\""), std::string::npos) << form;
+  EXPECT_EQ(rearmed.load(), 1);
 }
 
 }  // namespace

@@ -1,0 +1,140 @@
+// The settings pages of the running program in headless Chromium: the
+// environment page and a channel order page are photographed (kept under
+// <build>/test-artifacts/config_page/), and the environment form is filled in
+// and submitted through config_check.html, the way a person would.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <thread>
+
+#include "tests/support/child_process.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/headless_chromium.h"
+#include "tests/support/program_home.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using plimod::test::ProgramHome;
+
+const fs::path kArtifacts = PLIMOD_BINARY_DIR "/test-artifacts/config_page";
+const fs::path kSource = PLIMOD_SOURCE_DIR;
+
+// Stored texts that break a form written without escaping: quotes of both
+// kinds, an entity the request parser made, Japanese and a character beyond
+// the BMP.
+const std::wstring kTrickySettings =
+    L"SYOBOCAL_USERNAME=o'brien \"q\" &lt;b&gt; 日本 \U0001F600\r\n"
+    L"[EPGDATACAP]\r\nTITLECOMMAND=s/\"(.*)\"/'$1'/\r\nEPGTIMEREXE=/opt/o'brien/EpgTimer_Bon.exe\r\n";
+
+// "&", "|" and "#" would end the check page's own parts.
+std::string EncodeForHash(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '&') out += "%26";
+    else if (c == '|') out += "%7C";
+    else if (c == '#') out += "%23";
+    else if (c == '%') out += "%25";
+    else out += c;
+  }
+  return out;
+}
+
+class ConfigBrowserTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    chromium_ = plimod::test::FindChromium();
+    if (chromium_.empty()) return;
+    home_ = new ProgramHome("plimod-config-browser", kTrickySettings);
+    fs::copy(kSource / "public_html", home_->Path() / "public_html", fs::copy_options::recursive);
+    fs::copy_file(kSource / "tests/pages/browser/config_check.html", home_->Path() / "public_html/config_check.html");
+    pid_ = home_->Start();
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    while (pid_ > 0 && std::chrono::steady_clock::now() < end) {
+      // Up once the programme table has titles (the first EPG load is done).
+      if (home_->Fetch("/?mode=epg&day=" + plimod::test::Tomorrow()).find("<span class=title>") != std::string::npos) {
+        started_ = true;
+        break;
+      }
+      std::this_thread::sleep_for(200ms);
+    }
+    fs::create_directories(kArtifacts);
+  }
+  static void TearDownTestSuite() {
+    if (pid_ > 0) plimod::test::StopProcess(pid_, 10s);
+    delete home_;
+    home_ = nullptr;
+  }
+  void SetUp() override {
+    if (chromium_.empty()) GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it)";
+    ASSERT_TRUE(started_) << "the program did not serve its settings pages";
+  }
+
+  static std::string Chromium(const std::string& arguments, const std::string& url) {
+    std::string log;
+    return plimod::test::RunChromium(chromium_, "--window-size=1200,1600 " + arguments, url, log);
+  }
+  // Settings pages answer only requests that come from the program's own
+  // pages (the Referer), so they are shown in the check page's frame.
+  static void Photograph(const std::string& name, const std::string& path) {
+    const fs::path shot = kArtifacts / (name + ".png");
+    fs::remove(shot);
+    Chromium("--virtual-time-budget=5000 --screenshot=" + shot.string(),
+             home_->Url("/config_check.html#" + EncodeForHash(path)));
+    EXPECT_GT(fs::exists(shot) ? fs::file_size(shot) : 0, 10000u) << "no screenshot of " << name;
+  }
+  // Submits the environment form with `changes` ("name=value&..."), as typed.
+  static std::map<std::string, std::string> SubmitConfig(const std::string& changes) {
+    const std::string dom = Chromium("--virtual-time-budget=15000 --dump-dom",
+                                     home_->Url("/config_check.html#" + EncodeForHash("/?cmd=config|" + changes)));
+    std::ofstream(kArtifacts / "config_submit.txt", std::ios::app) << changes << "\n" << dom.substr(0, 2000) << "\n";
+    return plimod::test::ParseCheckReport(dom);
+  }
+  static std::string IniBytes() { return plimod::test::ReadFileBytes(home_->Path() / "plimo.ini"); }
+
+  static inline std::string chromium_;
+  static inline ProgramHome* home_ = nullptr;
+  static inline pid_t pid_ = 0;
+  static inline bool started_ = false;
+};
+
+TEST_F(ConfigBrowserTest, PagesAreDrawn) {
+  Photograph("config", "/?cmd=config");
+  Photograph("channel_order", "/?cmd=chsort&st_band=001&st_sel=1");
+}
+
+TEST_F(ConfigBrowserTest, UnchangedSubmitKeepsTrickyValuesAndATypedChangeIsSaved) {
+  auto report = SubmitConfig("");
+  ASSERT_EQ(report["done"], "1");
+  EXPECT_EQ(report["shownUser"], "o'brien \"q\" <b> 日本 \xF0\x9F\x98\x80");
+  EXPECT_GT(std::atoi(report["fields"].c_str()), 40);
+  EXPECT_EQ(report["landed"], "");  // back at the programme table
+  const std::string first = IniBytes();
+  report = SubmitConfig("");
+  ASSERT_EQ(report["done"], "1");
+  EXPECT_EQ(IniBytes(), first) << "a second unchanged submit changed the file";
+  // The stored texts are what they were (UTF-16LE in the file).
+  auto has = [&](const std::u16string& text) {
+    return first.find(std::string(reinterpret_cast<const char*>(text.data()), 2 * text.size())) != std::string::npos;
+  };
+  EXPECT_TRUE(has(u"SYOBOCAL_USERNAME=o'brien \"q\" &lt;b&gt; 日本 \U0001F600\r\n"));
+  EXPECT_TRUE(has(u"TITLECOMMAND=s/\"(.*)\"/'$1'/\r\n"));
+  EXPECT_TRUE(has(u"EPGTIMEREXE=/opt/o'brien/EpgTimer_Bon.exe\r\n"));
+
+  report = SubmitConfig("cfg_syobocal_load=6:45&cfg_condcount=33");
+  ASSERT_EQ(report["done"], "1");
+  const std::string changed = IniBytes();
+  auto hasIn = [&](const std::u16string& text) {
+    return changed.find(std::string(reinterpret_cast<const char*>(text.data()), 2 * text.size())) != std::string::npos;
+  };
+  EXPECT_TRUE(hasIn(u"SYOBOCAL_LOADTIME=6:45\r\n"));
+  EXPECT_TRUE(hasIn(u"CONDITIONCOUNT=33\r\n"));
+}
+
+}  // namespace
