@@ -8,6 +8,7 @@
 #include "epg/search_condition.h"
 #include "epg/search_runner.h"
 #include "pages/auto_reserve_history.h"
+#include "pages/search_hit_preview.h"
 #include "platform/system_time.h"
 #include "platform/text_codec.h"
 #include "recorder/epg_timer_bon_window.h"
@@ -29,13 +30,6 @@ bool IsBlankText(std::wstring_view text) {
 }
 
 std::string LineText(std::wstring_view text) { return CutLineText(WideToCp932(text)); }
-
-const EpgEvent* FindStoredEvent(SearchHit hit) {
-  const auto service = EpgEventIndex->find(ServiceKeyOf(hit));
-  if (service == EpgEventIndex->end()) return nullptr;
-  const auto event = service->second.find(EidOf(hit));
-  return event == service->second.end() ? nullptr : &event->second;
-}
 
 std::string StationOf(std::uint64_t serviceKey) {
   const auto station = ServiceMap.find(serviceKey);
@@ -84,7 +78,7 @@ void RunCondition(Pass& pass, int condition, int days) {
   if (!section.Select(name.c_str(), false)) return;
   const SearchCondition search = ReadSearchCondition(pass.settings, name, SearchNormalizeList(pass.settings));
   for (const SearchHit hit : RunSearchCondition(search, days, LocalNowTicks())) {
-    const EpgEvent* stored = FindStoredEvent(hit);
+    const EpgEvent* stored = FindHitEvent(hit);
     if (stored == nullptr) continue;
     // The marks go on a copy: the store is only written under its lock.
     EpgEvent event = *stored;

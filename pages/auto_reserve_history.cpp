@@ -4,6 +4,7 @@
 
 #include "epg/epg_index.h"
 #include "guide/grid_layout.h"
+#include "pages/search_hit_preview.h"
 #include "platform/text_codec.h"
 #include "util/conversions.h"
 #include "util/keys.h"
@@ -12,18 +13,10 @@ namespace plimod {
 
 namespace {
 
-constexpr std::size_t kKeyDigits = 16;
 constexpr std::size_t kRemovedTokenMaxChars = 64;
 
 std::wstring StoredHistory(const IniFile& settings) {
   return settings.GetString(kAutoReserveSettings, kAutoReserveHistoryKey).value_or(L"");
-}
-
-const EpgEvent* FindStoredEvent(std::uint64_t programKey) {
-  const auto service = EpgEventIndex->find(ServiceKeyOf(programKey));
-  if (service == EpgEventIndex->end()) return nullptr;
-  const auto event = service->second.find(EidOf(programKey));
-  return event == service->second.end() ? nullptr : &event->second;
 }
 
 // Before the first event that does not start later than `event`.
@@ -94,7 +87,7 @@ AutoReserveHistory LoadAutoReserveHistory(const IniFile& settings) {
     const std::size_t end = std::min(stored.find(L' ', pos), stored.size());
     const std::wstring_view token = std::wstring_view(stored).substr(pos, end - pos);
     pos = end;
-    const EpgEvent* event = FindStoredEvent(ParseHex64W(token));
+    const EpgEvent* event = FindHitEvent(ParseHex64W(token));
     if (event == nullptr) continue;
     InsertLatestFirst(history.events, *event);
     if (token.size() <= kHistoryTokenMaxChars) AppendHistoryToken(history.pruned, token);
