@@ -45,13 +45,7 @@ std::size_t Tokens(const IniFile& settings) {
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  SetClockForTesting([] {
-    SystemTime t;
-    t.wYear = kDemoYear;
-    t.wMonth = kDemoMonth;
-    t.wDay = kDemoDay;
-    return t;
-  });
+  bench::UseDemoDayAsNow(kDemoYear, kDemoMonth, kDemoDay);
   const std::int64_t day = epgwriter::JapanSeconds(kDemoYear, kDemoMonth, kDemoDay);
   const std::string folder = bench::WriteScaledDemo(day, day, 1);
   if (folder.empty()) return 1;

@@ -34,9 +34,9 @@ class AutoReserveTest : public PageTest {
     SetNow(At(2026, 12, 10, 0, 0));
     WriteFileBytes(data_.File("a_epg.dat"),
                    EpgFileBytes(MakeFile({MakeService(kNewsService, 0x01, u"単発局",
-                                                      {Event(1, 20 * 60, 30, u"夜のニュース", u"今日の出来事"),
-                                                       Event(2, 21 * 60, 54, u"ドラマ特集　第1話", u"主演"),
-                                                       Event(3, 23 * 60, 15, u"ニュース　深夜", u"")})})));
+                                                      {Event(1, 20, 30, u"夜のニュース", u"今日の出来事"),
+                                                       Event(2, 21, 54, u"ドラマ特集　第1話", u"主演"),
+                                                       Event(3, 23, 15, u"ニュース　深夜", u"")})})));
     const std::string folder = data_.Path().string();
     Settings().SetString(L"SYSTEM", L"EPGDATAFOLDER", std::wstring(folder.begin(), folder.end()));
     store_ = std::make_unique<EpgStore>(std::string(PLIMOD_BINARY_DIR) + "/bin/");
@@ -60,13 +60,9 @@ class AutoReserveTest : public PageTest {
     ResetEpgFolderState();
   }
 
-  static epgwriter::EventDescription Event(std::uint16_t id, int minutesFromStart, int minutes,
-                                           std::u16string title, std::u16string shortText) {
-    epgwriter::EventDescription event;
-    event.event_id = id;
-    event.start = epgwriter::JapanSeconds(2026, 12, 10) + std::int64_t{minutesFromStart} * 60;
-    event.duration_seconds = static_cast<std::uint32_t>(minutes * 60);
-    event.title = std::move(title);
+  static epgwriter::EventDescription Event(std::uint16_t id, int hour, int minutes, std::u16string title,
+                                           std::u16string shortText) {
+    epgwriter::EventDescription event = MakeEvent(id, 2026, 12, 10, hour, 0, minutes, std::move(title));
     event.short_text = std::move(shortText);
     return event;
   }
