@@ -13,6 +13,7 @@
 #include "platform/text_codec.h"
 #include "recorder/epg_timer_bon_window.h"
 #include "recorder/reservation_title.h"
+#include "recorder/reserve_list_load.h"
 #include "recorder/reservations.h"
 #include "services/syoboi_schedule.h"
 #include "util/keys.h"
@@ -164,7 +165,7 @@ bool RunAutoReservePass(IniFile& settings, const ReserveLists& lists) {
 
 void RunAutoReserve(IniFile& settings) {
   if (settings.GetIntDefault(kAutoReserveSettings, L"ENABLE", 0) == 0) return;
-  const ReserveSnapshot lists = CurrentReserveLists();
+  const ReserveSnapshot lists = LoadReserveList(settings);
   RunAutoReservePass(settings, *lists);
 }
 

@@ -55,6 +55,17 @@ TEST_F(AutoReserveTest, NewHitsAreReservedOnceAcrossPassesAndConditions) {
   EXPECT_EQ(ReservedLines(), 2);
 }
 
+TEST_F(AutoReserveTest, ProgrammesReservedInTheRecorderAreLeftAlone) {
+  AddCondition(1, L"ニュース");
+  RunAutoReserve(Settings());
+  ASSERT_EQ(ReservedLines(), 2);
+  // Without the history the reservations in Program.txt still count.
+  Settings().SetString(L"EPGDATACAP", L"AUTORESERVEHISTORY", L"");
+  RunAutoReserve(Settings());
+  EXPECT_EQ(ReservedLines(), 2);
+  EXPECT_EQ(History(), L"");
+}
+
 TEST_F(AutoReserveTest, NothingWhenTheRecorderLinkIsOff) {
   AddCondition(1, L"ニュース");
   Settings().SetString(L"EPGDATACAP", L"ENABLE", L"0");
