@@ -1,8 +1,172 @@
 #include "pages/auto_reserve.h"
 
+#include <cwchar>
+#include <string_view>
+#include <vector>
+
+#include "epg/epg_index.h"
+#include "epg/search_condition.h"
+#include "epg/search_runner.h"
+#include "pages/auto_reserve_history.h"
+#include "pages/search_hit_preview.h"
+#include "platform/system_time.h"
+#include "platform/text_codec.h"
+#include "recorder/epg_timer_bon_window.h"
+#include "recorder/reservation_title.h"
+#include "recorder/reserve_list_load.h"
+#include "recorder/reservations.h"
+#include "services/syoboi_schedule.h"
+#include "util/keys.h"
+#include "util/log.h"
+
 namespace plimod {
 
-// Automatic reservation is not built yet.
-void RunAutoReserve(IniFile&) {}
+namespace {
+
+constexpr int kDefaultSearchDays = 2;
+constexpr std::size_t kTitleLogBytes = 1023;
+
+bool IsBlankText(std::wstring_view text) {
+  return text.find_first_not_of(L" \u3000") == std::wstring_view::npos;
+}
+
+std::string LineText(std::wstring_view text) { return CutLineText(WideToCp932(text)); }
+
+std::string StationOf(std::uint64_t serviceKey) {
+  const auto station = ServiceMap.find(serviceKey);
+  return station == ServiceMap.end() ? std::string() : LineText(station->second);
+}
+
+// The state of one pass.
+struct Pass {
+  IniFile& settings;
+  const ReserveLists& lists;
+  std::wstring history;
+  bool update = false;
+  bool changed = false;
+};
+
+void UpdateTitle(Pass& pass, IniSection& section, const EpgEvent& event, const ReserveEntry& entry) {
+  const std::wstring wide = AutoReserveTitle(section, event, TitleUse::kUpdate);
+  if (IsBlankText(wide)) return;
+  const std::string title = LineText(wide);
+  if (title == entry.title) return;
+  const bool ok = ChangeReservationTitle(title, entry.ProgramKey(), entry.reserveId);
+  std::string text = WideToUtf8String(Cp932ToWide(entry.title)) + " -> " + WideToUtf8String(wide);
+  text.resize(Utf8CutPoint(text, kTitleLogBytes));
+  LogWrite(ok ? "自動予約タイトル更新:%s\n" : "自動予約タイトル更新失敗:%s\n", text.c_str());
+  // A failed change restarts nothing: the recorder holds what it held.
+  if (ok) pass.changed = true;
+}
+
+void Reserve(Pass& pass, IniSection& section, const EpgEvent& event, int condition) {
+  ReserveLine line = AutoReserveLine(section, event);
+  const std::wstring title = AutoReserveTitle(section, event, TitleUse::kAdd);
+  line.title = LineText(title);
+  if (!AddReservation(pass.settings, line)) return;
+  pass.changed = true;
+  const std::uint64_t key = ProgramKey(event.eventId, ServiceKey(event.originalNetworkId,
+                                                                 event.transportStreamId, event.serviceId));
+  AppendHistoryToken(pass.history, HistoryToken(key, condition));
+  LogWrite("自動予約:%s\n", WideToUtf8String(title).c_str());
+  ArmSyoboiUploadTimer();
+}
+
+void RunCondition(Pass& pass, int condition, int days) {
+  const std::wstring name = AutoReserveSectionName(condition);
+  if (pass.settings.GetIntDefault(name.c_str(), L"ENABLE", 0) == 0) return;
+  IniSection section(pass.settings);
+  if (!section.Select(name.c_str(), false)) return;
+  const SearchCondition search = ReadSearchCondition(pass.settings, name, SearchNormalizeList(pass.settings));
+  for (const SearchHit hit : RunSearchCondition(search, days, LocalNowTicks())) {
+    const EpgEvent* stored = FindHitEvent(hit);
+    if (stored == nullptr) continue;
+    // The marks go on a copy: the store is only written under its lock.
+    EpgEvent event = *stored;
+    const ReserveEntry* entry = FindReserveForEvent(pass.lists, event);
+    const bool inHistory = FindHistoryToken(pass.history, HistoryKeyText(hit)) != std::wstring::npos;
+    if (entry != nullptr) {
+      if (pass.update && inHistory) UpdateTitle(pass, section, event, *entry);
+    } else if (!inHistory) {
+      Reserve(pass, section, event, condition);
+    }
+  }
+}
+
+}  // namespace
+
+std::wstring AutoReserveSectionName(int number) {
+  wchar_t name[32];
+  std::swprintf(name, 32, L"AUTORESERVE_%02d", number);
+  return name;
+}
+
+int AutoReserveConditionCount(const IniFile& settings) {
+  const int count = settings.GetIntDefault(kAutoReserveSettings, L"AUTORESERVECOUNT", kDefaultConditionCount);
+  return count < 1 || count > kMaxConditionCount ? kDefaultConditionCount : count;
+}
+
+std::wstring AutoReserveTitle(IniSection& section, const EpgEvent& event, TitleUse use) {
+  switch (section.GetIntDefault(nullptr, L"TITLETYPE", 0)) {
+    case 2: {
+      if (use == TitleUse::kAdd) return MakeTitleByCommand(section, event, true, false);
+      if (use == TitleUse::kPreview) return MakeTitleByCommand(section, event, false, false);
+      std::wstring title = MakeTitleByCommand(section, event, false, true);
+      return IsBlankText(title) ? event.Title() : title;
+    }
+    case 1: return MakeReservationTitle(event);
+    default: return event.Title();
+  }
+}
+
+ReserveLine AutoReserveLine(const IniSection& section, const EpgEvent& event) {
+  ReserveLine line;
+  const std::uint64_t serviceKey = ServiceKey(event.originalNetworkId, event.transportStreamId, event.serviceId);
+  line.station = StationOf(serviceKey);
+  line.batchPath = LineText(section.GetString(nullptr, L"EXT2").value_or(L""));
+  line.networkId = event.originalNetworkId;
+  line.transportStreamId = event.transportStreamId;
+  line.serviceId = event.serviceId;
+  line.eventId = event.eventId;
+  line.start = event.start;
+  line.durationHours = static_cast<std::int32_t>(event.durationSeconds / 3600);
+  line.durationMinutes = static_cast<std::int32_t>(event.durationSeconds / 60 % 60);
+  line.durationSeconds = static_cast<std::int32_t>(event.durationSeconds % 60);
+  // Hand-edited sections may lack these; each falls back on the one before.
+  int chained = section.GetIntDefault(nullptr, L"TITLETYPE", 0);
+  for (auto [key, field] : {std::pair{L"PRIORITY", &line.priority}, std::pair{L"FORROW", &line.follow},
+                            std::pair{L"RECMODE", &line.recordMode}, std::pair{L"EXT1", &line.pittari}}) {
+    chained = section.GetIntDefault(nullptr, key, chained);
+    *field = chained;
+  }
+  line.recFolder = LineText(section.GetString(nullptr, L"RECDIR").value_or(L""));
+  line.postAction = section.GetIntDefault(nullptr, L"POSTACTION", 4);
+  line.resumeRestart = section.GetIntDefault(nullptr, L"RESUMERESTART", 0);
+  line.marginEnable = section.GetIntDefault(nullptr, L"MARGIN_ENABLE", 0);
+  line.marginStart = section.GetIntDefault(nullptr, L"MARGIN_START", 0);
+  line.marginEnd = section.GetIntDefault(nullptr, L"MARGIN_END", 0);
+  line.serviceOptions = section.GetIntDefault(nullptr, L"SERVICE", 0);
+  return line;
+}
+
+bool RunAutoReservePass(IniFile& settings, const ReserveLists& lists) {
+  Pass pass{settings, lists, LoadAutoReserveHistory(settings).pruned};
+  pass.update = settings.GetIntDefault(kAutoReserveSettings, L"AUTORESERVEUPDATE", 0) != 0;
+  const int days = settings.GetIntDefault(kAutoReserveSettings, L"AUTORESERVEDAYS", kDefaultSearchDays);
+  const int count = AutoReserveConditionCount(settings);
+  for (int condition = 1; condition <= count; ++condition) RunCondition(pass, condition, days);
+  if (!pass.changed) return false;
+  // The text-file recorder reads what was appended when it starts again.
+  RestartEpgTimerBon(settings, nullptr, false);
+  settings.SetString(kAutoReserveSettings, kAutoReserveHistoryKey, pass.history);
+  settings.Save();
+  return true;
+}
+
+void RunAutoReserve(IniFile& settings) {
+  if (settings.GetIntDefault(kAutoReserveSettings, L"ENABLE", 0) == 0) return;
+  const ReserveSnapshot lists = LoadReserveList(settings);
+  RunAutoReservePass(settings, *lists);
+}
 
 }  // namespace plimod

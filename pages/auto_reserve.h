@@ -1,10 +1,48 @@
 #pragma once
-// Automatic reservation from the saved search conditions.
+// Automatic reservation: the conditions AUTORESERVE_nn (search keys plus
+// title rule and recording options) are run over the EPG store after each
+// load, and every hit that is neither reserved nor in the history is
+// reserved in the recorder in use. With [EPGDATACAP] AUTORESERVEUPDATE set,
+// the titles of reservations it made follow the condition's title rule.
+//
+// Callers hold EpgBusyFlag, which keeps loads of the store out; events are
+// marked on copies only.
 
+#include <string>
+
+#include "epg/epg_event.h"
+#include "recorder/reserve_line.h"
+#include "recorder/reserve_lists.h"
 #include "settings/ini_file.h"
 
 namespace plimod {
 
+// "AUTORESERVE_%02d".
+std::wstring AutoReserveSectionName(int number);
+// [EPGDATACAP] AUTORESERVECOUNT, 20 unless it is 1 to 999.
+int AutoReserveConditionCount(const IniFile& settings);
+
+enum class TitleUse {
+  kUpdate,   // the number used last time, not stored; event title when blank
+  kAdd,      // the template advances and stores the number; used as it is
+  kPreview,  // what the next reservation would get, nothing stored
+};
+// The title a reservation of the event gets by the section's TITLETYPE
+// (0 the event title, 1 the default title, 2 the template).
+std::wstring AutoReserveTitle(IniSection& section, const EpgEvent& event, TitleUse use);
+
+// The reservation of the event with the section's recording options (a
+// missing PRIORITY, FORROW, RECMODE or EXT1 takes the value read before it,
+// starting from TITLETYPE); title left empty.
+ReserveLine AutoReserveLine(const IniSection& section, const EpgEvent& event);
+
+// One pass over every enabled condition against `lists`; true when
+// something was reserved or retitled (the recorder is then restarted and
+// the history saved).
+bool RunAutoReservePass(IniFile& settings, const ReserveLists& lists);
+
+// Reloads the reservation lists and runs a pass; nothing when the recorder
+// link ([EPGDATACAP] ENABLE) is off.
 void RunAutoReserve(IniFile& settings);
 
 }  // namespace plimod

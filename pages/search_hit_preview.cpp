@@ -21,22 +21,6 @@ namespace {
 
 constexpr std::size_t kShortTextBytes = 4095;
 
-const EpgEvent* FindHitEvent(SearchHit hit) {
-  const auto service = EpgEventIndex->find(ServiceKeyOf(hit));
-  if (service == EpgEventIndex->end()) return nullptr;
-  const auto event = service->second.find(EidOf(hit));
-  return event == service->second.end() ? nullptr : &event->second;
-}
-
-void WriteHitTimes(ReplyWriter& out, const EpgEvent& event) {
-  const SystemTime& s = event.start;
-  SendPageText(out, "%04d/%02d/%02d%s<BR>%02d:%02d:%02d", s.wYear, s.wMonth, s.wDay, WeekdayMark(s.wDayOfWeek),
-               s.wHour, s.wMinute, s.wSecond);
-  SystemTime end = s;
-  AddSecondsToSystemTime(end, event.durationSeconds);
-  SendPageText(out, "～%02d:%02d:%02d</a></td>\n", end.wHour, end.wMinute, end.wSecond);
-}
-
 void WriteHitRow(ReplyWriter& out, SearchHit hit, const EpgEvent& event, const LinkSettings& links) {
   const std::uint64_t serviceKey = ServiceKeyOf(hit);
   SendPageText(out, "<tr><td valign=top>");
@@ -55,6 +39,22 @@ void WriteHitRow(ReplyWriter& out, SearchHit hit, const EpgEvent& event, const L
 }
 
 }  // namespace
+
+const EpgEvent* FindHitEvent(SearchHit hit) {
+  const auto service = EpgEventIndex->find(ServiceKeyOf(hit));
+  if (service == EpgEventIndex->end()) return nullptr;
+  const auto event = service->second.find(EidOf(hit));
+  return event == service->second.end() ? nullptr : &event->second;
+}
+
+void WriteHitTimes(ReplyWriter& out, const EpgEvent& event) {
+  const SystemTime& s = event.start;
+  SendPageText(out, "%04d/%02d/%02d%s<BR>%02d:%02d:%02d", s.wYear, s.wMonth, s.wDay, WeekdayMark(s.wDayOfWeek),
+               s.wHour, s.wMinute, s.wSecond);
+  SystemTime end = s;
+  AddSecondsToSystemTime(end, event.durationSeconds);
+  SendPageText(out, "～%02d:%02d:%02d</a></td>\n", end.wHour, end.wMinute, end.wSecond);
+}
 
 void WriteSearchHitPreview(ReplyWriter& out, const ConditionPlace& place, const IniFile& settings) {
   const LinkSettings links = LoadLinkSettings(settings, false);

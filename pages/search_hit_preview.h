@@ -2,6 +2,8 @@
 // The hits of one search condition under its editor: the count, then a row
 // per programme (date, station, title with its small links, short text).
 
+#include "epg/epg_event.h"
+#include "epg/search_runner.h"
 #include "pages/condition_fields.h"
 #include "server/reply_writer.h"
 #include "settings/ini_file.h"
@@ -10,6 +12,12 @@ namespace plimod {
 
 // Rows stop once more than this many are written.
 inline constexpr int kPreviewRowLimit = 500;
+
+// The stored event of a hit; null when it left the store.
+const EpgEvent* FindHitEvent(SearchHit hit);
+// The start "yyyy/mm/dd(曜)<BR>hh:mm:ss" and the end time, closing the
+// link and the cell the caller opened.
+void WriteHitTimes(ReplyWriter& out, const EpgEvent& event);
 
 // Matches with the condition's own document (its normalise list) and the
 // settings' channel order and links, from now on with no day limit.

@@ -116,4 +116,12 @@ bool DeleteReservation(std::uint64_t programKey, int reserveId) {
   return row && SrvDeleteReservations({*row}, kServerWaitMs) == 0;
 }
 
+bool ChangeReservationTitle(std::string_view cp932Title, std::uint64_t programKey, int reserveId) {
+  if (!EpgTimerSrvMode()) return false;
+  std::optional<ReserveRow> row = GetMatchingRow(programKey, reserveId);
+  if (!row) return false;
+  row->title = RowText(cp932Title);
+  return SrvChangeReservation(*row, kServerWaitMs) == 0;
+}
+
 }  // namespace plimod

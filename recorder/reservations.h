@@ -5,6 +5,7 @@
 // callers restart it). All return true on success.
 
 #include <cstdint>
+#include <string_view>
 
 #include "recorder/reserve_line.h"
 #include "settings/ini_file.h"
@@ -18,5 +19,8 @@ bool AddReservation(const IniFile& settings, const ReserveLine& line);
 // false at once (the edit page rewrites Program.txt itself).
 bool ChangeReservation(const ReserveLine& line, std::uint64_t programKey, int reserveId);
 bool DeleteReservation(std::uint64_t programKey, int reserveId);
+// Server mode only: the reservation gets the title (code page 932) and keeps
+// every other value the user gave it. False at once in the text-file mode.
+bool ChangeReservationTitle(std::string_view cp932Title, std::uint64_t programKey, int reserveId);
 
 }  // namespace plimod

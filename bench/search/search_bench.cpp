@@ -75,14 +75,7 @@ bool LoadDemo(EpgStore& store, int scale) {
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  // The demo day's start is "now", so every programme lies ahead.
-  SetClockForTesting([] {
-    SystemTime t;
-    t.wYear = kDemoYear;
-    t.wMonth = kDemoMonth;
-    t.wDay = kDemoDay;
-    return t;
-  });
+  bench::UseDemoDayAsNow(kDemoYear, kDemoMonth, kDemoDay);
   bench::WriteConditions(Settings());
   {
     EpgStore store;

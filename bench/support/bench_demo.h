@@ -22,6 +22,7 @@
 #include "epg/epg_index.h"
 #include "epg/epg_store.h"
 #include "epg/search_condition.h"
+#include "platform/system_time.h"
 #include "settings/ini_file.h"
 #include "settings/settings.h"
 #include "tools/epgwriter/demo_data.h"
@@ -80,6 +81,18 @@ inline std::size_t CountEvents() {
   std::size_t events = 0;
   for (const auto& [key, list] : *plimod::EpgEventIndex) events += list.size();
   return events;
+}
+
+// The clock stands at the start of the demo day, so every programme lies
+// ahead.
+inline void UseDemoDayAsNow(int year, int month, int day) {
+  plimod::SetClockForTesting([=] {
+    plimod::SystemTime t;
+    t.wYear = static_cast<decltype(t.wYear)>(year);
+    t.wMonth = static_cast<decltype(t.wMonth)>(month);
+    t.wDay = static_cast<decltype(t.wDay)>(day);
+    return t;
+  });
 }
 
 // 30 conditions of the kinds users keep: titles, several alternatives,
