@@ -1,0 +1,12 @@
+#include "pages/recorder_pages.h"
+
+#include "guide/command_pages.h"
+#include "pages/edcb_status_page.h"
+
+namespace plimod {
+
+void RegisterRecorderPages() {
+  SetCommandPage("edcb", ServeEpgDataCapStatusPage);
+}
+
+}  // namespace plimod

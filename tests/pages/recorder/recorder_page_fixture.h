@@ -1,0 +1,65 @@
+#pragma once
+// The recorder pages on the string writer: the page fixture's settings,
+// clock and EPG globals, the recorder link pointed at a temporary folder
+// and scripted recorder windows.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/recorder_windows.h"
+#include "platform/text_codec.h"
+#include "recorder/recorder_mode.h"
+#include "recorder/reserve_lists.h"
+#include "tests/pages/page_test_fixture.h"
+#include "tests/support/scripted_recorder_windows.h"
+
+namespace plimod::test {
+
+class RecorderPageTest : public PageTest {
+ protected:
+  void SetUp() override {
+    PageTest::SetUp();
+    Set(L"EPGDATACAP", L"ENABLE", L"1");
+    Set(L"EPGDATACAP", L"PROGRAMTXT", ProgramTxt().wstring());
+    SetSleeperForTesting([this](std::uint32_t ms) { sleptMs_ += ms; });
+    auto windows = std::make_unique<ScriptedRecorderWindows>();
+    windows_ = windows.get();
+    UseRecorderWindows(std::move(windows));
+    UseRecorderIni("EpgTimer_Bon.ini");
+  }
+  void TearDown() override {
+    UseRecorderWindows(nullptr);
+    SetSleeperForTesting(nullptr);
+    PublishReserveLists(std::make_shared<ReserveLists>());
+    IniFile off;
+    DetectTuners(off);
+    PageTest::TearDown();
+  }
+
+  std::filesystem::path ProgramTxt() const { return folder_.File("Program.txt"); }
+
+  // Chooses the recorder mode as start-up does: by the recorder's own
+  // settings file beside EPGTIMEREXE (a script that exits at once, so a
+  // restart of the recorder succeeds).
+  void UseRecorderIni(const std::string& iniName) {
+    const auto recorder = folder_.File("recorder");
+    std::filesystem::create_directories(recorder);
+    std::filesystem::remove(recorder / "EpgTimerSrv.ini");
+    std::filesystem::remove(recorder / "EpgTimer_Bon.ini");
+    WriteFileBytes(recorder / iniName, "[BonDriver_A.dll]\r\nMode=0\r\nCount=1\r\n");
+    const auto exe = recorder / "EpgTimer_Bon.exe";
+    WriteFileBytes(exe, "#!/bin/sh\nexit 0\n");
+    std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
+    Set(L"EPGDATACAP", L"EPGTIMEREXE", exe.wstring());
+    DetectTuners(Settings());
+  }
+
+  ScriptedRecorderWindows* windows_ = nullptr;
+  std::uint64_t sleptMs_ = 0;
+};
+
+inline std::string Sjis(const std::wstring& text) { return WideToCp932(text); }
+
+}  // namespace plimod::test
