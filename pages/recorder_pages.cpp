@@ -2,11 +2,13 @@
 
 #include "guide/command_pages.h"
 #include "pages/edcb_status_page.h"
+#include "pages/reserve_list_page.h"
 
 namespace plimod {
 
 void RegisterRecorderPages() {
   SetCommandPage("edcb", ServeEpgDataCapStatusPage);
+  SetCommandPage("epgtimer", ServeReserveListPage);
 }
 
 }  // namespace plimod

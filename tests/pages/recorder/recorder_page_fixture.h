@@ -3,10 +3,12 @@
 // clock and EPG globals, the recorder link pointed at a temporary folder
 // and scripted recorder windows.
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "platform/recorder_windows.h"
 #include "platform/text_codec.h"
@@ -39,6 +41,21 @@ class RecorderPageTest : public PageTest {
   }
 
   std::filesystem::path ProgramTxt() const { return folder_.File("Program.txt"); }
+  // Left by the stub recorder program each time it is started.
+  std::filesystem::path StartedMark() const { return folder_.File("recorder-started"); }
+  // Whether the recorder was started (it runs on its own: waits a little).
+  bool RecorderStarted() const {
+    for (int i = 0; i < 500 && !std::filesystem::exists(StartedMark()); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return std::filesystem::exists(StartedMark());
+  }
+  // A running text-file recorder that closes when asked.
+  RecorderWindowId AddEpgTimerBonWindow() {
+    ScriptedWindow window;
+    window.title = L"EpgTimer_Bon";
+    return windows_->Add(window);
+  }
 
   // Chooses the recorder mode as start-up does: by the recorder's own
   // settings file beside EPGTIMEREXE (a script that exits at once, so a
@@ -50,7 +67,7 @@ class RecorderPageTest : public PageTest {
     std::filesystem::remove(recorder / "EpgTimer_Bon.ini");
     WriteFileBytes(recorder / iniName, "[BonDriver_A.dll]\r\nMode=0\r\nCount=1\r\n");
     const auto exe = recorder / "EpgTimer_Bon.exe";
-    WriteFileBytes(exe, "#!/bin/sh\nexit 0\n");
+    WriteFileBytes(exe, "#!/bin/sh\ntouch '" + StartedMark().string() + "'\n");
     std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
     Set(L"EPGDATACAP", L"EPGTIMEREXE", exe.wstring());
     DetectTuners(Settings());
