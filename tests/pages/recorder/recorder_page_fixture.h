@@ -15,6 +15,7 @@
 #include "recorder/recorder_mode.h"
 #include "recorder/reserve_lists.h"
 #include "tests/pages/page_test_fixture.h"
+#include "tests/recorder/recorder_fixture.h"
 #include "tests/support/scripted_recorder_windows.h"
 
 namespace plimod::test {
@@ -58,25 +59,18 @@ class RecorderPageTest : public PageTest {
   }
 
   // Chooses the recorder mode as start-up does: by the recorder's own
-  // settings file beside EPGTIMEREXE (a script that exits at once, so a
+  // settings file beside EPGTIMEREXE (a script that leaves StartedMark, so a
   // restart of the recorder succeeds).
   void UseRecorderIni(const std::string& iniName) {
     const auto recorder = folder_.File("recorder");
-    std::filesystem::create_directories(recorder);
-    std::filesystem::remove(recorder / "EpgTimerSrv.ini");
-    std::filesystem::remove(recorder / "EpgTimer_Bon.ini");
-    WriteFileBytes(recorder / iniName, "[BonDriver_A.dll]\r\nMode=0\r\nCount=1\r\n");
+    ChooseRecorderByIni(Settings(), recorder, iniName);
     const auto exe = recorder / "EpgTimer_Bon.exe";
     WriteFileBytes(exe, "#!/bin/sh\ntouch '" + StartedMark().string() + "'\n");
     std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
-    Set(L"EPGDATACAP", L"EPGTIMEREXE", exe.wstring());
-    DetectTuners(Settings());
   }
 
   ScriptedRecorderWindows* windows_ = nullptr;
   std::uint64_t sleptMs_ = 0;
 };
-
-inline std::string Sjis(const std::wstring& text) { return WideToCp932(text); }
 
 }  // namespace plimod::test

@@ -4,15 +4,13 @@
 #include "pages/reserve_list_page.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
 #include <memory>
 #include <string>
 
 #include "pages/edcid.h"
 #include "recorder/reserve_lists.h"
 #include "tests/pages/recorder/recorder_page_fixture.h"
+#include "tests/support/file_size_limit.h"
 #include "util/keys.h"
 
 namespace plimod::test {
@@ -158,15 +156,12 @@ TEST_F(ReserveListPageTest, RecorderBusyOrWriteFailureLeavesProgramTxtWhole) {
   EXPECT_FALSE(std::filesystem::exists(StartedMark()));
   windows_->Remove(busy);
 
-  struct rlimit old {};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-  struct rlimit small = old;
-  small.rlim_cur = 64;
-  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const std::string page = Post("confirm=2&delete=1&" + EdcidOf(1, 1) + "=1");
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  ::signal(SIGXFSZ, oldHandler);
+  std::string page;
+  {
+    ScopedFileSizeLimit full(64);
+    ASSERT_TRUE(full.ok());
+    page = Post("confirm=2&delete=1&" + EdcidOf(1, 1) + "=1");
+  }
   EXPECT_TRUE(Contains(page, "EpgTimer_bon予約リスト")) << page;
   EXPECT_EQ(ReadFileBytes(ProgramTxt()), before);
   // Closed for the rewrite, so started again although the rewrite failed.
