@@ -11,6 +11,7 @@
 #include "recorder/edcb_nav_links.h"
 #include "recorder/rec_option_fields.h"
 #include "recorder/recorder_mode.h"
+#include "recorder/reserve_list_load.h"
 #include "recorder/reserve_lists.h"
 #include "server/carry_over.h"
 #include "server/form_fields.h"
@@ -220,7 +221,7 @@ int ServeReserveListPage(ReplyWriter& out, RequestParameters& params, IniFile& s
     if (!ApplyAction(out, params, settings)) return 1;
     params["confirm"].clear();
   }
-  WriteListPage(out, params, settings, *CurrentReserveLists());
+  WriteListPage(out, params, settings, *LoadReserveList(settings));
   return 1;
 }
 

@@ -49,19 +49,6 @@ class StatusPageTest : public RecorderPageTest {
   }
   RecorderWindowId UdpControl(RecorderWindowId window) { return windows_->Children(window)[0].id; }
 
-  void PublishReserves(std::vector<ReserveEntry> entries) {
-    auto lists = std::make_shared<ReserveLists>();
-    lists->reserveList = std::move(entries);
-    PublishReserveLists(lists);
-  }
-  static ReserveEntry Reserve(const SystemTime& start, int minutes, const std::wstring& title) {
-    ReserveEntry entry;
-    entry.start = WithDayOfWeek(start);
-    entry.durationSeconds = minutes * 60;
-    entry.title = Sjis(title);
-    entry.station = Sjis(L"局<1>");
-    return entry;
-  }
 };
 
 TEST_F(StatusPageTest, WithoutRecordersReservationsOrFoldersSaysNone) {
@@ -128,8 +115,10 @@ TEST_F(StatusPageTest, EscapesTheCommandInTheSwitchLink) {
 }
 
 TEST_F(StatusPageTest, ShowsTheReservationsOfTheEarliestFutureStart) {
-  PublishReserves({Reserve(At(2025, 3, 1, 11, 0), 30, L"済み"), Reserve(At(2025, 3, 2, 1, 0), 30, L"一つ目"),
-                   Reserve(At(2025, 3, 2, 1, 0), 90, L"二つ目"), Reserve(At(2025, 3, 2, 3, 0), 30, L"後")});
+  WriteFileBytes(ProgramTxt(), Line({.event = 1, .title = L"済み", .date = "2025/03/01", .time = "11:00:00"}) + "\r\n" +
+                                   Line({.event = 2, .title = L"一つ目", .time = "01:00:00"}) + "\r\n" +
+                                   Line({.event = 3, .title = L"二つ目", .time = "01:00:00", .duration = "01:30:00"}) +
+                                   "\r\n" + Line({.event = 4, .title = L"後", .time = "03:00:00"}) + "\r\n");
   const std::string page = Run(ServeEpgDataCapStatusPage, "cmd=edcb");
   EXPECT_TRUE(Contains(page, "次の予約<BR>\n"
                              "2025/03/02(<font color=red>日</font>) <nobr>01:00:00～01:30:00</nobr>　局&lt;1&gt;　一つ目<BR>\n"
@@ -139,7 +128,7 @@ TEST_F(StatusPageTest, ShowsTheReservationsOfTheEarliestFutureStart) {
   EXPECT_FALSE(Contains(page, "済み"));
   EXPECT_FALSE(Contains(page, "　後<BR>"));
 
-  PublishReserves({Reserve(At(2025, 3, 1, 12, 0), 30, L"今")});
+  WriteFileBytes(ProgramTxt(), Line({.title = L"今", .date = "2025/03/01", .time = "12:00:00"}) + "\r\n");
   EXPECT_TRUE(Contains(Run(ServeEpgDataCapStatusPage, "cmd=edcb"), "次の予約<BR>\nなし<BR>\n"));
 }
 

@@ -73,4 +73,23 @@ class RecorderPageTest : public PageTest {
   std::uint64_t sleptMs_ = 0;
 };
 
+struct ProgramLine {
+  int event = 1;
+  int reserveId = 1;
+  std::wstring title = L"title";
+  std::string date = "2025/03/02";
+  std::string time = "21:00:00";
+  std::string duration = "00:30:00";
+  int recordMode = 0;
+  std::string batch = "0";
+  std::wstring comment = L"";
+};
+
+// A Program.txt line of 17 fields for programme (1, 2, 3, event) on "局".
+inline std::string Line(const ProgramLine& l) {
+  return l.date + "\t" + l.time + "\t" + l.duration + "\t" + Sjis(l.title) + "\t" + Sjis(L"局<1>") + "\t1\t2\t3\t" +
+         std::to_string(l.event) + "\t3\t1\t" + std::to_string(l.reserveId) + "\t" + std::to_string(l.recordMode) +
+         "\t0\t" + l.batch + "\t\t" + Sjis(l.comment);
+}
+
 }  // namespace plimod::test

@@ -4,11 +4,10 @@
 #include "pages/reserve_list_page.h"
 
 #include <gtest/gtest.h>
-#include <memory>
+#include <initializer_list>
 #include <string>
 
 #include "pages/edcid.h"
-#include "recorder/reserve_lists.h"
 #include "tests/pages/recorder/recorder_page_fixture.h"
 #include "tests/support/file_size_limit.h"
 #include "util/keys.h"
@@ -18,10 +17,8 @@ namespace {
 
 constexpr const char* kBar = "<tr><td colspan=9><table border=0 bgcolor=#008000 width=100% height=4>";
 
-// A Program.txt line of 17 fields for programme (1, 2, 3, event).
-std::string Line(int event, int reserveId, const std::wstring& title, const char* when = "2025/03/02\t21:00:00") {
-  return std::string(when) + "\t00:30:00\t" + Sjis(title) + "\t" + Sjis(L"局") + "\t1\t2\t3\t" +
-         std::to_string(event) + "\t3\t1\t" + std::to_string(reserveId) + "\t0\t0\t0\t\t";
+std::string Line(int event, int reserveId, const std::wstring& title) {
+  return Line(ProgramLine{.event = event, .reserveId = reserveId, .title = title});
 }
 std::string EdcidOf(int event, int reserveId) {
   return MakeEdcid(ProgramKey(static_cast<std::uint16_t>(event), ServiceKey(1, 2, 3)), reserveId);
@@ -29,31 +26,20 @@ std::string EdcidOf(int event, int reserveId) {
 
 class ReserveListPageTest : public RecorderPageTest {
  protected:
-  ReserveEntry& Entry(const SystemTime& start, int minutes, const std::wstring& title) {
-    ReserveEntry entry;
-    entry.reserveId = static_cast<std::int32_t>(lists_->reserveList.size() + 1);
-    entry.start = WithDayOfWeek(start);
-    entry.durationSeconds = minutes * 60;
-    entry.title = Sjis(title);
-    entry.station = Sjis(L"局");
-    entry.serviceKey = ServiceKey(1, 2, 3);
-    entry.eventId = static_cast<std::uint16_t>(entry.reserveId);
-    lists_->reserveList.push_back(entry);
-    return lists_->reserveList.back();
+  void Write(std::initializer_list<ProgramLine> lines) {
+    std::string text;
+    for (const ProgramLine& line : lines) text += Line(line) + "\r\n";
+    WriteFileBytes(ProgramTxt(), text);
   }
-  std::string List(const std::string& query) {
-    PublishReserveLists(lists_);
-    return Run(ServeReserveListPage, query);
-  }
+  std::string List(const std::string& query) { return Run(ServeReserveListPage, query); }
   std::string Post(const std::string& fields) { return Run(ServeReserveListPage, "cmd=epgtimer&token=" + token_ + "&" + fields); }
-
-  std::shared_ptr<ReserveLists> lists_ = std::make_shared<ReserveLists>();
 };
 
 TEST_F(ReserveListPageTest, FiltersPutBarsBetweenEndedRunningAndLaterEntries) {
-  Entry(At(2025, 3, 1, 10, 0), 30, L"ended");
-  Entry(At(2025, 3, 1, 11, 30), 60, L"running");
-  Entry(At(2025, 3, 1, 20, 0), 30, L"later");
+  const ProgramLine ended{.event = 1, .title = L"ended", .date = "2025/03/01", .time = "10:00:00"};
+  const ProgramLine running{.event = 2, .title = L"running", .date = "2025/03/01", .time = "11:30:00", .duration = "01:00:00"};
+  const ProgramLine later{.event = 3, .title = L"later", .date = "2025/03/01", .time = "20:00:00"};
+  Write({ended, running, later});
 
   std::string page = List("cmd=epgtimer");
   EXPECT_FALSE(Contains(page, ">ended<"));
@@ -71,45 +57,33 @@ TEST_F(ReserveListPageTest, FiltersPutBarsBetweenEndedRunningAndLaterEntries) {
   EXPECT_FALSE(Contains(page, ">running<"));
   EXPECT_FALSE(Contains(page, kBar));
 
-  lists_->reserveList.erase(lists_->reserveList.begin() + 1);
+  Write({ended, later});
   page = List("cmd=epgtimer");
   EXPECT_FALSE(Contains(page, kBar));
   EXPECT_TRUE(Contains(page, ">later<"));
 }
 
 TEST_F(ReserveListPageTest, RowShowsLabelsColoursAndEscapedTexts) {
-  ReserveEntry& grey = Entry(At(2025, 3, 2, 1, 0), 30, L"<b>grey</b>");
-  grey.recordMode = 5;
-  grey.unrecordable = 2;
-  AddUnrecordableProgram(*lists_, grey.ProgramKey());
-  ReserveEntry& red = Entry(At(2025, 3, 2, 2, 0), 30, L"red");
-  red.unrecordable = 2;
-  AddUnrecordableProgram(*lists_, red.ProgramKey());
-  ReserveEntry& odd = Entry(At(2025, 3, 2, 3, 0), 30, L"odd");
-  odd.recordMode = 9;
-  odd.follow = 1;
-  odd.batch = 1;
-  odd.comment = Sjis(L"note");
-  odd.tunerKey = 0;
-  odd.tunerLabel = L"BonDriver_<A>(0)";
-  Set(L"EPGDATACAP", L"ADDTUNERNAME", L"1");
-
+  // The recorder's tuners cannot take the third reservation.
+  Write({{.event = 1, .title = L"<b>first</b>", .time = "01:00:00", .recordMode = 5},
+         {.event = 2, .title = L"second", .time = "01:00:00"},
+         {.event = 3, .title = L"third", .time = "01:10:00", .recordMode = 9, .batch = "a.bat", .comment = L"<note>"}});
   const std::string page = List("cmd=epgtimer");
-  EXPECT_TRUE(Contains(page, "<tr><td bgcolor=#c0c0c0><nobr><input type=checkbox name='" + MakeEdcid(grey.ProgramKey(), 1) +
-                                 "' value=1>2025/03/02(<font color=red>日</font>)</nobr> <nobr>01:00:00～01:30:00</nobr></td>\n"))
+  EXPECT_TRUE(Contains(page, "<tr><td bgcolor=#c0c0c0><nobr><input type=checkbox name='" + EdcidOf(1, 1) +
+                                 "' value=1>2025/03/02(<font color=red>日</font>)</nobr> <nobr>01:00:00～01:30:00</nobr></td>\n"
+                                 "<td>局&lt;1&gt;</td>\n<td><a href='?cmd=edc_edit&edcid=" + EdcidOf(1, 1) +
+                                 "'>&lt;b&gt;first&lt;/b&gt;</a></td><td>3</td>\n"))
       << page;
-  EXPECT_TRUE(Contains(page, "&lt;b&gt;grey&lt;/b&gt;</a></td>"));
-  EXPECT_TRUE(Contains(page, "<td bgcolor=#ff0000>"));
-  EXPECT_TRUE(Contains(page, "<td>する </td>\n<td></td>\n<td>しない </td>\n<td>あり </td>\n<td>note\n<br>BonDriver_&lt;A&gt;(0)</td>\n"))
+  EXPECT_TRUE(Contains(page, "<tr><td bgcolor=#ffff00><nobr><input type=checkbox name='" + EdcidOf(3, 1) + "'"));
+  EXPECT_TRUE(Contains(page, "<td>する </td>\n<td></td>\n<td>しない </td>\n<td>あり </td>\n<td>&lt;note&gt;\n</td>\n"))
       << page;
   EXPECT_TRUE(Contains(page, "<font color=#ff0000>(削除と編集機能"));
   EXPECT_FALSE(Contains(page, "name=invalid"));
 }
 
 TEST_F(ReserveListPageTest, ConfirmStepShowsOnlyCheckedRowsAndCancelKeepsThem) {
-  const ReserveEntry first = Entry(At(2025, 3, 2, 1, 0), 30, L"first");
-  Entry(At(2025, 3, 2, 2, 0), 30, L"second");
-  const std::string edcid = MakeEdcid(first.ProgramKey(), first.reserveId);
+  Write({{.event = 1, .title = L"first"}, {.event = 2, .reserveId = 2, .title = L"second"}});
+  const std::string edcid = EdcidOf(1, 1);
 
   std::string page = List("cmd=epgtimer&confirm=1&delete=x&token=" + token_ + "&" + edcid + "=1");
   EXPECT_TRUE(Contains(page, "削除確認<BR><BR>\n"));
