@@ -16,6 +16,7 @@
 #include "guide/dispatcher.h"
 #include "pages/auto_reserve.h"
 #include "pages/auto_reserve_page.h"
+#include "pages/recorder_pages.h"
 #include "pages/settings_pages.h"
 #include "platform/desktop.h"
 #include "platform/main_window.h"
@@ -59,6 +60,7 @@ void ConnectDispatcher(EpgStore& store) {
   SetDispatcherJobs(std::move(jobs));
   RegisterSettingsPages();
   RegisterAutoReservePage();
+  RegisterRecorderPages();
   SetPageHandler(HandleRequest);
   ConnectCalendarSchedule();
   ConnectReserveListMarks();

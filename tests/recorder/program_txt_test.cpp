@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <sys/stat.h>
 
@@ -15,6 +13,7 @@
 #include "recorder/recorder_text.h"
 #include "recorder/reservations.h"
 #include "tests/recorder/recorder_fixture.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/fixed_clock.h"
 #include "util/keys.h"
 
@@ -171,15 +170,12 @@ TEST_F(ProgramTxtTest, RewriteChangesNothingWhenItCannotReadOrWrite) {
   // A full disk: the temporary file cannot take the new text.
   const std::string before = Reservation(1, "a") + "\r\n" + "x\r\n" + std::string(4096, 'p');
   WriteFileBytes(ProgramTxt(), before);
-  struct rlimit old{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-  struct rlimit small = old;
-  small.rlim_cur = 64;
-  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const RewriteResult result = RewriteProgramTxt(Wide(ProgramTxt()), dropAll);
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  ::signal(SIGXFSZ, oldHandler);
+  RewriteResult result;
+  {
+    test::ScopedFileSizeLimit full(64);
+    ASSERT_TRUE(full.ok());
+    result = RewriteProgramTxt(Wide(ProgramTxt()), dropAll);
+  }
   EXPECT_EQ(result, RewriteResult::kWriteFailed);
   EXPECT_EQ(ReadFileBytes(ProgramTxt()), before);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 2);

@@ -23,6 +23,18 @@ namespace plimod::test {
 
 inline std::string Sjis(const std::wstring& text) { return WideToCp932(text); }
 
+// Puts the recorder's own settings file `iniName` (one tuner) into the
+// folder `recorder`, names EpgTimer_Bon.exe there as EPGTIMEREXE and
+// detects the recorder mode from it, as start-up does.
+inline void ChooseRecorderByIni(IniFile& settings, const std::filesystem::path& recorder, const std::string& iniName) {
+  std::filesystem::create_directories(recorder);
+  std::filesystem::remove(recorder / "EpgTimerSrv.ini");
+  std::filesystem::remove(recorder / "EpgTimer_Bon.ini");
+  WriteFileBytes(recorder / iniName, "[BonDriver_A.dll]\r\nMode=0\r\nCount=1\r\n");
+  settings.SetString(L"EPGDATACAP", L"EPGTIMEREXE", (recorder / "EpgTimer_Bon.exe").wstring());
+  DetectTuners(settings);
+}
+
 class RecorderTest : public ::testing::Test {
  protected:
   RecorderTest() {
@@ -48,15 +60,7 @@ class RecorderTest : public ::testing::Test {
 
   // Chooses the mode the way start-up does: by the recorder's settings
   // file beside EPGTIMEREXE.
-  void UseRecorderIni(const std::string& iniName) {
-    const auto recorder = folder_.File("recorder");
-    std::filesystem::create_directories(recorder);
-    std::filesystem::remove(recorder / "EpgTimerSrv.ini");
-    std::filesystem::remove(recorder / "EpgTimer_Bon.ini");
-    WriteFileBytes(recorder / iniName, "[BonDriver_A.dll]\r\nMode=0\r\nCount=1\r\n");
-    settings_.SetString(L"EPGDATACAP", L"EPGTIMEREXE", Wide(recorder / "EpgTimer_Bon.exe"));
-    DetectTuners(settings_);
-  }
+  void UseRecorderIni(const std::string& iniName) { ChooseRecorderByIni(settings_, folder_.File("recorder"), iniName); }
   void UseTextFileRecorder() {
     UseRecorderIni("EpgTimer_Bon.ini");
     ASSERT_FALSE(EpgTimerSrvMode());

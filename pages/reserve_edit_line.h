@@ -1,0 +1,26 @@
+#pragma once
+// The reservation edit page's two conversions between a reservation and
+// its form: the form values of a found reservation, and the text-file
+// recorder's line that a posted form makes of the old one.
+
+#include <string>
+
+#include "recorder/reserve_line.h"
+#include "recorder/reserve_text.h"
+#include "server/request_parameters.h"
+#include "settings/ini_file.h"
+
+namespace plimod {
+
+// Sets the form fields (edc_title ... edc_ext2, and in server mode the
+// folder, post action, margins and service options) from the line.
+void FillReserveEditForm(RequestParameters& params, const ReserveLine& line, bool srvMode);
+
+// The changed Program.txt line: dates and times as posted (the recorder
+// reads them as they stand), texts in code page 932, the old ids and
+// reserve id, the posted options, and the old line's tail from the batch
+// field (edc_ext2 "def") or from the field after it, byte for byte.
+std::string EditedProgramTxtLine(const ReserveTextLine& old, const RequestParameters& params,
+                                 const IniFile& settings);
+
+}  // namespace plimod

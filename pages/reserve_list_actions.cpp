@@ -1,0 +1,77 @@
+#include "pages/reserve_list_actions.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pages/edcid.h"
+#include "recorder/epg_timer_bon_window.h"
+#include "recorder/program_txt_rewrite.h"
+#include "recorder/recorder_paths.h"
+#include "recorder/reserve_line.h"
+#include "recorder/reserve_row.h"
+#include "util/keys.h"
+
+namespace plimod {
+namespace {
+
+constexpr std::uint32_t kSrvWaitMs = 15000;
+
+std::string RowEdcid(const ReserveRow& row) {
+  const std::uint64_t key =
+      ProgramKey(row.eventId, ServiceKey(row.originalNetworkId, row.transportStreamId, row.serviceId));
+  return MakeEdcid(key, row.reserveId);
+}
+
+void DisableOnServer(std::int32_t reserveId) {
+  ReserveRow row;
+  if (SrvGetReservation(static_cast<std::uint32_t>(reserveId), row, kSrvWaitMs) != 0) return;
+  row.recordMode = kRecordModeDisabled;
+  SrvChangeReservation(row, kSrvWaitMs);
+}
+
+}  // namespace
+
+void ApplyServerReserveAction(RequestParameters& params) {
+  const bool remove = !params.Value("delete").empty();
+  const bool disable = !params.Value("invalid").empty();
+  std::vector<ReserveRow> listed;
+  SrvEnumReservations(listed, kSrvWaitMs);
+  std::vector<ReserveRow> toDelete;
+  std::vector<std::uint32_t> resultIds;
+  for (const ReserveRow& row : listed) {
+    const std::string edcid = RowEdcid(row);
+    if (params.Value(edcid).empty()) continue;
+    if (remove) {
+      if (row.reserveId < 0 && SrvListsRecordingResults()) {
+        resultIds.push_back(static_cast<std::uint32_t>(-static_cast<std::int64_t>(row.reserveId)));
+        continue;
+      }
+      ReserveRow fetched;
+      if (SrvGetReservation(static_cast<std::uint32_t>(row.reserveId), fetched, kSrvWaitMs) == 0) {
+        toDelete.push_back(fetched);
+      }
+    } else if (disable) {
+      DisableOnServer(row.reserveId);
+      params[edcid].clear();
+    }
+  }
+  if (!remove) return;
+  SrvDeleteReservations(toDelete, kSrvWaitMs);
+  if (!resultIds.empty()) SrvDeleteRecordedInfo(resultIds);
+}
+
+bool ApplyProgramTxtReserveAction(ReplyWriter& out, const RequestParameters& params, const IniFile& settings) {
+  const std::optional<std::wstring> path = LocateProgramTxt(settings);
+  if (!path) return true;
+  if (!CloseEpgTimerBon(out)) return false;
+  // Whatever becomes of the rewrite, the recorder was closed and must run
+  // again, or it would miss its recordings.
+  RewriteProgramTxt(*path, [&params](const ReserveTextLine& line) -> std::optional<std::string> {
+    if (params.Value(MakeEdcid(LineProgramKey(line), LineReserveId(line))).empty()) return std::nullopt;
+    return std::string();
+  });
+  return RestartEpgTimerBon(settings, &out, false);
+}
+
+}  // namespace plimod

@@ -1,0 +1,92 @@
+// The reservation list of the running program in headless Chromium, with
+// the text-file recorder's Program.txt holding one ended and three later
+// reservations: photographed (under <build>/test-artifacts/reserve_list/)
+// and checked for the rows a person sees.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <thread>
+
+#include "tests/support/child_process.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/headless_chromium.h"
+#include "tests/support/program_home.h"
+#include "tests/support/temp_folder.h"
+
+namespace plimod::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const fs::path kArtifacts = PLIMOD_BINARY_DIR "/test-artifacts/reserve_list";
+const fs::path kSource = PLIMOD_SOURCE_DIR;
+
+// A Program.txt line (UTF-8 titles are fine: the list shows what it reads).
+std::string Reservation(const std::string& date, const std::string& time, const std::string& title, int event,
+                        int mode) {
+  return date + "\t" + time + "\t00:30:00\t" + title + "\tstation\t1\t2\t3\t" + std::to_string(event) +
+         "\t3\t1\t" + std::to_string(event) + "\t" + std::to_string(mode) + "\t0\t0\t0\tcomment\r\n";
+}
+
+class ReserveListBrowserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    chromium_ = FindChromium();
+    if (chromium_.empty()) GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it)";
+    home_ = std::make_unique<ProgramHome>(
+        "plimod-reserve-list", L"[EPGDATACAP]\r\nENABLE=1\r\nTUNERCOUNT=2,0,0\r\nPROGRAMTXT=" +
+                                   recorder_.File("Program.txt").wstring() + L"\r\n");
+    fs::copy(kSource / "public_html", home_->Path() / "public_html", fs::copy_options::recursive);
+    fs::copy_file(kSource / "tests/pages/browser/reserve_list_check.html",
+                  home_->Path() / "public_html/reserve_list_check.html");
+    fs::create_directories(kArtifacts);
+    std::ofstream(recorder_.File("Program.txt"), std::ios::binary)
+        << Reservation("2020/01/01", "10:00:00", "ended", 1, 1) << Reservation("2099/01/01", "10:00:00", "first", 2, 1)
+        << Reservation("2099/01/02", "10:00:00", "second", 3, 5) << Reservation("2099/01/03", "10:00:00", "third", 4, 1);
+    pid_ = home_->Start();
+    ASSERT_GT(pid_, 0);
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    while (std::chrono::steady_clock::now() < end && home_->Fetch("/").empty()) std::this_thread::sleep_for(200ms);
+  }
+  void TearDown() override {
+    if (pid_ > 0) StopProcess(pid_, 10s);
+  }
+
+  std::string chromium_;
+  TempFolder recorder_{"plimod-reserve-list-recorder"};
+  std::unique_ptr<ProgramHome> home_;
+  pid_t pid_ = 0;
+};
+
+TEST_F(ReserveListBrowserTest, ListShowsTheEndedAndTheLaterReservationsAsRows) {
+  const std::string page = "/reserve_list_check.html#/?cmd=epgtimer%26f=2";
+  std::string log;
+  const std::string dom =
+      RunChromium(chromium_, "--window-size=1400,800 --virtual-time-budget=5000 --dump-dom", home_->Url(page), log);
+  std::ofstream(kArtifacts / "reserve_list.txt") << dom.substr(0, dom.find("<iframe"));
+  auto report = ParseCheckReport(dom);
+  ASSERT_EQ(report["done"], "1") << dom;
+  EXPECT_EQ(report.count("exception"), 0u) << report["exception"];
+  EXPECT_EQ(report["title"], "EpgDataCap_bon予約リスト");
+  EXPECT_EQ(ReportNumber(report, "rows"), 4);
+  EXPECT_EQ(report["titles"], "ended|first|second|third");
+  EXPECT_NE(report["colours"].find("rgb(192, 192, 192)"), std::string::npos);  // the disabled one
+  EXPECT_EQ(ReportNumber(report, "bars"), 1);
+  EXPECT_EQ(report["buttons"], "チェックしたものを削除");
+  EXPECT_EQ(report.count("hiddenRow"), 0u);
+
+  const fs::path shot = kArtifacts / "reserve_list.png";
+  fs::remove(shot);
+  RunChromium(chromium_, "--window-size=1400,800 --virtual-time-budget=5000 --screenshot=" + shot.string(),
+              home_->Url(page), log);
+  EXPECT_GT(fs::exists(shot) ? fs::file_size(shot) : 0, 10000u);
+}
+
+}  // namespace
+}  // namespace plimod::test
