@@ -15,6 +15,7 @@
 #include "guide/command_pages.h"
 #include "guide/dispatcher.h"
 #include "pages/auto_reserve.h"
+#include "pages/reserve_pages.h"
 #include "pages/settings_pages.h"
 #include "platform/desktop.h"
 #include "platform/main_window.h"
@@ -57,6 +58,7 @@ void ConnectDispatcher(EpgStore& store) {
   };
   SetDispatcherJobs(std::move(jobs));
   RegisterSettingsPages();
+  RegisterReservePages();
   SetPageHandler(HandleRequest);
   ConnectCalendarSchedule();
   ConnectReserveListMarks();
