@@ -8,6 +8,7 @@
 #include "app/launcher.h"
 #include "app/power_broadcast.h"
 #include "app/reserve_list_hooks.h"
+#include "app/sleep_guard.h"
 #include "app/tray_icon.h"
 #include "app/tray_menu_items.h"
 #include "epg/epg_folder.h"
@@ -70,6 +71,7 @@ void OnCreate(MainWindow& window) {
   ConnectDispatcher(window.store);
   ApplyHttpSettings();
   StartHttpServer();
+  StartSleepGuard(window.loop);
   if (Settings().GetIntDefault(L"SYSTEM", L"EPGDATACHECKCHANGES", 1) == 1) {
     StartEpgFolderWatch(window.store, FolderWatchJobs());
     SetEpgCheckTimer();
@@ -85,6 +87,7 @@ void OnDestroy(MainWindow& window) {
   window.loop.KillTimer(kEpgCheckTimer);
   window.loop.KillTimer(kSyoboiLoadTimer);
   window.loop.KillTimer(kSyoboiUploadTimer);
+  StopSleepGuard(window.loop);
   StopHttpServer();
   DeleteTrayIcon();
   window.loop.Quit();
@@ -95,6 +98,7 @@ void OnTimer(MainWindow& window, std::uintptr_t id) {
     case kEpgCheckTimer: ReloadEpg(window.store); break;
     case kSyoboiLoadTimer: RunSyoboiLoadTimer(); break;
     case kSyoboiUploadTimer: RunSyoboiUploadTimer(); break;
+    case kSleepGuardTimer: RunSleepGuard(); break;
     default: break;
   }
 }
