@@ -13,6 +13,7 @@
 #include "recorder/reserve_lists.h"
 #include "settings_page_fixture.h"
 #include "util/conversions.h"
+#include "tests/recorder/srv_test_server.h"
 #include "tests/support/scripted_recorder_windows.h"
 
 namespace plimod::test {
@@ -31,7 +32,7 @@ class ReserveAddPageTest : public SettingsPageFixture {
     UseRecorderWindows(std::make_unique<ScriptedRecorderWindows>());
     const auto recorder = folder_.File("recorder");
     std::filesystem::create_directories(recorder);
-    WriteFileBytes(recorder / "EpgTimer_Bon.ini", "[BonDriver_A.dll]\r\nMode=0\r\nCount=2\r\n");
+    WriteFileBytes(recorder / RecorderIni(), "[BonDriver_A.dll]\r\nMode=0\r\nCount=2\r\n");
     WriteFileBytes(recorder / "EpgTimer_Bon.exe", "#!/bin/sh\nexit 0\n");
     ::chmod((recorder / "EpgTimer_Bon.exe").c_str(), 0755);
     Set(L"EPGDATACAP", L"ENABLE", L"1");
@@ -48,6 +49,8 @@ class ReserveAddPageTest : public SettingsPageFixture {
     DetectTuners(off);
     SettingsPageFixture::TearDown();
   }
+
+  virtual const char* RecorderIni() const { return "EpgTimer_Bon.ini"; }
 
   void AddEvent() {
     EpgEvent event;
@@ -180,6 +183,104 @@ TEST_F(ReserveAddPageTest, NewReserveFormPostsToThisPage) {
   EXPECT_TRUE(Contains(reply, "<input type=hidden name=cmd value='edc'>\n"));
   EXPECT_TRUE(Contains(reply, "<BR><input type=submit value='submit'>\n</form>\n"));
   EXPECT_TRUE(Settings().HasSection(L"EPGDATACAP"));
+}
+
+// The same page with the reservation server (the test server under the
+// program's names).
+class ReserveAddPageSrvTest : public ReserveAddPageTest {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(srv_.Start());
+    ReserveAddPageTest::SetUp();
+    ASSERT_TRUE(EpgTimerSrvMode());
+  }
+  const char* RecorderIni() const override { return "EpgTimerSrv.ini"; }
+  std::vector<SrvReserveData> Stored() { return srv_.server().State().reservations; }
+  void PublishStored() {
+    auto lists = std::make_shared<ReserveLists>();
+    for (const SrvReserveData& row : Stored()) {
+      ReserveEntry entry;
+      entry.reserveId = static_cast<int>(row.reserveId);
+      entry.serviceKey = TrKey(row.serviceId);
+      entry.eventId = row.eventId;
+      entry.recordMode = row.setting.recordMode;
+      lists->reserveList.push_back(entry);
+    }
+    PublishReserveLists(lists);
+  }
+
+  ProgramSrvTestServer srv_;
+};
+
+TEST_F(ReserveAddPageSrvTest, PostedFormGoesToTheServerWithEveryOption) {
+  Settings().InsertIndexed(L"EDCB_RECDIR", -1, L"/rec/first");
+  Settings().InsertIndexed(L"EDCB_RECDIR", -1, L"/rec/second");
+  Set(L"EPGDATACAP", L"EXT2", L"/b/default.bat");
+  const std::string page = Edc(
+      "edc_title=T%09itle&edc_station=S&edc_Y=2026&edc_M=12&edc_D=10&edc_h=21&edc_m=30&edc_s=0"
+      "&edc_ttl_h=1&edc_ttl_m=2&edc_ttl_s=3&edc_priority=4&edc_forrow=0&edc_recmode=1&edc_ext1=1&edc_ext2=def"
+      "&edc_recdir=1&edc_postaction=2&edc_resumerestart=1&edc_margin_enable=1&edc_margin_s=30&edc_margin_e=15"
+      "&edc_service_flag=&edc_service_enable=1&edc_service_caption=1");
+  EXPECT_TRUE(Contains(page, "登録しました<BR>\n")) << page;
+  const auto stored = Stored();
+  ASSERT_EQ(stored.size(), 1u);
+  const SrvReserveData& row = stored[0];
+  EXPECT_EQ(row.title, L"T itle");
+  EXPECT_EQ(row.station, L"S");
+  EXPECT_EQ(row.start.wDay, 10);
+  EXPECT_EQ(row.start.wHour, 21);
+  EXPECT_EQ(row.start.wMinute, 30);
+  EXPECT_EQ(row.duration, 3723u);
+  EXPECT_EQ(row.originalNetworkId, 0x7FE0);
+  EXPECT_EQ(row.serviceId, kSid);
+  EXPECT_EQ(row.eventId, kEid);
+  EXPECT_EQ(row.setting.priority, 4);
+  EXPECT_EQ(row.setting.follow, 0);
+  EXPECT_EQ(row.setting.recordMode, 1);
+  EXPECT_EQ(row.setting.pittari, 1);
+  EXPECT_EQ(row.setting.batchPath, L"/b/default.bat");
+  ASSERT_EQ(row.setting.folders.size(), 1u);
+  EXPECT_EQ(row.setting.postAction, 2);
+  EXPECT_EQ(row.setting.resumeRestart, 1);
+  EXPECT_EQ(row.setting.marginEnable, 1);
+  EXPECT_EQ(row.setting.marginStart, 30u);
+  EXPECT_EQ(row.setting.marginEnd, 15u);
+  EXPECT_EQ(row.setting.serviceFlags, 0x11u);
+}
+
+TEST_F(ReserveAddPageSrvTest, SecondQuickClickDeletesAndADisabledOneIsReplaced) {
+  EXPECT_TRUE(Contains(Edc("q=1"), "登録しました<BR>\n"));
+  ASSERT_EQ(Stored().size(), 1u);
+  PublishStored();
+  EXPECT_EQ(Edc("q=1"), "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\n予約を削除しました \n");
+  EXPECT_TRUE(Stored().empty());
+  PublishStored();
+
+  // A disabled reservation gives way to a new one.
+  Edc("q=1");
+  FakeSrvState state = srv_.server().State();
+  state.reservations.at(0).setting.recordMode = 5;
+  srv_.server().SetState(state);
+  PublishStored();
+  EXPECT_TRUE(Contains(Edc("q=1"), "登録しました<BR>\n"));
+  ASSERT_EQ(Stored().size(), 1u);
+  EXPECT_NE(Stored()[0].setting.recordMode, 5);
+}
+
+TEST_F(ReserveAddPageSrvTest, PatternWithUseInvalidTogglesTheReservation) {
+  Edc("q=1");
+  ASSERT_EQ(Stored().size(), 1u);
+  ASSERT_EQ(Stored()[0].reserveId, 1u);
+  // The toggle reads the reservation from the recorder's text files.
+  WriteFileBytes(ProgramTxt(), "2026/12/10\t21:30:00\t01:25:05\tT\tS\t32736\t32736\t1024\t4660\t3\t1\t1\t1\t0\t\t0\t\r\n");
+  Set(L"EDCBPATTERN_01", L"USE_INVALID", L"1");
+  PublishStored();
+  EXPECT_TRUE(Contains(Edc("q=1&pt=1"), "</HEAD><BODY>\n予約を無効にしました<BR>\n"));
+  EXPECT_EQ(Stored()[0].setting.recordMode, 5);
+  PublishStored();
+  EXPECT_TRUE(Contains(Edc("q=1&pt=1"), "予約を有効（全サービス）にしました<BR>\n"));
+  EXPECT_EQ(Stored()[0].setting.recordMode, 0);
+  EXPECT_EQ(Stored().size(), 1u);
 }
 
 }  // namespace
