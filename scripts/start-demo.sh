@@ -50,7 +50,7 @@ ADDCONDITIONNO=1
 [EPGDATACAP]
 ENABLE=1
 SMALLLINK=1
-EPGTIMEREXE=$home/recorder/EpgTimerSrv.exe
+EPGTIMEREXE=$home/recorder/EpgTimer_Bon.exe
 [SEARCH_01]
 ENABLE=1
 WORD=相撲
