@@ -6,11 +6,14 @@
 
 #include "pages/reserve_add_page.h"
 #include "pages/reserve_form.h"
+#include "platform/main_loop.h"
+#include "platform/main_window.h"
 #include "platform/recorder_windows.h"
 #include "platform/system_time.h"
 #include "platform/text_codec.h"
 #include "recorder/recorder_mode.h"
 #include "recorder/reserve_lists.h"
+#include "services/syoboi_schedule.h"
 #include "settings_page_fixture.h"
 #include "util/conversions.h"
 #include "tests/recorder/srv_test_server.h"
@@ -67,6 +70,16 @@ class ReserveAddPageTest : public SettingsPageFixture {
     ServiceMap[TrKey(kSid)] = L"テスト局";
   }
 
+  // The lists as a load would give them with the event reserved.
+  static void PublishTheEventReserved() {
+    ReserveEntry entry;
+    entry.serviceKey = TrKey(kSid);
+    entry.eventId = kEid;
+    auto lists = std::make_shared<ReserveLists>();
+    lists->reserveList.push_back(entry);
+    PublishReserveLists(lists);
+  }
+
   std::filesystem::path ProgramTxt() const { return folder_.File("Program.txt"); }
   std::string ProgramTxtText() const { return Cp932ToUtf8(ReadFileBytes(ProgramTxt())); }
   static std::string Cp932ToUtf8(const std::string& bytes) { return WideToUtf8(Cp932ToWide(bytes)); }
@@ -104,6 +117,10 @@ TEST_F(ReserveAddPageTest, IdsAloneShowTheFormWithTheProgrammesValuesAndNeverAdd
 }
 
 TEST_F(ReserveAddPageTest, QuickLinkAddsWithThePatternsValuesOnce) {
+  // A change to the reservations makes the calendar upload due again.
+  Set(L"SYOBOIUPLOAD", L"ENABLE", L"1");
+  MainLoop loop([](std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t { return 0; });
+  SetMainWindowHandle(&loop);
   Set(L"EDCBPATTERN_02", L"PRIORITY", L"5");
   Set(L"EDCBPATTERN_02", L"EXT2", L"/b/pattern.bat");
   Set(L"EDCBPATTERN_02", L"TITLETYPE", L"2");
@@ -118,14 +135,11 @@ TEST_F(ReserveAddPageTest, QuickLinkAddsWithThePatternsValuesOnce) {
             "2026/12/10\t21:30:00\t01:25:05\t[ニュース<速報>]##2\tテスト局\t32736\t32736\t1024\t4660"
             "\t5\t1\t0\t0\t0\t/b/pattern.bat\t0\t\r\n");
   EXPECT_EQ(Stored(L"EDCBPATTERN_02", L"NUMBERING"), L"7");
+  EXPECT_EQ(loop.TimerPeriod(kSyoboiUploadTimer), 180'000u);
+  SetMainWindowHandle(nullptr);
 
   // The second click finds it reserved.
-  ReserveEntry entry;
-  entry.serviceKey = TrKey(kSid);
-  entry.eventId = kEid;
-  auto lists = std::make_shared<ReserveLists>();
-  lists->reserveList.push_back(entry);
-  PublishReserveLists(lists);
+  PublishTheEventReserved();
   EXPECT_EQ(Edc("q=1&pt=2"), "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\nすでに予約されています \n");
   EXPECT_EQ(ProgramTxtText().size(), ProgramTxtText().find("\r\n") + 2);
 }
@@ -158,12 +172,7 @@ TEST_F(ReserveAddPageTest, ImpossibleDatesAreRefusedBeforeTheRecorder) {
 
 TEST_F(ReserveAddPageTest, ToggleOfAPatternWithUseInvalidFailsWithTheTextFileRecorder) {
   Set(L"EDCBPATTERN_01", L"USE_INVALID", L"1");
-  ReserveEntry entry;
-  entry.serviceKey = TrKey(kSid);
-  entry.eventId = kEid;
-  auto lists = std::make_shared<ReserveLists>();
-  lists->reserveList.push_back(entry);
-  PublishReserveLists(lists);
+  PublishTheEventReserved();
   WriteFileBytes(ProgramTxt(), "2026/12/10\t21:30:00\t01:25:05\tT\tS\t32736\t32736\t1024\t4660\t3\t1\t0\t0\t0\t\t0\t\r\n");
   EXPECT_EQ(Edc("q=1&pt=1"), "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\n予約情報更新失敗\n");
   // A missing pattern falls back to the defaults, which do not toggle.
