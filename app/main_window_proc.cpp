@@ -8,6 +8,7 @@
 #include "app/launcher.h"
 #include "app/power_broadcast.h"
 #include "app/reserve_list_hooks.h"
+#include "app/sleep_guard.h"
 #include "app/tray_icon.h"
 #include "app/tray_menu_items.h"
 #include "epg/epg_folder.h"
@@ -17,6 +18,7 @@
 #include "pages/auto_reserve.h"
 #include "pages/auto_reserve_page.h"
 #include "pages/recorder_pages.h"
+#include "pages/reserve_pages.h"
 #include "pages/settings_pages.h"
 #include "platform/desktop.h"
 #include "platform/main_window.h"
@@ -61,6 +63,7 @@ void ConnectDispatcher(EpgStore& store) {
   RegisterSettingsPages();
   RegisterAutoReservePage();
   RegisterRecorderPages();
+  RegisterReservePages();
   SetPageHandler(HandleRequest);
   ConnectCalendarSchedule();
   ConnectReserveListMarks();
@@ -72,6 +75,7 @@ void OnCreate(MainWindow& window) {
   ConnectDispatcher(window.store);
   ApplyHttpSettings();
   StartHttpServer();
+  StartSleepGuard(window.loop);
   if (Settings().GetIntDefault(L"SYSTEM", L"EPGDATACHECKCHANGES", 1) == 1) {
     StartEpgFolderWatch(window.store, FolderWatchJobs());
     SetEpgCheckTimer();
@@ -87,6 +91,7 @@ void OnDestroy(MainWindow& window) {
   window.loop.KillTimer(kEpgCheckTimer);
   window.loop.KillTimer(kSyoboiLoadTimer);
   window.loop.KillTimer(kSyoboiUploadTimer);
+  StopSleepGuard(window.loop);
   StopHttpServer();
   DeleteTrayIcon();
   window.loop.Quit();
@@ -97,6 +102,7 @@ void OnTimer(MainWindow& window, std::uintptr_t id) {
     case kEpgCheckTimer: ReloadEpg(window.store); break;
     case kSyoboiLoadTimer: RunSyoboiLoadTimer(); break;
     case kSyoboiUploadTimer: RunSyoboiUploadTimer(); break;
+    case kSleepGuardTimer: RunSleepGuard(); break;
     default: break;
   }
 }

@@ -8,6 +8,7 @@
 #include "platform/desktop.h"
 #include "platform/main_loop.h"
 #include "platform/window_messages.h"
+#include "recorder/edcb_patterns.h"
 
 namespace plimod {
 
@@ -19,8 +20,8 @@ inline constexpr std::uint32_t kFlushLogMessage = WM_APP + 2;
 inline constexpr std::uint32_t kCommandExit = 40001;
 inline constexpr std::uint32_t kCommandLauncherDialog = 40003;
 inline constexpr std::uint32_t kCommandHttpDialog = 40004;
-inline constexpr std::uint32_t kCommandRecordingFolders = 40005;
-inline constexpr std::uint32_t kCommandBatchFiles = 40006;
+inline constexpr std::uint32_t kCommandRecordingFolders = kRecFolderListCommand;
+inline constexpr std::uint32_t kCommandBatchFiles = kBatchListCommand;
 
 // What the handler works on: the loop it runs in and the EPG store.
 struct MainWindow {

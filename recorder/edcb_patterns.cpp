@@ -1,10 +1,51 @@
 #include "recorder/edcb_patterns.h"
 
+#include <cwchar>
+#include <string>
+
+#include "recorder/epg_timer_bon_window.h"
+#include "recorder/rec_options.h"
+#include "recorder/recorder_mode.h"
+#include "recorder/reserve_list_load.h"
+
 namespace plimod {
 
-// The recorder link is not built yet: nothing to move, add or keep awake for.
-void MigrateBatchList(IniFile&) {}
-void AddEdcbTrayMenuItems(TrayMenu&) {}
-bool IsRecordingBusy(IniFile&) { return false; }
+void MigrateBatchList(IniFile& settings) {
+  if (settings.HasSection(kBatchListSection)) return;
+  for (int n = 1; n <= 99; ++n) {
+    wchar_t key[16];
+    std::swprintf(key, 16, L"BATCH_%02d", n);
+    const auto value = settings.GetString(kDefaultRecOptionSection, key);
+    if (!value) continue;
+    if (!value->empty()) settings.InsertIndexed(kBatchListSection, -1, *value);
+    settings.DeleteKey(kDefaultRecOptionSection, key);
+  }
+  settings.Save();
+}
+
+void AddEdcbTrayMenuItems(TrayMenu& menu, bool srvMode) {
+  if (srvMode) menu.insert(menu.begin(), {kRecFolderListCommand, L"EDCB録画フォルダリスト..."});
+  menu.insert(menu.begin(), {kBatchListCommand, L"EDCBbatファイルリスト..."});
+}
+
+void AddEdcbTrayMenuItems(TrayMenu& menu) { AddEdcbTrayMenuItems(menu, EpgTimerSrvMode()); }
+
+bool ReservationDueSoon(const ReserveLists& lists, const SystemTime& now) {
+  const auto nowTicks = SystemTimeToTicks(now);
+  if (!nowTicks) return false;
+  const std::int64_t last = *nowTicks + kRecordingDueSeconds * kTicksPerSecond;
+  for (const ReserveEntry& entry : lists.reserveList) {
+    const auto start = SystemTimeToTicks(entry.start);
+    if (start && *start >= *nowTicks && *start <= last) return true;
+  }
+  return false;
+}
+
+bool IsRecordingBusy(IniFile& settings) {
+  if (settings.GetIntDefault(kDefaultRecOptionSection, L"ENABLE", 0) == 0) return false;
+  if (IsEpgDataCapBusy()) return true;
+  const ReserveSnapshot lists = LoadReserveList(settings);
+  return ReservationDueSoon(*lists, LocalNow());
+}
 
 }  // namespace plimod

@@ -11,6 +11,7 @@ packages=(
   libaribb24-dev libicu-dev
   nettle-dev
   libcurl4-openssl-dev
+  libsystemd-dev
 )
 
 missing=()

@@ -5,13 +5,17 @@
 #   demo-home/plimo.ini   settings (UTF-16LE with BOM, CR LF): log on, the
 #                         data folder above and five saved search conditions
 #   demo-home/EpgDataCap2.so, demo-home/public_html/   beside the program
+#   demo-home/recorder/   the recorder's settings file (two terrestrial and
+#                         two BS/CS tuners); the recorder itself is a stand-in,
+#                         the test reservation server fake_epgtimersrv, which
+#                         keeps the reservations in memory while the demo runs
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 bin="$root/build/bin"
 home="$root/demo-home"
 
-for needed in plimod epgwriter EpgDataCap2.so; do
+for needed in plimod epgwriter EpgDataCap2.so fake_epgtimersrv; do
   if [ ! -e "$bin/$needed" ]; then
     echo "start-demo: $bin/$needed is missing; run scripts/demo.sh to build first" >&2
     exit 1
@@ -43,6 +47,10 @@ demo_settings() {
 LOG=1
 EPGDATAFOLDER=$home/epg/
 ADDCONDITIONNO=1
+[EPGDATACAP]
+ENABLE=1
+SMALLLINK=1
+EPGTIMEREXE=$home/recorder/EpgTimer_Bon.exe
 [SEARCH_01]
 ENABLE=1
 WORD=相撲
@@ -85,6 +93,32 @@ if [ ! -f "$home/plimo.ini" ]; then
   mv "$home/plimo.ini.new" "$home/plimo.ini"
 fi
 
+# The recorder's settings file tells the program which recorder it works
+# with and how many tuners it has.
+mkdir -p "$home/recorder"
+if [ ! -f "$home/recorder/EpgTimerSrv.ini" ]; then
+  printf '[BonDriver_T.dll]\r\nMode=0\r\nCount=2\r\n[BonDriver_S.dll]\r\nMode=1\r\nCount=2\r\n' \
+    > "$home/recorder/EpgTimerSrv.ini"
+fi
+
+# The stand-in recorder listens on a socket in a folder of this demo (a
+# short one under /tmp when the demo folder's path is too long for a
+# socket), under names no other demo shares. It ends with the program.
+pipes="$home/pipe"
+if [ ${#pipes} -gt 80 ]; then pipes=$(mktemp -d /tmp/plimod-demo.XXXXXX); fi
+mkdir -p "$pipes"
+export EPGTIMER_PIPE_DIR="$pipes" EPGTIMER_EVENT_PREFIX="plimoddemo.$$."
+"$bin/fake_epgtimersrv" --parent $$ > "$home/recorder/fake_epgtimersrv.out" 2>&1 &
+for _ in $(seq 50); do
+  grep -q '^ready' "$home/recorder/fake_epgtimersrv.out" 2>/dev/null && break
+  sleep 0.1
+done
+if ! grep -q '^ready' "$home/recorder/fake_epgtimersrv.out"; then
+  echo "start-demo: the stand-in recorder did not start:" >&2
+  cat "$home/recorder/fake_epgtimersrv.out" >&2
+  exit 1
+fi
+
 settings=$(iconv -f UTF-16LE -t UTF-8 "$home/plimo.ini" | tr -d '\r')
 port=$(printf '%s\n' "$settings" | sed -n 's/^HTTPPORT=\([0-9][0-9]*\)$/\1/p;T;q')
 [ -n "$port" ] && [ "$port" -gt 0 ] || port=18990
@@ -99,4 +133,5 @@ if [[ "$settings" != *"[SEARCH_"* ]]; then
 fi
 echo "  http://127.0.0.1:$port/?mode=epg"
 echo "      programme table: every channel of a band, hour by hour"
+echo "      (its small \"e\" link reserves a programme in the stand-in recorder)"
 exec "$bin/plimod"

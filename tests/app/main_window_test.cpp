@@ -9,6 +9,7 @@
 #include "app/desktop_access.h"
 #include "app/epg_check_timer.h"
 #include "app/epg_reload.h"
+#include "app/sleep_guard.h"
 #include "app/tray_icon.h"
 #include "epg/epg_busy_flag.h"
 #include "epg/epg_folder.h"
@@ -152,14 +153,14 @@ TEST_F(MainWindowTest, UploadTimerFiresOnceAndIsDroppedWhileTheStoreIsBusy) {
 
 TEST_F(MainWindowTest, ExitCommandClosesTheWindowAndEndsTheLoop) {
   AddTrayIcon();
-  for (std::uint32_t id : {kEpgCheckTimer, kSyoboiLoadTimer, kSyoboiUploadTimer}) {
+  for (std::uint32_t id : {kEpgCheckTimer, kSyoboiLoadTimer, kSyoboiUploadTimer, kSleepGuardTimer}) {
     loop_.SetTimer(id, 3'600'000);
   }
   loop_.Send(WM_COMMAND, kCommandExit);
   loop_.Run();  // handles the posted close, which quits
   EXPECT_TRUE(loop_.QuitRequested());
   EXPECT_FALSE(desktop_->iconShown);
-  for (std::uint32_t id : {kEpgCheckTimer, kSyoboiLoadTimer, kSyoboiUploadTimer}) {
+  for (std::uint32_t id : {kEpgCheckTimer, kSyoboiLoadTimer, kSyoboiUploadTimer, kSleepGuardTimer}) {
     EXPECT_EQ(loop_.TimerPeriod(id), 0u) << id;
   }
 }
@@ -170,14 +171,17 @@ TEST_F(MainWindowTest, RightClickOnTheTrayIconShowsTheMenu) {
   loop_.Send(kTrayCallbackMessage, 0, kTrayRightButtonUp);
   ASSERT_EQ(desktop_->menusShown, 1);
   const TrayMenu& menu = desktop_->lastMenu;
-  ASSERT_EQ(menu.size(), 5u);
-  EXPECT_EQ(menu[0].command, kCommandHttpDialog);
-  EXPECT_EQ(menu[0].text, L"httpサーバ設定...");
-  EXPECT_EQ(menu[1].command, kCommandLauncherDialog);
-  EXPECT_EQ(menu[2].command, 0u);
+  // The recorder link's batch-file list comes first (no reservation server
+  // here, so no folder list).
+  ASSERT_EQ(menu.size(), 6u);
+  EXPECT_EQ(menu[0].command, kCommandBatchFiles);
+  EXPECT_EQ(menu[1].command, kCommandHttpDialog);
+  EXPECT_EQ(menu[1].text, L"httpサーバ設定...");
+  EXPECT_EQ(menu[2].command, kCommandLauncherDialog);
   EXPECT_EQ(menu[3].command, 0u);
-  EXPECT_EQ(menu[4].command, kCommandExit);
-  EXPECT_EQ(menu[4].text, L"終了(&Q)");
+  EXPECT_EQ(menu[4].command, 0u);
+  EXPECT_EQ(menu[5].command, kCommandExit);
+  EXPECT_EQ(menu[5].text, L"終了(&Q)");
 }
 
 TEST_F(MainWindowTest, TrayStateIsKeptForANegativeState) {

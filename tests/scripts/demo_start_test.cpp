@@ -39,6 +39,10 @@ const fs::path kSource = PLIMOD_SOURCE_DIR;
 const std::string kDemoAddress = "http://127.0.0.1:18990";
 
 std::string Fetch(const std::string& url) { return CommandOutput("curl -s --max-time 10 '" + url + "'"); }
+// As a browser follows a link of a page: with that page as the Referer.
+std::string FollowFrom(const std::string& page, const std::string& url) {
+  return CommandOutput("curl -s --max-time 40 -H 'Referer: " + page + "' '" + url + "'");
+}
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -196,6 +200,44 @@ TEST_F(DemoFrontPageTest, FrontPageShowsHitsOfEverySavedConditionInItsColour) {
       EXPECT_EQ(coloured, hits) << "hits of condition " << number << " not drawn in " << colour;
     }
   }
+}
+
+// A new user reserves from the table at once: the small "e" link of a
+// programme reaches the demo's stand-in recorder, and the table then marks
+// the programme reserved; a second click removes the reservation.
+TEST_F(DemoFrontPageTest, TableLinkReservesAndTheTableMarksTheProgramme) {
+  const std::string tablePage = kDemoAddress + "/?mode=epg";
+  std::smatch found;
+  const std::string table = Fetch(tablePage);
+  ASSERT_TRUE(std::regex_search(table, found, std::regex("\\?cmd=edc&sid=[0-9a-f]+&eid=[0-9a-f]+&q=1")));
+  const std::string link = found.str();
+  // The browser's DOM writes the link's "&" as "&amp;".
+  const std::string domLink = std::regex_replace(link, std::regex("&"), "&amp;");
+  const auto cellOf = [&link, &domLink](const std::string& html) {
+    for (const std::string& cell : HitCells(html)) {
+      if (Contains(cell, link) || Contains(cell, domLink)) return cell.substr(0, cell.find('>'));
+    }
+    return std::string("(no cell)");
+  };
+  EXPECT_TRUE(Contains(cellOf(table), "class=norm")) << cellOf(table);
+
+  EXPECT_TRUE(Contains(FollowFrom(tablePage, kDemoAddress + "/" + link), "登録しました<BR>"));
+  EXPECT_TRUE(Contains(cellOf(Fetch(tablePage)), "class=resv")) << cellOf(Fetch(tablePage));
+
+  const std::string chromium = plimod::test::FindChromium();
+  if (!chromium.empty()) {
+    const fs::path shot = kArtifacts / "programme_table_reserved.png";
+    fs::remove(shot);
+    std::string log;
+    plimod::test::RunChromium(chromium, "--window-size=1400,1400 --virtual-time-budget=5000 --screenshot=" + shot.string(),
+                              tablePage, log);
+    EXPECT_GT(fs::exists(shot) ? fs::file_size(shot) : 0, 10000u) << "no screenshot of the programme table";
+    const std::string dom = plimod::test::RunChromium(chromium, "--virtual-time-budget=5000 --dump-dom", tablePage, log);
+    EXPECT_TRUE(std::regex_search(cellOf(dom), std::regex("class=\"?resv"))) << cellOf(dom);
+  }
+
+  EXPECT_TRUE(Contains(FollowFrom(tablePage, kDemoAddress + "/" + link), "予約を削除しました"));
+  EXPECT_TRUE(Contains(cellOf(Fetch(tablePage)), "class=norm"));
 }
 
 TEST_F(DemoFrontPageTest, EveryDayOfTheWeekHasHits) {

@@ -191,10 +191,10 @@ TEST_F(GtkDesktopTest, MenuHoldsTheItemsInOrderAndItsChoicesReachTheMainWindow) 
   for (GList* item = items; item != nullptr; item = item->next) {
     labels.push_back(GTK_IS_SEPARATOR_MENU_ITEM(item->data) ? "-" : gtk_menu_item_get_label(GTK_MENU_ITEM(item->data)));
   }
-  EXPECT_EQ(labels, (std::vector<std::string>{"httpサーバ設定...", "ﾗﾝﾁｬ設定...", "-", "番組_表", "a__b", "-",
+  EXPECT_EQ(labels, (std::vector<std::string>{"EDCBbatファイルリスト...", "httpサーバ設定...", "ﾗﾝﾁｬ設定...", "-", "番組_表", "a__b", "-",
                                               "終了(_Q)"}));
   EXPECT_EQ(app_indicator_get_secondary_activate_target(gtkDesktop_->Indicator()),
-            GTK_WIDGET(g_list_nth_data(items, 3)));
+            GTK_WIDGET(g_list_nth_data(items, 4)));
   gtk_menu_item_activate(GTK_MENU_ITEM(g_list_last(items)->data));
   g_list_free(items);
   IterateUntil([&received] { return received.size() >= 2; });

@@ -1,0 +1,50 @@
+#include "app/sleep_guard.h"
+
+#include "recorder/edcb_patterns.h"
+#include "settings/settings.h"
+#include "util/log.h"
+
+namespace plimod {
+
+namespace {
+
+RecordingSleepGuard& Guard() {
+  static RecordingSleepGuard guard;
+  return guard;
+}
+
+}  // namespace
+
+std::vector<std::string> RecordingSleepGuard::Update(bool busy) {
+  std::vector<std::string> lines;
+  if (!busy) {
+    inhibitor_.Release();
+    return lines;
+  }
+  if (inhibitor_.Held()) return lines;
+  switch (inhibitor_.Hold("plimod", "録画中")) {
+    case InhibitResult::kHeld: lines.push_back("EpgDataCap_Bon起動中か予約録画前なので拒否します\n"); break;
+    case InhibitResult::kNoBus:
+      if (!failureLogged_) lines.push_back("システムバスがないためスリープを抑止できません\n");
+      failureLogged_ = true;
+      break;
+    case InhibitResult::kRefused:
+      if (!failureLogged_) lines.push_back("スリープの抑止を拒否されました\n");
+      failureLogged_ = true;
+      break;
+  }
+  return lines;
+}
+
+void StartSleepGuard(MainLoop& loop) { loop.SetTimer(kSleepGuardTimer, kSleepGuardPeriodMs); }
+
+void StopSleepGuard(MainLoop& loop) {
+  loop.KillTimer(kSleepGuardTimer);
+  Guard().Update(false);
+}
+
+void RunSleepGuard() {
+  for (const std::string& line : Guard().Update(IsRecordingBusy(Settings()))) LogWriteNoPost("%s", line.c_str());
+}
+
+}  // namespace plimod

@@ -1,0 +1,14 @@
+#include "pages/reserve_pages.h"
+
+#include "guide/command_pages.h"
+#include "pages/edcb_pattern_page.h"
+#include "pages/reserve_add_page.h"
+
+namespace plimod {
+
+void RegisterReservePages() {
+  SetCommandPage("edcpattern", ServeEdcbPatternPage);
+  SetCommandPage("edc", ServeReserveAddPage);
+}
+
+}  // namespace plimod
