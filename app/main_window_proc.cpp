@@ -6,6 +6,7 @@
 #include "app/epg_check_timer.h"
 #include "app/epg_reload.h"
 #include "app/launcher.h"
+#include "app/launcher_shell.h"
 #include "app/power_broadcast.h"
 #include "app/reserve_list_hooks.h"
 #include "app/tray_icon.h"
@@ -15,6 +16,9 @@
 #include "guide/command_pages.h"
 #include "guide/dispatcher.h"
 #include "pages/auto_reserve.h"
+#include "pages/host_file_open.h"
+#include "pages/line_search_page.h"
+#include "pages/program_detail_page.h"
 #include "pages/settings_pages.h"
 #include "platform/desktop.h"
 #include "platform/main_window.h"
@@ -57,6 +61,9 @@ void ConnectDispatcher(EpgStore& store) {
   };
   SetDispatcherJobs(std::move(jobs));
   RegisterSettingsPages();
+  SetCommandPage("linesrch", ServeLineSearchPage);
+  SetProgramDetailPage(ServeProgramDetailPage);
+  SetHostFileOpener(OpenDocumentError);
   SetPageHandler(HandleRequest);
   ConnectCalendarSchedule();
   ConnectReserveListMarks();
