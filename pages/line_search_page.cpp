@@ -7,8 +7,8 @@
 #include "guide/command_pages.h"
 #include "guide/program_links.h"
 #include "pages/condition_fields.h"
-#include "pages/page_form.h"
 #include "pages/search_hit_preview.h"
+#include "pages/settings_form.h"
 #include "platform/system_time.h"
 #include "recorder/reserve_lists.h"
 #include "server/carry_over.h"
@@ -43,8 +43,7 @@ void StorePostedSearch(IniFile& scratch, RequestParameters& params) {
 }
 
 void WriteSearchForm(ReplyWriter& out, const RequestParameters& params, const IniFile& scratch) {
-  WriteSaveFormHead(out);
-  WriteHiddenField(out, "cmd");
+  WriteSettingsFormHead(out);
   WriteHiddenField(out, "sh_idx");
   WriteCarryOverHiddenFields(params, out);
   ConditionFormOptions options;
@@ -87,7 +86,7 @@ void WriteHits(ReplyWriter& out, const IniFile& scratch, const IniFile& settings
 
 int ServeLineSearchPage(ReplyWriter& out, RequestParameters& params, IniFile& settings) {
   IniFile scratch;
-  if (IsSavePost(params)) StorePostedSearch(scratch, params);
+  if (IsSettingsSave(params)) StorePostedSearch(scratch, params);
   SendPageText(out, "Content-Type: text/html; charset=utf-8\n\n");
   SendPageText(out, "<HTML><HEAD>\n\n<TITLE>検索</TITLE>\n");
   SendPageText(out, "</HEAD><BODY>\n");

@@ -62,7 +62,7 @@ class LineSearchPageTest : public PageTest {
     store_ = std::make_unique<EpgStore>(std::string(PLIMOD_BINARY_DIR) + "/bin/");
     ASSERT_TRUE(LoadEpgFolder(*store_));
   }
-  std::string Search(const std::string& fields) { return Post(ServeLineSearchPage, "cmd=linesrch&" + fields); }
+  std::string Search(const std::string& fields) { return Save(ServeLineSearchPage, "cmd=linesrch&" + fields); }
   static std::string Hits(const std::string& page) { return page.substr(page.find("ヒット数：")); }
 
   void Reserve(std::uint16_t eventId, std::int32_t recordMode, std::int32_t unrecordable, ReserveLists& lists) {
@@ -79,7 +79,7 @@ class LineSearchPageTest : public PageTest {
 };
 
 TEST_F(LineSearchPageTest, FirstViewShowsTheEmptyFormAndNoHits) {
-  const std::string page = Serve(ServeLineSearchPage, "cmd=linesrch&mode=epg");
+  const std::string page = Run(ServeLineSearchPage, "cmd=linesrch&mode=epg");
   EXPECT_EQ(page.find("HTTP/1.0 200 OK\nContent-Type: text/html; charset=utf-8\n\n<HTML><HEAD>\n\n<TITLE>検索</TITLE>\n"
                       "</HEAD><BODY>\n<A HREF='?mode=epg'>戻る</A><HR>\n<form method=post action='/'>\n"
                       "<input type=hidden name=spc value='　'>\n<input type=hidden name=token value='" +
@@ -126,7 +126,7 @@ TEST_F(LineSearchPageTest, SearchOptionsNarrowTheHits) {
 }
 
 TEST_F(LineSearchPageTest, PostWithABadTokenSearchesNothing) {
-  const std::string page = Serve(ServeLineSearchPage, "cmd=linesrch&spc=x&token=bad&sh_word=ニュース");
+  const std::string page = Run(ServeLineSearchPage, "cmd=linesrch&spc=x&token=bad&sh_word=ニュース");
   EXPECT_NE(page.find("name='sh_word' value=''"), std::string::npos);
   EXPECT_NE(page.find("ヒット数：0<BR>"), std::string::npos);
 }

@@ -62,7 +62,7 @@ class ProgramDetailPageTest : public PageTest {
 
   // As the dispatcher calls it.
   std::string Detail(const std::string& query) {
-    return Serve(
+    return Run(
         [](ReplyWriter& out, RequestParameters& p, IniFile&) {
           return ServeProgramDetailPage(out, p, ParseHex64(p.Value("sid")), ParseHex32(p.Value("eid")));
         },
