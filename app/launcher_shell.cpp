@@ -66,7 +66,8 @@ int OpenerVerdict(pid_t pid) {
   return 0;
 }
 
-// The error code of opening the document, nullopt when it opened.
+}  // namespace
+
 std::optional<int> OpenDocumentError(const std::wstring& path) {
   struct stat info;
   if (stat(ToNativePath(path).c_str(), &info) != 0) return ShellErrorCodeForErrno(errno);
@@ -79,8 +80,6 @@ std::optional<int> OpenDocumentError(const std::wstring& path) {
   if (exitStatus == 0) return std::nullopt;
   return ShellErrorCodeForOpenerExit(exitStatus);
 }
-
-}  // namespace
 
 void ReapLater(pid_t pid) {
   if (pid <= 0) return;

@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 
 namespace plimod {
@@ -15,6 +16,9 @@ pid_t OpenUrl(const std::wstring& url);
 // Opens the file or folder with its associated program; on failure shows
 // the reason (ShellExecuteErrorText) in a message box and returns false.
 bool OpenDocument(const std::wstring& path);
+// The same without the message box: the shell's error code, nullopt when it
+// opened.
+std::optional<int> OpenDocumentError(const std::wstring& path);
 // Starts the command line (SplitCommandLine); on failure shows
 // "起動に失敗しました" and returns -1.
 pid_t StartProcess(const std::wstring& commandLine);

@@ -6,6 +6,7 @@
 #include "app/epg_check_timer.h"
 #include "app/epg_reload.h"
 #include "app/launcher.h"
+#include "app/launcher_shell.h"
 #include "app/power_broadcast.h"
 #include "app/reserve_list_hooks.h"
 #include "app/sleep_guard.h"
@@ -17,6 +18,9 @@
 #include "guide/dispatcher.h"
 #include "pages/auto_reserve.h"
 #include "pages/auto_reserve_page.h"
+#include "pages/host_file_open.h"
+#include "pages/line_search_page.h"
+#include "pages/program_detail_page.h"
 #include "pages/recorder_pages.h"
 #include "pages/reserve_pages.h"
 #include "pages/settings_pages.h"
@@ -64,6 +68,9 @@ void ConnectDispatcher(EpgStore& store) {
   RegisterAutoReservePage();
   RegisterRecorderPages();
   RegisterReservePages();
+  SetCommandPage("linesrch", ServeLineSearchPage);
+  SetProgramDetailPage(ServeProgramDetailPage);
+  SetHostFileOpener(OpenDocumentError);
   SetPageHandler(HandleRequest);
   ConnectCalendarSchedule();
   ConnectReserveListMarks();

@@ -110,12 +110,16 @@ std::string ColourAttribute(std::string_view colour) {
   return "'" + PageText(colour) + "'";
 }
 
+void WriteEpgStyleLines(ReplyWriter& out) {
+  for (const char* line : kStyleLines) SendPageText(out, "%s\n", line);
+}
+
 void WriteEpgPageHead(ReplyWriter& out, const PageView& view, const EpgPageSettings& page) {
   SendPageText(out, "Content-Type: text/html; charset=utf-8\n");
   SendPageString(out, view.cookieLine);
   SendPageText(out, "\n");
   SendPageText(out, "<HTML><HEAD>\n\n<TITLE>プリモビュー</TITLE>\n");
-  for (const char* line : kStyleLines) SendPageText(out, "%s\n", line);
+  WriteEpgStyleLines(out);
   if (page.jsTooltips || page.links.directJavaScript) {
     SendPageText(out, "<link rel='stylesheet' href='pjs.css' media='screen' type='text/css'>\n");
     SendPageText(out, "<script type='text/javascript' src='plimo.js' charset='utf-8'></script>\n");

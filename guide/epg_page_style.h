@@ -42,6 +42,10 @@ std::string ConditionColour(const IniFile& settings, int number);
 // as it is, anything else quoted and escaped.
 std::string ColourAttribute(std::string_view colour);
 
+// The fixed style lines, from the META line to the "plx.css" link, each
+// ended by "\n" (also the head of the programme detail page).
+void WriteEpgStyleLines(ReplyWriter& out);
+
 // From "Content-Type" to "<BODY>": the cookie line, the title, the fixed
 // style lines and the linked style sheets and script.
 void WriteEpgPageHead(ReplyWriter& out, const PageView& view, const EpgPageSettings& page);

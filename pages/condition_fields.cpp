@@ -158,8 +158,10 @@ void StoreConditionFields(IniFile& document, const std::wstring& section, const 
 }
 
 void WriteConditionFields(ReplyWriter& out, const ConditionPlace& place, const ConditionFormOptions& options) {
-  SendPageText(out, "有効:<input type=checkbox name='sh_enable' value=1%s><BR><BR>\n",
-               CheckedAttrIf(place.GetInt(L"ENABLE", options.enableWhenMissing)));
+  if (options.enableRow) {
+    SendPageText(out, "有効:<input type=checkbox name='sh_enable' value=1%s><BR><BR>\n",
+                 CheckedAttrIf(place.GetInt(L"ENABLE", options.enableWhenMissing)));
+  }
   SendPageText(out, "検索語:<BR>　<input type=text name='sh_word' value='%s' size=120><BR>\n",
                PageText(place.Get(L"WORD").value_or(L"")).c_str());
   WriteGenreBoxes(out, place);

@@ -29,6 +29,7 @@ struct ConditionPlace {
 struct ConditionFormOptions {
   int enableWhenMissing = 0;
   int bands = 3;  // terrestrial, BS, CS; 4 adds the "other" band
+  bool enableRow = true;  // a one-off search has no 有効 box
 };
 
 // Stores the posted fields in the order ENABLE, WORD, EXCLUSIVEWORD,

@@ -21,9 +21,36 @@ namespace {
 
 constexpr std::size_t kShortTextBytes = 4095;
 
-void WriteHitRow(ReplyWriter& out, SearchHit hit, const EpgEvent& event, const LinkSettings& links) {
+}  // namespace
+
+void WriteHitTimes(ReplyWriter& out, const EpgEvent& event) {
+  const SystemTime& s = event.start;
+  SendPageText(out, "%04d/%02d/%02d%s<BR>%02d:%02d:%02d", s.wYear, s.wMonth, s.wDay, WeekdayMark(s.wDayOfWeek),
+               s.wHour, s.wMinute, s.wSecond);
+  SystemTime end = s;
+  AddSecondsToSystemTime(end, event.durationSeconds);
+  SendPageText(out, "～%02d:%02d:%02d</a></td>\n", end.wHour, end.wMinute, end.wSecond);
+}
+
+const EpgEvent* FindHitEvent(SearchHit hit) {
+  const auto service = EpgEventIndex->find(ServiceKeyOf(hit));
+  if (service == EpgEventIndex->end()) return nullptr;
+  const auto event = service->second.find(EidOf(hit));
+  return event == service->second.end() ? nullptr : &event->second;
+}
+
+void WriteSearchHitHead(ReplyWriter& out, std::size_t hitCount) {
+  SendPageText(out, "ヒット数：%d<BR>\n", static_cast<int>(hitCount));
+  SendPageText(out, "<TABLE cellpadding=2 cellspacing=2><thead>\n");
+  SendPageText(out, "<tr><td>日時</td><td>放送局</td><td>番組名</td><td>説明</td></tr></thead><tbody>\n");
+}
+
+void WriteSearchHitRow(ReplyWriter& out, SearchHit hit, const EpgEvent& event, const LinkSettings& links,
+                       const char* colour) {
   const std::uint64_t serviceKey = ServiceKeyOf(hit);
-  SendPageText(out, "<tr><td valign=top>");
+  SendPageText(out, "<tr><td valign=top");
+  if (colour != nullptr) SendPageText(out, " bgcolor='%s'", colour);
+  SendPageText(out, ">");
   SendPageText(out, "<a href='?sid=%" PRIx64 "&eid=%x' target=_blank>", serviceKey, event.eventId);
   WriteHitTimes(out, event);
   if (auto station = ServiceMap.find(serviceKey); station != ServiceMap.end()) {
@@ -38,37 +65,17 @@ void WriteHitRow(ReplyWriter& out, SearchHit hit, const EpgEvent& event, const L
   SendPageText(out, "</tr>\n");
 }
 
-}  // namespace
-
-const EpgEvent* FindHitEvent(SearchHit hit) {
-  const auto service = EpgEventIndex->find(ServiceKeyOf(hit));
-  if (service == EpgEventIndex->end()) return nullptr;
-  const auto event = service->second.find(EidOf(hit));
-  return event == service->second.end() ? nullptr : &event->second;
-}
-
-void WriteHitTimes(ReplyWriter& out, const EpgEvent& event) {
-  const SystemTime& s = event.start;
-  SendPageText(out, "%04d/%02d/%02d%s<BR>%02d:%02d:%02d", s.wYear, s.wMonth, s.wDay, WeekdayMark(s.wDayOfWeek),
-               s.wHour, s.wMinute, s.wSecond);
-  SystemTime end = s;
-  AddSecondsToSystemTime(end, event.durationSeconds);
-  SendPageText(out, "～%02d:%02d:%02d</a></td>\n", end.wHour, end.wMinute, end.wSecond);
-}
-
 void WriteSearchHitPreview(ReplyWriter& out, const ConditionPlace& place, const IniFile& settings) {
   const LinkSettings links = LoadLinkSettings(settings, false);
   const SearchCondition condition =
       ReadSearchCondition(*place.document, place.section, SearchNormalizeList(*place.document));
   const std::vector<SearchHit> hits = RunSearchCondition(condition, 0, LocalNowTicks());
-  SendPageText(out, "ヒット数：%d<BR>\n", static_cast<int>(hits.size()));
-  SendPageText(out, "<TABLE cellpadding=2 cellspacing=2><thead>\n");
-  SendPageText(out, "<tr><td>日時</td><td>放送局</td><td>番組名</td><td>説明</td></tr></thead><tbody>\n");
+  WriteSearchHitHead(out, hits.size());
   int rows = 0;
   for (SearchHit hit : hits) {
     const EpgEvent* event = FindHitEvent(hit);
     if (event == nullptr) continue;
-    WriteHitRow(out, hit, *event, links);
+    WriteSearchHitRow(out, hit, *event, links, nullptr);
     // The row that passes the limit is still written.
     if (++rows > kPreviewRowLimit) break;
   }

@@ -14,6 +14,12 @@ ScopedRequestContext::ScopedRequestContext(RequestContext& context) : previous_(
 
 ScopedRequestContext::~ScopedRequestContext() { t_current = previous_; }
 
+bool RequestFromOwnPage() {
+  if (t_current == nullptr) return false;
+  const std::string prefix = "http://" + t_current->host + "/";
+  return t_current->referer.compare(0, prefix.size(), prefix) == 0;
+}
+
 RequestParameters& CurrentParameters() {
   if (t_current != nullptr) return t_current->params;
   thread_local RequestParameters spare;

@@ -36,6 +36,10 @@ class ScopedRequestContext {
   RequestContext* previous_;
 };
 
+// True when the current request's Referer is a page of this server (its
+// own Host); a request from elsewhere must not act on the host.
+bool RequestFromOwnPage();
+
 // The current request's parameters. A thread without an installed context
 // gets a thread-local spare set, so callers never meet a null.
 RequestParameters& CurrentParameters();

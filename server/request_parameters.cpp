@@ -184,12 +184,7 @@ void RequestParameters::EscapeAngleBrackets() {
 // A command sent from a page of another host (or with no Referer at all) is
 // dropped whole, so a link elsewhere cannot change settings here.
 void RequestParameters::EraseIfForeign() {
-  const RequestContext* context = CurrentRequestContext();
-  const std::string host = context ? context->host : std::string();
-  const std::string referer = context ? context->referer : std::string();
-  const std::string prefix = "http://" + host + "/";
-  const bool from_here = referer.compare(0, prefix.size(), prefix) == 0;
-  if (from_here) return;
+  if (RequestFromOwnPage()) return;
   const std::string cmd = Value("cmd");
   if (!cmd.empty() && cmd != "edcb" && cmd != "syoboialert") {
     map_.clear();

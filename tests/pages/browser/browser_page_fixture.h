@@ -1,0 +1,101 @@
+#pragma once
+// The running program in a home of its own, serving the demo EPG data and
+// the check pages copied into its public_html, for headless Chromium. A
+// suite starts it once; each test skips without Chromium.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/child_process.h"
+#include "tests/support/headless_chromium.h"
+#include "tests/support/program_home.h"
+
+namespace plimod::test {
+
+class BrowserPageTest : public ::testing::Test {
+ protected:
+  // Starts the program with `settings`; the check pages (paths in the
+  // source tree) go into its public_html; outputs go to `artifacts`.
+  static void StartSuite(const std::string& prefix, const std::wstring& settings,
+                         const std::vector<std::string>& checkPages, const std::filesystem::path& artifacts) {
+    namespace fs = std::filesystem;
+    chromium_ = FindChromium();
+    if (chromium_.empty()) return;
+    artifacts_ = artifacts;
+    home_ = new ProgramHome(prefix, settings);
+    const fs::path source = PLIMOD_SOURCE_DIR;
+    fs::copy(source / "public_html", home_->Path() / "public_html", fs::copy_options::recursive);
+    for (const std::string& page : checkPages) {
+      fs::copy_file(source / page, home_->Path() / "public_html" / fs::path(page).filename());
+    }
+    fs::create_directories(artifacts_);
+    started_ = StartProgram();
+  }
+  static void StopSuite() {
+    if (pid_ > 0) StopProcess(pid_, std::chrono::seconds(10));
+    pid_ = 0;
+    delete home_;
+    home_ = nullptr;
+  }
+
+  void SetUp() override {
+    if (chromium_.empty()) GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it)";
+    ASSERT_TRUE(started_) << "the program did not serve its programme table";
+  }
+
+  // Runs a check page (with its "#" part) and returns its report; the page
+  // and what it reported are kept as <name>.txt.
+  static std::map<std::string, std::string> Check(const std::string& name, const std::string& page) {
+    std::string log;
+    const std::string dom = RunChromium(chromium_, "--window-size=1400,1000 --virtual-time-budget=15000 --dump-dom",
+                                        home_->Url(page), log);
+    std::ofstream(artifacts_ / (name + ".txt")) << page << "\n" << dom.substr(0, dom.find("<iframe"));
+    EXPECT_EQ(log.find("Uncaught"), std::string::npos) << log;
+    auto report = ParseCheckReport(dom);
+    EXPECT_EQ(report["done"], "1") << dom;
+    EXPECT_EQ(report.count("exception"), 0u) << report["exception"];
+    return report;
+  }
+  // The page as a person sees it, kept as <name>.png.
+  static void Photograph(const std::string& name, const std::string& page, int budgetMs = 15000) {
+    const std::filesystem::path shot = artifacts_ / (name + ".png");
+    std::filesystem::remove(shot);
+    std::string log;
+    RunChromium(chromium_,
+                "--window-size=1400,1000 --virtual-time-budget=" + std::to_string(budgetMs) +
+                    " --screenshot=" + shot.string(),
+                home_->Url(page), log);
+    EXPECT_GT(std::filesystem::exists(shot) ? std::filesystem::file_size(shot) : 0, 10000u)
+        << "no screenshot of " << name;
+  }
+
+  static inline std::string chromium_;
+  static inline ProgramHome* home_ = nullptr;
+  static inline std::filesystem::path artifacts_;
+  static inline pid_t pid_ = 0;
+  static inline bool started_ = false;
+
+ private:
+  // Up once the programme table has titles (the first EPG load is done).
+  static bool StartProgram() {
+    using namespace std::chrono_literals;
+    if (!home_->HasEpgData()) return false;
+    pid_ = home_->Start();
+    if (pid_ <= 0) return false;
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    while (std::chrono::steady_clock::now() < end) {
+      if (home_->Fetch("/?mode=epg&day=" + Tomorrow()).find("<span class=title>") != std::string::npos) return true;
+      std::this_thread::sleep_for(200ms);
+    }
+    return false;
+  }
+};
+
+}  // namespace plimod::test
