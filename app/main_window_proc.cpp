@@ -15,6 +15,7 @@
 #include "guide/command_pages.h"
 #include "guide/dispatcher.h"
 #include "pages/auto_reserve.h"
+#include "pages/mobile_page.h"
 #include "pages/settings_pages.h"
 #include "platform/desktop.h"
 #include "platform/main_window.h"
@@ -58,6 +59,7 @@ void ConnectDispatcher(EpgStore& store) {
   SetDispatcherJobs(std::move(jobs));
   RegisterSettingsPages();
   SetPageHandler(HandleRequest);
+  SetMobilePageHandler(ServeMobilePage);
   ConnectCalendarSchedule();
   ConnectReserveListMarks();
 }
