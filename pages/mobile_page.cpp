@@ -45,14 +45,6 @@ void MobileMenu(ReplyWriter& out, const MobileRequest& request) {
   MobilePageEnd(out);
 }
 
-std::optional<EpgEvent> FindStoredEvent(std::uint64_t serviceKey, std::uint16_t eventId) {
-  const auto service = EpgEventIndex->find(serviceKey);
-  if (service == EpgEventIndex->end()) return std::nullopt;
-  const auto event = service->second.find(eventId);
-  if (event == service->second.end()) return std::nullopt;
-  return event->second;
-}
-
 void WriteReservationLinks(ReplyWriter& out, const std::string& carry, std::uint64_t serviceKey,
                            std::uint16_t eventId) {
   const ReserveSnapshot lists = ReloadMobileReserveLists();
@@ -74,7 +66,7 @@ void MobileProgramDetail(ReplyWriter& out, MobileRequest& request) {
   std::optional<EpgEvent> event;
   {
     std::shared_lock lock(EpgDataLock());
-    event = FindStoredEvent(serviceKey, eventId);
+    if (const EpgEvent* stored = FindStoredEvent(serviceKey, eventId)) event = *stored;
   }
   MobilePageHead(out, event ? PageText(event->Title()) : std::string());
   if (!event) {

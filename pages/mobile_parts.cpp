@@ -111,6 +111,13 @@ void MobileProgramInfo(ReplyWriter& out, const EpgEvent& event) {
   WriteTextWithBr(out, FittedText(event.ExtendedText(), kInfoTextColumns));
 }
 
+const EpgEvent* FindStoredEvent(std::uint64_t serviceKey, std::uint16_t eventId) {
+  const auto service = EpgEventIndex->find(serviceKey);
+  if (service == EpgEventIndex->end()) return nullptr;
+  const auto event = service->second.find(eventId);
+  return event == service->second.end() ? nullptr : &event->second;
+}
+
 std::string MobileReserveFormId(const ReserveEntry& entry) {
   char id[40];
   std::snprintf(id, sizeof id, "E_%016llx_%04x", static_cast<unsigned long long>(entry.ProgramKey()),

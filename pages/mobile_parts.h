@@ -52,6 +52,9 @@ void MobileProgramInfo(ReplyWriter& out, const EpgEvent& event);
 // negative id of a recording result prints as eight digits).
 std::string MobileReserveFormId(const ReserveEntry& entry);
 
+// The stored event, or null; valid while the caller holds the store's lock.
+const EpgEvent* FindStoredEvent(std::uint64_t serviceKey, std::uint16_t eventId);
+
 // Reloads the reservation lists (as the main pages do before a table) and
 // returns the snapshot this page then holds.
 ReserveSnapshot ReloadMobileReserveLists();

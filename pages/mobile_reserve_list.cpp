@@ -85,12 +85,7 @@ void WriteOneReservation(ReplyWriter& out, const MobileRequest& request, const s
     return;
   }
   std::shared_lock lock(EpgDataLock());
-  const auto service = EpgEventIndex->find(ServiceKeyOf(programKey));
-  const EpgEvent* event = nullptr;
-  if (service != EpgEventIndex->end()) {
-    const auto found = service->second.find(EidOf(programKey));
-    if (found != service->second.end()) event = &found->second;
-  }
+  const EpgEvent* event = FindStoredEvent(ServiceKeyOf(programKey), EidOf(programKey));
   if (event == nullptr) {
     SendPageText(out, "番組情報が見つかりませんでした\n");
     return;

@@ -83,11 +83,9 @@ void WriteHits(ReplyWriter& out, const MobileRequest& request, const IniSection&
   SendPageText(out, "ヒット数：%d<BR>\n", static_cast<int>(hits.size()));
   int written = 0;
   for (SearchHit hit : hits) {
-    const auto service = EpgEventIndex->find(ServiceKeyOf(hit));
-    if (service == EpgEventIndex->end()) continue;
-    const auto found = service->second.find(EidOf(hit));
-    if (found == service->second.end()) continue;
-    EpgEvent copy = found->second;
+    const EpgEvent* stored = FindStoredEvent(ServiceKeyOf(hit), EidOf(hit));
+    if (stored == nullptr) continue;
+    EpgEvent copy = *stored;
     copy.displayStartMinutes = copy.start.wHour * 60u + copy.start.wMinute;
     (void)FindReserveForEvent(*lists, copy);
     MobileProgramLink(out, request, copy, *lists);
