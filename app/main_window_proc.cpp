@@ -20,6 +20,7 @@
 #include "pages/auto_reserve_page.h"
 #include "pages/host_file_open.h"
 #include "pages/line_search_page.h"
+#include "pages/mobile_page.h"
 #include "pages/program_detail_page.h"
 #include "pages/recorder_pages.h"
 #include "pages/reserve_pages.h"
@@ -72,6 +73,7 @@ void ConnectDispatcher(EpgStore& store) {
   SetProgramDetailPage(ServeProgramDetailPage);
   SetHostFileOpener(OpenDocumentError);
   SetPageHandler(HandleRequest);
+  SetMobilePageHandler(ServeMobilePage);
   ConnectCalendarSchedule();
   ConnectReserveListMarks();
 }

@@ -35,24 +35,6 @@ std::wstring PostedWord(const RequestParameters& params, const std::string& name
   return word;
 }
 
-// The names of the numbers in a TAB-joined list ("3\t7"), blank-joined. A
-// number without a name is skipped.
-std::wstring PostedGenres(std::string_view posted) {
-  std::wstring names;
-  std::size_t at = 0;
-  while (at < posted.size() && posted[at] >= '0' && posted[at] <= '9') {
-    int number = -1;
-    const auto [end, error] = std::from_chars(posted.data() + at, posted.data() + posted.size(), number);
-    at = static_cast<std::size_t>(end - posted.data());
-    const std::wstring_view name = error == std::errc() ? GenreName(number) : std::wstring_view();
-    if (!name.empty()) {
-      if (!names.empty()) names += L' ';
-      names += name;
-    }
-    if (at < posted.size() && posted[at] == '\t') ++at;
-  }
-  return names;
-}
 
 std::wstring PostedWeek(const RequestParameters& params) {
   std::wstring week;
@@ -136,6 +118,23 @@ void WriteBandRow(ReplyWriter& out, const ConditionPlace& place, int band) {
 }
 
 }  // namespace
+
+std::wstring PostedGenres(std::string_view posted) {
+  std::wstring names;
+  std::size_t at = 0;
+  while (at < posted.size() && posted[at] >= '0' && posted[at] <= '9') {
+    int number = -1;
+    const auto [end, error] = std::from_chars(posted.data() + at, posted.data() + posted.size(), number);
+    at = static_cast<std::size_t>(end - posted.data());
+    const std::wstring_view name = error == std::errc() ? GenreName(number) : std::wstring_view();
+    if (!name.empty()) {
+      if (!names.empty()) names += L' ';
+      names += name;
+    }
+    if (at < posted.size() && posted[at] == '\t') ++at;
+  }
+  return names;
+}
 
 void StoreConditionFields(IniFile& document, const std::wstring& section, const RequestParameters& params,
                           int bands) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "server/reply_writer.h"
 #include "server/request_parameters.h"
@@ -37,6 +38,10 @@ struct ConditionFormOptions {
 // CH_%c_MODE and CH_%c_LIST per band. Creates the section when missing.
 void StoreConditionFields(IniFile& document, const std::wstring& section, const RequestParameters& params,
                           int bands);
+
+// The names of the numbers in a TAB-joined list ("3\t7"), blank-joined. A
+// number without a name is skipped.
+std::wstring PostedGenres(std::string_view posted);
 
 // The form rows from 有効 to the channel boxes of the last band.
 void WriteConditionFields(ReplyWriter& out, const ConditionPlace& place, const ConditionFormOptions& options);

@@ -1,0 +1,139 @@
+// The mobile pages behind the real server: answered on the listening thread
+// while the worker is busy, and beside store reloads.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+#include <string>
+#include <thread>
+
+#include "epg/epg_index.h"
+#include "pages/mobile_page.h"
+#include "recorder/reserve_lists.h"
+#include "server/page_hooks.h"
+#include "server/page_reply.h"
+#include "server/request_context.h"
+#include "settings/settings.h"
+#include "tests/guide/guide_fixture.h"
+#include "tests/server/http_test_support.h"
+#include "tests/support/service_keys.h"
+
+namespace plimod::test {
+namespace {
+
+using testing_support::ConnectLoopback;
+using testing_support::HttpServerTest;
+using testing_support::ReadToEnd;
+using testing_support::SendText;
+
+class MobilePagesHttpTest : public HttpServerTest {
+ protected:
+  void SetUp() override {
+    HttpServerTest::SetUp();
+    Settings().Clear();
+    ServiceMap[TrKey(1)] = L"局";
+    events_[TrKey(1)][1] = MakeEvent(TrKey(1), 1, At(2025, 3, 1, 21, 0), 60, L"夜の番組");
+    EpgEventIndex = &events_;
+  }
+  void TearDown() override {
+    HttpServerTest::TearDown();
+    std::unique_lock lock(EpgDataLock());
+    DetachEpgEventIndex(events_);
+    ServiceMap.clear();
+    PublishReserveLists(std::make_shared<ReserveLists>());
+  }
+  // A phone following a link of the mobile pages (the page parameter is
+  // taken only from pages of this host).
+  std::string Mobile(const std::string& query) {
+    const std::string host = "127.0.0.1:" + std::to_string(port_);
+    return Get("GET /m/?" + query + " HTTP/1.0\r\nHost: " + host + "\r\nReferer: http://" + host + "/m/\r\n\r\n");
+  }
+  static std::string Body(const std::string& reply) {
+    const std::size_t at = reply.find("\n\n");
+    return at == std::string::npos ? std::string() : reply.substr(at + 2);
+  }
+
+  FixedClock clock_{At(2025, 3, 1, 20, 0)};
+  EpgEventMap events_;
+};
+
+TEST_F(MobilePagesHttpTest, MobilePageAnswersWhileTheWorkerIsBusyAndKeepsItsOwnParameters) {
+  std::promise<void> started;
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::string workerSaw;
+  SetPageHandler([&started, released, &workerSaw](ReplyWriter& out) {
+    started.set_value();
+    released.wait_for(std::chrono::seconds(20));
+    workerSaw = CurrentParameters().Value("x") + "/" + CurrentParameters().Value("w");
+    SendPageText(out, "Content-Type: text/plain\n\nslow");
+    return 0;
+  });
+  SetMobilePageHandler(ServeMobilePage);
+  Start();
+
+  auto slow = ConnectLoopback(port_);
+  SendText(slow.get(), "GET /?x=worker&w=1 HTTP/1.0\r\n\r\n");
+  ASSERT_EQ(started.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+
+  const std::string table = Mobile("c=e&b=1&w=30");
+  EXPECT_EQ(table.rfind("HTTP/1.0 200 OK\nContent-Type: text/html; charset=utf-8\n\n", 0), 0u);
+  EXPECT_NE(table.find("<a href='?c=e&sid=7fe07fe00001&eid=1'>夜の番組</a><br>\n"), std::string::npos) << table;
+  EXPECT_NE(Get("GET /m/ HTTP/1.0\r\n\r\n").find("5.<a href='?c=w&' accesskey=5>検索</a>"), std::string::npos);
+
+  release.set_value();
+  EXPECT_EQ(ReadToEnd(slow.get()), "HTTP/1.0 200 OK\nContent-Type: text/plain\n\nslow");
+  EXPECT_EQ(workerSaw, "worker/1");
+}
+
+TEST_F(MobilePagesHttpTest, MobileRequestsBesideStoreReloadsAndListRebuilds) {
+  SetMobilePageHandler(ServeMobilePage);
+  Start();
+  std::atomic<bool> stop{false};
+  // Reloads as the folder load makes them: a new map swapped in under the
+  // exclusive lock, the old one destroyed; reservation lists republished.
+  std::thread reloads([&stop] {
+    std::unique_ptr<EpgEventMap> current;
+    for (std::uint16_t round = 0; !stop.load(); ++round) {
+      auto next = std::make_unique<EpgEventMap>();
+      for (std::uint16_t id = 1; id <= 40; ++id) {
+        (*next)[TrKey(1)][id] = MakeEvent(TrKey(1), id, At(2025, 3, 1, 5 + id % 20, 0), 50, L"番組" + std::to_wstring(round));
+      }
+      {
+        std::unique_lock lock(EpgDataLock());
+        EpgEventIndex = next.get();
+        ServiceMap[TrKey(static_cast<std::uint16_t>(2 + round % 50))] = L"新局";
+        current.swap(next);
+      }
+      next.reset();
+      auto lists = std::make_shared<ReserveLists>();
+      ReserveEntry entry;
+      entry.serviceKey = TrKey(1);
+      entry.eventId = static_cast<std::uint16_t>(1 + round % 40);
+      entry.start = At(2025, 3, 1, 21, 0);
+      entry.durationSeconds = 600;
+      lists->reserveList.push_back(entry);
+      PublishReserveLists(lists);
+    }
+    std::unique_lock lock(EpgDataLock());
+    if (current) DetachEpgEventIndex(*current);
+  });
+  const char* pages[] = {"c=e&b=1&h=21", "c=s", "c=w", "c=n&f=2", "c=e&sid=7fe07fe00001&eid=5", "c=e&b=1&h=6"};
+  int answered = 0;
+  for (int i = 0; i < 120; ++i) {
+    const std::string reply = Mobile(pages[i % 6]);
+    if (Body(reply).find("</BODY></HTML>\n") != std::string::npos && reply.find("プリモ") == std::string::npos) {
+      ++answered;
+    }
+  }
+  stop = true;
+  reloads.join();
+  EXPECT_EQ(answered, 120);
+}
+
+}  // namespace
+}  // namespace plimod::test
