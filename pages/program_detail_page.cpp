@@ -12,8 +12,10 @@
 #include "guide/epg_page_hooks.h"
 #include "guide/epg_page_style.h"
 #include "guide/weekday_mark.h"
+#include "pages/auto_reserve_history.h"
 #include "pages/host_file_open.h"
 #include "pages/iepg_file.h"
+#include "pages/reserve_form.h"
 #include "platform/text_codec.h"
 #include "recorder/recorder_mode.h"
 #include "recorder/reserve_lists.h"
@@ -143,13 +145,22 @@ void WriteReservation(ReplyWriter& out, const ReserveEntry& entry) {
   SendPageText(out, "<BR><BR><BR><BR>");
 }
 
-void WriteReservationBlock(ReplyWriter& out, std::uint64_t serviceKey, std::uint16_t eventId,
-                           const IniFile& settings) {
+void WriteReservationBlock(ReplyWriter& out, RequestParameters& params, std::uint64_t serviceKey,
+                           std::uint16_t eventId, IniFile& settings) {
   if (!IsSet(settings, L"EPGDATACAP")) return;
   SendPageText(out, "<HR>\n");
   if (auto load = CurrentDispatcherJobs().loadReserveList) load();
   const ReserveSnapshot lists = CurrentReserveLists();
   if (const ReserveEntry* entry = FindReserve(*lists, serviceKey, eventId)) WriteReservation(out, *entry);
+  WriteNewReserveForm(out, params, settings);
+}
+
+void WriteAutoReserveLink(ReplyWriter& out, std::uint64_t serviceKey, std::uint16_t eventId,
+                          const IniFile& settings) {
+  const std::uint64_t key = ProgramKey(eventId, serviceKey);
+  const int number = FindAutoReserveNoForKey(settings, static_cast<std::uint32_t>(key),
+                                             static_cast<std::uint32_t>(key >> 32));
+  if (number > 0) SendPageText(out, "<a href='?cmd=autore&sh_idx=%d'>自動予約:No.%d</a><br>\n", number, number);
 }
 
 void WriteTvRockLink(ReplyWriter& out, const EpgEvent& event, const IniFile& settings) {
@@ -162,10 +173,11 @@ void WriteTvRockLink(ReplyWriter& out, const EpgEvent& event, const IniFile& set
                event.serviceId, event.eventId);
 }
 
-void ServeFullPage(ReplyWriter& out, const EpgEvent& event, std::uint64_t serviceKey) {
+void ServeFullPage(ReplyWriter& out, RequestParameters& params, const EpgEvent& event,
+                   std::uint64_t serviceKey) {
   const auto station = ServiceMap.find(serviceKey);
   if (station == ServiceMap.end()) return;
-  const IniFile& settings = Settings();
+  IniFile& settings = Settings();
   WriteHtmlHeader(out);
   SendPageText(out, "<HTML><HEAD>\n\n<TITLE>%s</TITLE>\n", PageText(event.Title()).c_str());
   WriteEpgStyleLines(out);
@@ -175,8 +187,9 @@ void ServeFullPage(ReplyWriter& out, const EpgEvent& event, std::uint64_t servic
     SendPageText(out, "<a href='?cmd=search&sh_idx=%d'>検索条件:No.%d</a><br>\n",
                  static_cast<int>(event.conditionNumber), static_cast<int>(event.conditionNumber));
   }
+  WriteAutoReserveLink(out, serviceKey, event.eventId, settings);
   WriteExportLinks(out, serviceKey, event.eventId, settings);
-  WriteReservationBlock(out, serviceKey, event.eventId, settings);
+  WriteReservationBlock(out, params, serviceKey, event.eventId, settings);
   WriteTvRockLink(out, event, settings);
 }
 
@@ -206,7 +219,7 @@ int ServeProgramDetailPage(ReplyWriter& out, RequestParameters& params, std::uin
   } else if (pd == "explan") {
     ServeExplanation(out, *event);
   } else {
-    ServeFullPage(out, *event, serviceKey);
+    ServeFullPage(out, params, *event, serviceKey);
   }
   return 1;
 }

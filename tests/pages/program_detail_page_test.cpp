@@ -196,6 +196,23 @@ TEST_F(ProgramDetailPageTest, ReservationBlockByRecorderAndRecordMode) {
   EXPECT_EQ(page.find("予約を無効"), std::string::npos);
 }
 
+TEST_F(ProgramDetailPageTest, NewReservationFormFollowsTheBlockAndAutoReservationLinksItsCondition) {
+  Set(L"EPGDATACAP", L"ENABLE", L"1");
+  std::string page = Detail("sid=7fe07fe00400&eid=10");
+  EXPECT_EQ(page.find("自動予約:No."), std::string::npos);
+  const std::size_t block = page.find("<HR>\n");
+  ASSERT_NE(block, std::string::npos) << page;
+  EXPECT_NE(page.find("新規予約<BR>\n", block), std::string::npos) << page;
+
+  Reserve(kTerrestrial, 0x10, 1);
+  Set(L"EPGDATACAP", L"AUTORESERVEHISTORY", L"00107fe07fe00400_4");
+  page = Detail("sid=7fe07fe00400&eid=10");
+  EXPECT_NE(page.find("</tbody></table>\n<a href='?cmd=autore&sh_idx=4'>自動予約:No.4</a><br>\n<hr>予約"),
+            std::string::npos)
+      << page;
+  EXPECT_LT(page.find("<BR><BR><BR><BR>"), page.find("新規予約<BR>\n"));
+}
+
 TEST_F(ProgramDetailPageTest, TvRockLinkNeedsItsUrl) {
   Set(L"TVROCK", L"ENABLE", L"1");
   EXPECT_EQ(Detail("sid=7fe07fe00400&eid=10").find("TvRock"), std::string::npos);
