@@ -5,6 +5,7 @@
 
 #include "guide/civil_time.h"
 #include "guide/weekday_mark.h"
+#include "pages/auto_reserve_history.h"
 #include "pages/edcid.h"
 #include "pages/reserve_list_actions.h"
 #include "platform/system_time.h"
@@ -19,6 +20,7 @@
 #include "server/page_reply.h"
 #include "server/request_token.h"
 #include "util/conversions.h"
+#include "util/keys.h"
 #include "util/page_text.h"
 
 namespace plimod {
@@ -110,6 +112,13 @@ void WriteRow(ReplyWriter& out, const RequestParameters& params, const IniFile& 
     if (!last.empty()) SendPageText(out, "<br>");
     last = PageText(entry.tunerLabel);
     SendPageText(out, "%s", last.c_str());
+  }
+  const std::uint64_t key = ProgramKey(entry.eventId, entry.serviceKey);
+  const int autoReserveNo = FindAutoReserveNoForKey(settings, static_cast<std::uint32_t>(key),
+                                                    static_cast<std::uint32_t>(key >> 32));
+  if (autoReserveNo > 0) {
+    if (!last.empty()) SendPageText(out, "<br>");
+    SendPageText(out, "<a href='?cmd=autore&sh_idx=%d'>自動予約 No.%d</a>", autoReserveNo, autoReserveNo);
   }
   SendPageText(out, "</td>\n</tr>\n");
 }

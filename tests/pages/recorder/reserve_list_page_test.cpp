@@ -4,6 +4,8 @@
 #include "pages/reserve_list_page.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 #include <initializer_list>
 #include <string>
 
@@ -79,6 +81,20 @@ TEST_F(ReserveListPageTest, RowShowsLabelsColoursAndEscapedTexts) {
       << page;
   EXPECT_TRUE(Contains(page, "<font color=#ff0000>(削除と編集機能"));
   EXPECT_FALSE(Contains(page, "name=invalid"));
+}
+
+TEST_F(ReserveListPageTest, RowLinksTheAutomaticReservationThatMadeIt) {
+  Write({{.event = 1, .title = L"plain", .time = "01:00:00"},
+         {.event = 2, .title = L"auto", .time = "03:00:00", .comment = L"done"}});
+  char key[17];
+  std::snprintf(key, sizeof key, "%016llx",
+                static_cast<unsigned long long>(ProgramKey(2, ServiceKey(1, 2, 3))));
+  // History tokens carry the condition number in hexadecimal.
+  Set(L"EPGDATACAP", L"AUTORESERVEHISTORY", Utf8ToWide(std::string(key) + "_c"));
+  const std::string page = List("cmd=epgtimer");
+  EXPECT_TRUE(Contains(page, "<td>done\n<br><a href='?cmd=autore&sh_idx=12'>自動予約 No.12</a></td>\n</tr>\n"))
+      << page;
+  EXPECT_EQ(page.find("自動予約 No."), page.rfind("自動予約 No.")) << "only the automatic one is linked";
 }
 
 TEST_F(ReserveListPageTest, ConfirmStepShowsOnlyCheckedRowsAndCancelKeepsThem) {
