@@ -200,9 +200,7 @@ void WriteConfigForm(ReplyWriter& out, RequestParameters& params, IniFile& setti
   WriteDataGroups(out, values);
   WriteRecorderGroup(out, params, settings, values);
   WriteServiceGroups(out, values);
-  SendPageText(out, "<BR><input type=submit value='submit'>\n");
-  SendPageText(out, "</form>\n");
-  SendPageText(out, "</BODY></HTML>\n");
+  WriteSettingsFormFoot(out);
 }
 
 }  // namespace plimod

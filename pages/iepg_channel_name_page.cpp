@@ -51,18 +51,14 @@ void WriteNameFields(ReplyWriter& out, const IniFile& settings) {
 }
 
 void ShowForm(ReplyWriter& out, RequestParameters& params, IniFile& settings) {
-  SendPageText(out, "Content-Type: text/html; charset=utf-8\n\n");
-  SendPageText(out, "<HTML><HEAD>\n\n<TITLE>iEPGチャンネル名設定</TITLE>\n");
-  SendPageText(out, "</HEAD><BODY>\n");
+  WriteSettingsPageHead(out, "iEPGチャンネル名設定", false);
   SendPageText(out, "iEPGチャンネル名設定<BR>\n");
   WriteSettingsFormHead(out);
   WriteHiddenField(out, "sidmd");
   WriteHiddenField(out, "eid");
   WriteCarryOverHiddenFields(params, out);
   WriteNameFields(out, settings);
-  SendPageText(out, "<BR><input type=submit value='submit'>\n");
-  SendPageText(out, "</form>\n");
-  SendPageText(out, "</BODY></HTML>\n");
+  WriteSettingsFormFoot(out);
 }
 
 }  // namespace

@@ -37,17 +37,13 @@ void StoreIgnored(RequestParameters& params, IniFile& settings) {
 
 void ShowForm(ReplyWriter& out, RequestParameters& params, IniFile& settings) {
   const std::string carry = MakeCarryOverQuery(params);
-  SendPageText(out, "Content-Type: text/html; charset=utf-8\n\n");
-  SendPageText(out, "<HTML><HEAD>\n\n<TITLE>無視チャンネル設定</TITLE>\n");
-  SendPageText(out, "</HEAD><BODY>\n");
+  WriteSettingsPageHead(out, "無視チャンネル設定", false);
   SendPageText(out, "<A HREF='?cmd=config&%s'>戻る</A>　", carry.c_str());
   SendPageText(out, "<HR>無視チャンネル<BR>\n");
   WriteSettingsFormHead(out);
   WriteCarryOverHiddenFields(params, out);
   PrintBandChannelChecks(out, "ch", settings.GetString(L"VIEW", L"IGNORE_CHANNEL").value_or(L""));
-  SendPageText(out, "<BR><input type=submit value='submit'>\n");
-  SendPageText(out, "</form>\n");
-  SendPageText(out, "</BODY></HTML>\n");
+  WriteSettingsFormFoot(out);
 }
 
 }  // namespace

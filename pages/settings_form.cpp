@@ -41,6 +41,12 @@ void WriteSettingsPageHead(ReplyWriter& out, const char* title, bool squareStyle
   SendPageText(out, "</HEAD><BODY>\n");
 }
 
+void WriteSettingsFormFoot(ReplyWriter& out) {
+  SendPageText(out, "<BR><input type=submit value='submit'>\n");
+  SendPageText(out, "</form>\n");
+  SendPageText(out, "</BODY></HTML>\n");
+}
+
 void RedirectWithCarryOver(ReplyWriter& out, const std::string& target, const RequestParameters& params) {
   SendPageText(out, "Location: /?%s%s\n", target.c_str(), MakeCarryOverQuery(params).c_str());
   SendPageText(out, "\n");

@@ -33,6 +33,9 @@ void WriteSettingsFormHead(ReplyWriter& out);
 // rule of the bordered colour samples.
 void WriteSettingsPageHead(ReplyWriter& out, const char* title, bool squareStyle);
 
+// The plain submit button, then the end of the form and of the page.
+void WriteSettingsFormFoot(ReplyWriter& out);
+
 // "Location: /?<target><carry-over query>" and the empty line.
 void RedirectWithCarryOver(ReplyWriter& out, const std::string& target, const RequestParameters& params);
 
