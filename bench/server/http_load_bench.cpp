@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "tests/support/loopback_client.h"
 
 extern char** environ;
 
@@ -39,6 +40,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using plimod::UniqueFd;
+using plimod::test::ConnectLoopback;
+using plimod::test::ReadToEnd;
+using plimod::test::SendText;
 
 constexpr int kSlowClients = 50;
 constexpr int kSlowGetBoundSeconds = 20;
@@ -111,32 +115,8 @@ RunResult RunWrk(const std::string& url, int connections, const std::string& scr
   return r;
 }
 
-UniqueFd Connect(std::uint16_t port, int receive_timeout_s) {
-  UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  timeval timeout{receive_timeout_s, 0};
-  ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return UniqueFd();
-  return fd;
-}
-
-void SendText(int fd, const std::string& text) {
-  [[maybe_unused]] ssize_t sent = ::send(fd, text.data(), text.size(), MSG_NOSIGNAL);
-}
-
-std::string ReadToEnd(int fd) {
-  std::string reply;
-  char buf[8192];
-  ssize_t n;
-  while ((n = ::recv(fd, buf, sizeof buf, 0)) > 0) reply.append(buf, static_cast<size_t>(n));
-  return reply;
-}
-
 bool ServerStillAnswers(std::uint16_t port) {
-  UniqueFd fd = Connect(port, 5);
+  UniqueFd fd = ConnectLoopback(port, 5);
   if (!fd) return false;
   SendText(fd.get(), "HEAD / HTTP/1.0\r\n\r\n");
   return ReadToEnd(fd.get()).rfind("HTTP/1.0 200 OK", 0) == 0;
@@ -147,7 +127,7 @@ bool ServerStillAnswers(std::uint16_t port) {
 std::optional<double> TimeGetBesideSlowClients(std::uint16_t port) {
   std::vector<UniqueFd> slow;
   for (int i = 0; i < kSlowClients; ++i) {
-    slow.push_back(Connect(port, 1));
+    slow.push_back(ConnectLoopback(port, 1));
     SendText(slow.back().get(), "GET /slow.css HTTP/1.0\r\n");
   }
   std::atomic<bool> stop{false};
@@ -159,7 +139,7 @@ std::optional<double> TimeGetBesideSlowClients(std::uint16_t port) {
   });
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   const Clock::time_point start = Clock::now();
-  UniqueFd fd = Connect(port, kSlowGetBoundSeconds);
+  UniqueFd fd = ConnectLoopback(port, kSlowGetBoundSeconds);
   std::optional<double> ms;
   if (fd) {
     SendText(fd.get(), "GET /plx.css HTTP/1.0\r\n\r\n");

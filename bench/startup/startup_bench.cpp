@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/text_codec.h"
+#include "tests/support/loopback_client.h"
 #include "tools/epgwriter/demo_data.h"
 
 extern char** environ;
@@ -55,23 +56,10 @@ int FreeLoopbackPort() {
 
 // The whole reply to one GET, empty when nothing listens yet.
 std::string Get(int port, const std::string& path) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  std::string reply;
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-    const std::string request = "GET " + path + " HTTP/1.0\r\n\r\n";
-    if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
-        static_cast<ssize_t>(request.size())) {
-      char buffer[65536];
-      ssize_t n = 0;
-      while ((n = read(fd, buffer, sizeof buffer)) > 0) reply.append(buffer, n);
-    }
-  }
-  close(fd);
-  return reply;
+  const plimod::UniqueFd fd = plimod::test::ConnectLoopback(static_cast<std::uint16_t>(port));
+  if (!fd) return {};
+  plimod::test::SendText(fd.get(), "GET " + path + " HTTP/1.0\r\n\r\n");
+  return plimod::test::ReadToEnd(fd.get());
 }
 
 void WriteSettings(const fs::path& home, int port) {

@@ -23,37 +23,13 @@
 #include "server/http_config.h"
 #include "server/http_server.h"
 #include "server/page_hooks.h"
+#include "tests/support/loopback_client.h"
 
 namespace plimod::testing_support {
 
-inline UniqueFd ConnectLoopback(std::uint16_t port) {
-  UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  timeval timeout{10, 0};  // a broken server fails the test instead of hanging it
-  ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return UniqueFd();
-  return fd;
-}
-
-inline void SendText(int fd, const std::string& text) {
-  size_t sent = 0;
-  while (sent < text.size()) {
-    ssize_t n = ::send(fd, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
-    if (n <= 0) return;
-    sent += static_cast<size_t>(n);
-  }
-}
-
-inline std::string ReadToEnd(int fd) {
-  std::string reply;
-  char buf[8192];
-  ssize_t n;
-  while ((n = ::recv(fd, buf, sizeof buf, 0)) > 0) reply.append(buf, static_cast<size_t>(n));
-  return reply;
-}
+using test::ConnectLoopback;
+using test::ReadToEnd;
+using test::SendText;
 
 // Sends the bytes and reads the reply until the server closes.
 inline std::string Exchange(std::uint16_t port, const std::string& request) {
