@@ -2,28 +2,9 @@
 
 #include <cstdio>
 
+#include "platform/text_codec.h"
+
 namespace {
-
-void AppendUtf8(char32_t c, std::string& out) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 std::string Hex4(uint32_t value) {
   char buffer[16];
@@ -34,25 +15,19 @@ std::string Hex4(uint32_t value) {
 }  // namespace
 
 std::string EscapedUtf8(const char16_t* text) {
-  std::string out;
-  if (text == nullptr) return out;
-  for (const char16_t* p = text; *p != u'\0'; ++p) {
-    char32_t c = *p;
-    if (IsHigh(*p) && IsLow(p[1])) {
-      c = 0x10000 + ((char32_t{p[0]} - 0xD800) << 10) + (char32_t{p[1]} - 0xDC00);
-      ++p;
-    } else if (IsHigh(*p) || IsLow(*p)) {
-      c = 0xFFFD;
-    }
+  if (text == nullptr) return {};
+  std::wstring escaped;
+  for (wchar_t c : plimod::Utf16ToWide(text)) {
     switch (c) {
-      case U'\\': out += "\\\\"; break;
-      case U'\t': out += "\\t"; break;
-      case U'\r': out += "\\r"; break;
-      case U'\n': out += "\\n"; break;
-      default: AppendUtf8(c, out); break;
+      case L'\\': escaped += L"\\\\"; break;
+      case L'\t': escaped += L"\\t"; break;
+      case L'\r': escaped += L"\\r"; break;
+      case L'\n': escaped += L"\\n"; break;
+      default: escaped += c; break;
     }
   }
-  return out;
+  // A lone surrogate comes out as U+FFFD.
+  return plimod::WideToUtf8String(escaped);
 }
 
 std::string ServiceLine(const DecoderServiceEntry& s) {
