@@ -12,7 +12,8 @@ namespace {
 class DetailPagesBrowserTest : public BrowserPageTest {
  protected:
   static void SetUpTestSuite() {
-    StartSuite("plimod-detail-browser", L"", {"tests/pages/browser/detail_check.html"},
+    StartSuite("plimod-detail-browser", L"",
+               {"tests/pages/browser/detail_check.html", "tests/pages/browser/check_steps.js"},
                PLIMOD_BINARY_DIR "/test-artifacts/detail_pages");
   }
   static void TearDownTestSuite() { StopSuite(); }

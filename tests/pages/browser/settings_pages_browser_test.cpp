@@ -15,7 +15,8 @@ class SettingsPagesBrowserTest : public BrowserPageTest {
  protected:
   static void SetUpTestSuite() {
     StartSuite("plimod-settings-browser", L"[SEARCH_01]\r\nENABLE=1\r\nWORD=アニメ\r\nSEARCH_TITLE=1\r\n",
-               {"tests/pages/browser/settings_check.html", "tests/guide/browser/page_check.html"},
+               {"tests/pages/browser/settings_check.html", "tests/pages/browser/check_steps.js",
+                "tests/guide/browser/page_check.html"},
                PLIMOD_BINARY_DIR "/test-artifacts/settings_pages");
   }
   static void TearDownTestSuite() { StopSuite(); }
