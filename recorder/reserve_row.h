@@ -8,19 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/system_time.h"
+#include "recorder/reserved_program.h"
 
 namespace plimod {
 
-struct ReserveRow {
-  std::wstring title;
-  SystemTime start;
-  std::uint32_t duration = 0;  // seconds
-  std::wstring station;
-  std::uint16_t originalNetworkId = 0;
-  std::uint16_t transportStreamId = 0;
-  std::uint16_t serviceId = 0;
-  std::uint16_t eventId = 0;
+struct ReserveRow : ReservedProgram {
   std::uint8_t priority = 0;
   std::uint8_t follow = 0;
   std::wstring comment;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/system_time.h"
+#include "recorder/reserved_program.h"
 
 namespace plimod {
 
@@ -36,15 +37,7 @@ struct SrvRecSetting {
   std::uint32_t optionWord = 0;
 };
 
-struct SrvReserveData {
-  std::wstring title;
-  SystemTime start;
-  std::uint32_t duration = 0;  // seconds
-  std::wstring station;
-  std::uint16_t originalNetworkId = 0;
-  std::uint16_t transportStreamId = 0;
-  std::uint16_t serviceId = 0;
-  std::uint16_t eventId = 0;
+struct SrvReserveData : ReservedProgram {
   std::wstring comment;
   std::uint32_t reserveId = 0;
   std::uint8_t carriedByte = 0;
@@ -55,18 +48,11 @@ struct SrvReserveData {
   std::uint32_t trailingWord = 0;
 };
 
-// A recording result (received only).
-struct SrvRecFileInfo {
+// A recording result (received only); on the wire the result id and the
+// file text come before the programme.
+struct SrvRecFileInfo : ReservedProgram {
   std::uint32_t resultId = 0;
   std::wstring fileText;
-  std::wstring title;
-  SystemTime start;
-  std::uint32_t duration = 0;
-  std::wstring station;
-  std::uint16_t originalNetworkId = 0;
-  std::uint16_t transportStreamId = 0;
-  std::uint16_t serviceId = 0;
-  std::uint16_t eventId = 0;
   std::int64_t dropCount = 0;
   std::int64_t scrambleCount = 0;
   std::uint32_t status = 0;

@@ -48,14 +48,7 @@ std::wstring ResultComment(const SrvRecFileInfo& result) {
 
 SrvReserveData ResultAsReservation(const SrvRecFileInfo& result) {
   SrvReserveData data;
-  data.start = result.start;
-  data.title = result.title;
-  data.duration = result.duration;
-  data.station = result.station;
-  data.originalNetworkId = result.originalNetworkId;
-  data.transportStreamId = result.transportStreamId;
-  data.serviceId = result.serviceId;
-  data.eventId = result.eventId;
+  static_cast<ReservedProgram&>(data) = result;
   data.comment = ResultComment(result);
   data.reserveId = 0u - result.resultId;
   if ((result.status & 0xFF00) != 0) data.unrecordable = 1;

@@ -47,14 +47,7 @@ std::wstring FolderTextOf(const std::vector<SrvRecFolder>& folders) {
 }  // namespace
 
 void ToSrvReserveData(const ReserveRow& row, SrvReserveData& data) {
-  data.title = row.title;
-  data.start = row.start;
-  data.duration = row.duration;
-  data.station = row.station;
-  data.originalNetworkId = row.originalNetworkId;
-  data.transportStreamId = row.transportStreamId;
-  data.serviceId = row.serviceId;
-  data.eventId = row.eventId;
+  static_cast<ReservedProgram&>(data) = row;
   data.comment = row.comment;
   data.reserveId = static_cast<std::uint32_t>(row.reserveId);
   data.extraText = row.extraText;
@@ -76,14 +69,7 @@ void ToSrvReserveData(const ReserveRow& row, SrvReserveData& data) {
 }
 
 void FromSrvReserveData(const SrvReserveData& data, ReserveRow& row) {
-  row.title = data.title;
-  row.start = data.start;
-  row.duration = data.duration;
-  row.station = data.station;
-  row.originalNetworkId = data.originalNetworkId;
-  row.transportStreamId = data.transportStreamId;
-  row.serviceId = data.serviceId;
-  row.eventId = data.eventId;
+  static_cast<ReservedProgram&>(row) = data;
   row.comment = data.comment;
   row.reserveId = static_cast<std::int32_t>(data.reserveId);
   row.extraText = data.extraText;
