@@ -17,6 +17,7 @@ extern "C" {
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -147,14 +148,73 @@ void Fill(Table& table, Pool& pool, int firstRow, int lastRow,
   }
 }
 
-void PrintTable(const char* name, const Table& table) {
-  std::printf("const uint32_t %s[94 * 94] = {\n", name);
-  for (int row = 0; row < kCells; ++row) {
-    std::printf("    // row %d\n", row + 1);
-    for (int cell = 0; cell < kCells; ++cell) {
-      std::printf("%s0x%X,", cell % 8 == 0 ? "    " : " ", table.cells[row * kCells + cell]);
-      if (cell % 8 == 7 || cell == kCells - 1) std::printf("\n");
+// `lineEnd` ends every line but the last, which `lastLineEnd` ends.
+void PrintRow(const Table& table, int row, const char* lineEnd, const char* lastLineEnd) {
+  for (int cell = 0; cell < kCells; ++cell) {
+    std::printf("%s0x%X,", cell % 8 == 0 ? "    " : " ", table.cells[row * kCells + cell]);
+    if (cell == kCells - 1) {
+      std::printf("%s\n", lastLineEnd);
+    } else if (cell % 8 == 7) {
+      std::printf("%s\n", lineEnd);
     }
+  }
+}
+
+bool SameRow(const Table& a, const Table& b, int row) {
+  for (int cell = 0; cell < kCells; ++cell) {
+    if (a.cells[row * kCells + cell] != b.cells[row * kCells + cell]) return false;
+  }
+  return true;
+}
+
+// Runs of rows (0-based, inclusive) that are the same in both tables.
+struct RowRun {
+  int first;
+  int last;
+};
+
+std::vector<RowRun> SharedRuns(const Table& a, const Table& b) {
+  std::vector<RowRun> runs;
+  for (int row = 0; row < kCells; ++row) {
+    if (!SameRow(a, b, row)) continue;
+    if (!runs.empty() && runs.back().last == row - 1) {
+      runs.back().last = row;
+    } else {
+      runs.push_back({row, row});
+    }
+  }
+  return runs;
+}
+
+std::string RunMacro(const RowRun& run) {
+  return "SHARED_ROWS_" + std::to_string(run.first + 1) + "_TO_" + std::to_string(run.last + 1);
+}
+
+// Each shared run once, as a macro both tables expand.
+void PrintSharedRuns(const Table& table, const std::vector<RowRun>& runs) {
+  std::printf("// Rows the two sets have in common, written once.\n");
+  for (const RowRun& run : runs) {
+    std::printf("#define %s \\\n", RunMacro(run).c_str());
+    for (int row = run.first; row <= run.last; ++row) {
+      std::printf("    /* row %d */ \\\n", row + 1);
+      PrintRow(table, row, " \\", row == run.last ? "" : " \\");
+    }
+    std::printf("\n");
+  }
+}
+
+void PrintTable(const char* name, const Table& table, const std::vector<RowRun>& runs) {
+  std::printf("const uint32_t %s[94 * 94] = {\n", name);
+  for (int row = 0; row < kCells;) {
+    auto run = std::find_if(runs.begin(), runs.end(), [&](const RowRun& r) { return r.first == row; });
+    if (run != runs.end()) {
+      std::printf("    %s\n", RunMacro(*run).c_str());
+      row = run->last + 1;
+      continue;
+    }
+    std::printf("    // row %d\n", row + 1);
+    PrintRow(table, row, "", "");
+    ++row;
   }
   std::printf("};\n\n");
 }
@@ -190,9 +250,12 @@ int main() {
       "// extra kanji and additional symbols; plane 1: JIS X 0213 as glibc maps it.\n\n"
       "#include \"decoder/arib_tables.h\"\n\n"
       "namespace arib {\n\n");
-  PrintTable("kKanjiCells", kanji);
-  PrintTable("kPlane1Cells", plane1);
+  const std::vector<RowRun> shared = SharedRuns(kanji, plane1);
+  PrintSharedRuns(kanji, shared);
+  PrintTable("kKanjiCells", kanji, shared);
+  PrintTable("kPlane1Cells", plane1, shared);
   PrintPool(pool);
-  std::printf("}  // namespace arib\n");
+  for (const RowRun& run : shared) std::printf("#undef %s\n", RunMacro(run).c_str());
+  std::printf("\n}  // namespace arib\n");
   return 0;
 }
