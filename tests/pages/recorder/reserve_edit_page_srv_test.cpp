@@ -6,12 +6,9 @@
 
 #include <string>
 
-#include "pages/edcid.h"
 #include "pages/reserve_edit_page.h"
 #include "recorder/reserve_row.h"
-#include "tests/pages/recorder/recorder_page_fixture.h"
-#include "tests/recorder/srv_test_server.h"
-#include "util/keys.h"
+#include "tests/pages/recorder/srv_page_fixture.h"
 
 namespace plimod::test {
 namespace {
@@ -20,23 +17,10 @@ constexpr const char* kPlain = "HTTP/1.0 200 OK\nContent-Type: text/plain; chars
 constexpr const char* kToList = "HTTP/1.0 302 Moved Temporarily\nLocation: /?cmd=epgtimer&mode=station\n\n";
 
 SrvReserveData Reservation(std::uint32_t id, std::uint16_t event) {
-  SrvReserveData data;
-  data.title = L"予約" + std::to_wstring(id);
-  data.start = TimeOf(2025, 3, 2, 21, 0, 0);
-  data.duration = 1800;
-  data.station = L"局";
-  data.originalNetworkId = 1;
-  data.transportStreamId = 2;
-  data.serviceId = 3;
-  data.eventId = event;
-  data.reserveId = id;
+  SrvReserveData data = SrvReservation(id, event);
   data.setting.batchPath = L"/srv/keep.bat";
   data.setting.folders = {SrvRecFolder{{L"/srv/rec", L"", L"", L""}}};
   return data;
-}
-
-std::string EdcidOf(std::uint16_t event, std::int32_t reserveId) {
-  return MakeEdcid(ProgramKey(event, ServiceKey(1, 2, 3)), reserveId);
 }
 
 std::string Form(const std::string& edcid, const std::string& extra) {
@@ -47,12 +31,10 @@ std::string Form(const std::string& edcid, const std::string& extra) {
          "&edc_service_enable=1&edc_service_carousel=1&mode=station&" + extra;
 }
 
-class ReserveEditSrvTest : public RecorderPageTest {
+class ReserveEditSrvTest : public SrvRecorderPageTest {
  protected:
   void SetUp() override {
-    RecorderPageTest::SetUp();
-    UseRecorderIni("EpgTimerSrv.ini");
-    ASSERT_TRUE(srv_.Start());
+    SrvRecorderPageTest::SetUp();
     FakeSrvState state;
     state.reservations = {Reservation(1, 0x11), Reservation(2, 0x12)};
     state.nextReserveId = 3;
@@ -66,12 +48,10 @@ class ReserveEditSrvTest : public RecorderPageTest {
   }
   std::string Show(const std::string& edcid) { return Run(ServeReserveEditPage, "cmd=edc_edit&edcid=" + edcid); }
   SrvReserveData Stored(std::size_t index) { return srv_.server().State().reservations.at(index); }
-
-  ProgramSrvTestServer srv_;
 };
 
 TEST_F(ReserveEditSrvTest, ShowAddsTheServerOptionsOfTheLine) {
-  std::string page = Show(EdcidOf(0x12, 2));
+  std::string page = Show(SrvEdcidOf(0x12, 2));
   EXPECT_TRUE(Contains(page, "<select name='edc_recdir'><option value='def' selected=selected>/txt/rec</option>"))
       << page;
   EXPECT_TRUE(Contains(page, "<input type=checkbox name='edc_resumerestart' value=1 checked>"));
@@ -81,7 +61,7 @@ TEST_F(ReserveEditSrvTest, ShowAddsTheServerOptionsOfTheLine) {
   EXPECT_TRUE(Contains(page, "<input type=checkbox name='edc_service_carousel' value=1>"));
 
   // Exactly 17 fields: no folder, post action, margins or service options.
-  page = Show(EdcidOf(0x11, 1));
+  page = Show(SrvEdcidOf(0x11, 1));
   EXPECT_TRUE(Contains(page, "<select name='edc_recdir'><option value='none' selected=selected>"));
   EXPECT_TRUE(Contains(page, "<input name=edc_margin_s value='0' size=3>"));
   EXPECT_TRUE(Contains(page, "<input type=checkbox name='edc_service_enable' value=1>"));
@@ -92,7 +72,7 @@ TEST_F(ReserveEditSrvTest, SaveChangesTheServersReservation) {
   Settings().InsertIndexed(L"EDCB_RECDIR", -1, L"/list/rec");
 
   // "def" keeps what the server holds.
-  EXPECT_EQ(Save(ServeReserveEditPage, Form(EdcidOf(0x12, 2), "edc_ext2=def&edc_recdir=def")), kToList);
+  EXPECT_EQ(Save(ServeReserveEditPage, Form(SrvEdcidOf(0x12, 2), "edc_ext2=def&edc_recdir=def")), kToList);
   SrvReserveData row = Stored(1);
   EXPECT_EQ(row.title, L"新 T");
   EXPECT_EQ(row.station, L"S2");
@@ -117,12 +97,12 @@ TEST_F(ReserveEditSrvTest, SaveChangesTheServersReservation) {
   EXPECT_EQ(Stored(0).title, L"予約1") << "only the named reservation changes";
 
   // List numbers take the lists' entries; "none" empties.
-  Save(ServeReserveEditPage, Form(EdcidOf(0x12, 2), "edc_ext2=1&edc_recdir=0"));
+  Save(ServeReserveEditPage, Form(SrvEdcidOf(0x12, 2), "edc_ext2=1&edc_recdir=0"));
   row = Stored(1);
   EXPECT_EQ(row.setting.batchPath, L"/list/one.bat");
   ASSERT_EQ(row.setting.folders.size(), 1u);
   EXPECT_EQ(row.setting.folders[0].parts[0], L"/list/rec");
-  Save(ServeReserveEditPage, Form(EdcidOf(0x12, 2), "edc_ext2=none&edc_recdir=none"));
+  Save(ServeReserveEditPage, Form(SrvEdcidOf(0x12, 2), "edc_ext2=none&edc_recdir=none"));
   row = Stored(1);
   EXPECT_EQ(row.setting.batchPath, L"");
   EXPECT_TRUE(row.setting.folders.empty());
@@ -132,24 +112,24 @@ TEST_F(ReserveEditSrvTest, RefusedSavesChangeNothing) {
   const std::string refused = std::string(kPlain) + "登録エラー\n";
   // A reserve id the server does not know, one of another programme, and
   // a start that is no date.
-  EXPECT_EQ(Save(ServeReserveEditPage, Form(EdcidOf(0x12, 9), "")), refused);
-  EXPECT_EQ(Save(ServeReserveEditPage, Form(EdcidOf(0x11, 2), "")), refused);
-  std::string noDate = Form(EdcidOf(0x12, 2), "");
+  EXPECT_EQ(Save(ServeReserveEditPage, Form(SrvEdcidOf(0x12, 9), "")), refused);
+  EXPECT_EQ(Save(ServeReserveEditPage, Form(SrvEdcidOf(0x11, 2), "")), refused);
+  std::string noDate = Form(SrvEdcidOf(0x12, 2), "");
   noDate.replace(noDate.find("edc_M=4"), 7, "edc_M=13");
   EXPECT_EQ(Save(ServeReserveEditPage, noDate), refused);
   // A bad token shows the reservation again.
-  const std::string shown = Run(ServeReserveEditPage, Form(EdcidOf(0x12, 2), "spc=x&token=bad"));
+  const std::string shown = Run(ServeReserveEditPage, Form(SrvEdcidOf(0x12, 2), "spc=x&token=bad"));
   EXPECT_TRUE(Contains(shown, "<input name=edc_title value='title' size=120>")) << shown;
   EXPECT_EQ(Stored(1).title, L"予約2");
   EXPECT_EQ(Stored(1).setting.priority, 1);
 }
 
 TEST_F(ReserveEditSrvTest, DisableNeedsTheTokenAndTheLine) {
-  EXPECT_TRUE(Contains(Run(ServeReserveEditPage, "cmd=edc_edit&invalid=1&token=bad&edcid=" + EdcidOf(0x11, 1)),
+  EXPECT_TRUE(Contains(Run(ServeReserveEditPage, "cmd=edc_edit&invalid=1&token=bad&edcid=" + SrvEdcidOf(0x11, 1)),
                        "EpgTimer_Bon予約設定"));
   EXPECT_EQ(Stored(0).setting.recordMode, 1);
 
-  EXPECT_EQ(Save(ServeReserveEditPage, "cmd=edc_edit&invalid=1&edcid=" + EdcidOf(0x11, 1)),
+  EXPECT_EQ(Save(ServeReserveEditPage, "cmd=edc_edit&invalid=1&edcid=" + SrvEdcidOf(0x11, 1)),
             std::string(kPlain) + "無効にしました\n");
   EXPECT_EQ(Stored(0).setting.recordMode, 5);
   EXPECT_EQ(Stored(1).setting.recordMode, 1);
@@ -158,7 +138,7 @@ TEST_F(ReserveEditSrvTest, DisableNeedsTheTokenAndTheLine) {
   FakeSrvState state = srv_.server().State();
   state.reservations.push_back(Reservation(3, 0x13));
   srv_.server().SetState(state);
-  EXPECT_EQ(Save(ServeReserveEditPage, "cmd=edc_edit&invalid=1&edcid=" + EdcidOf(0x13, 3)),
+  EXPECT_EQ(Save(ServeReserveEditPage, "cmd=edc_edit&invalid=1&edcid=" + SrvEdcidOf(0x13, 3)),
             std::string(kPlain) + "エラー\n");
   EXPECT_EQ(Stored(2).setting.recordMode, 1);
 }
