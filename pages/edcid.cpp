@@ -26,4 +26,6 @@ EdcidParts ParseEdcid(std::string_view edcid) {
   return parts;
 }
 
+std::string LineEdcid(const ReserveTextLine& line) { return MakeEdcid(LineProgramKey(line), LineReserveId(line)); }
+
 }  // namespace plimod

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "recorder/reserve_text.h"
+
 namespace plimod {
 
 struct EdcidParts {
@@ -17,5 +19,7 @@ struct EdcidParts {
 std::string MakeEdcid(std::uint64_t programKey, std::int32_t reserveId);
 // Read by position; a text too short for a part gives 0 there.
 EdcidParts ParseEdcid(std::string_view edcid);
+// The name of a reservation line (ids of fields 5 to 8, reserve id of 11).
+std::string LineEdcid(const ReserveTextLine& line);
 
 }  // namespace plimod

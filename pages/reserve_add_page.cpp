@@ -10,24 +10,12 @@
 #include "recorder/reservations.h"
 #include "recorder/reserve_list_load.h"
 #include "server/page_reply.h"
-#include "server/text_with_br.h"
 #include "services/syoboi_schedule.h"
 #include "util/page_text.h"
 
 namespace plimod {
 
 namespace {
-
-void WritePlainText(ReplyWriter& out, const char* text) {
-  SendPageText(out, "Content-Type: text/plain; charset=utf-8\n\n");
-  SendPageText(out, "%s", text);
-}
-
-void WriteResultHead(ReplyWriter& out) {
-  SendPageText(out, "Content-Type: text/html; charset=utf-8\n\n");
-  SendPageText(out, "<HTML><HEAD>\n\n<TITLE>EpgTimer_Bon予約設定</TITLE>\n");
-  SendPageText(out, "</HEAD><BODY>\n");
-}
 
 // Left unterminated, as the result pages always were.
 void WriteUnrecordableWarning(ReplyWriter& out, const RequestParameters& params, const IniFile& settings) {
@@ -50,11 +38,11 @@ void ToggleReservation(ReplyWriter& out, const RequestParameters& params, const 
   auto line = ReadReserveLine(settings, target.ProgramKey(), entry.reserveId);
   if (line) line->recordMode = entry.recordMode == kRecordModeDisabled ? 0 : kRecordModeDisabled;
   if (!line || !ChangeReservation(*line, target.ProgramKey(), entry.reserveId)) {
-    WritePlainText(out, "予約情報更新失敗\n");
+    WriteReservePlainText(out, "予約情報更新失敗\n");
     return;
   }
   if (!AfterRecorderChange(out, settings)) return;
-  WriteResultHead(out);
+  WriteReservePageHead(out);
   SendPageText(out, line->recordMode == kRecordModeDisabled ? "予約を無効にしました<BR>\n"
                                                              : "予約を有効（全サービス）にしました<BR>\n");
   WriteUnrecordableWarning(out, params, settings);
@@ -62,14 +50,11 @@ void ToggleReservation(ReplyWriter& out, const RequestParameters& params, const 
 
 void WriteFormPage(ReplyWriter& out, RequestParameters& params, const IniSection& section,
                    const ReserveTarget& target) {
-  WriteResultHead(out);
+  WriteReservePageHead(out);
   WriteReserveEditForm(out, params, section);
   SendPageText(out, "<BR>\n");
   SendPageText(out, "局名：%s<BR>\n", PageText(target.station).c_str());
-  SendPageText(out, "番組名：%s<BR>\n", PageText(target.event.Title()).c_str());
-  SendPageText(out, "説明：%s<BR>\n", PageText(target.event.ShortText()).c_str());
-  SendPageText(out, "詳細：<BR>\n");
-  WriteTextWithBr(out, PageText(target.event.ExtendedText()));
+  WriteReserveEventTexts(out, target.event);
   SendPageText(out, "</BODY></HTML>\n");
 }
 
@@ -86,11 +71,11 @@ bool AnswerExistingReservation(ReplyWriter& out, const IniFile& settings, const 
     return false;
   }
   if (!srvMode) {
-    WritePlainText(out, "すでに予約されています \n");
+    WriteReservePlainText(out, "すでに予約されています \n");
   } else if (DeleteReservation(entry->ProgramKey(), entry->reserveId)) {
-    WritePlainText(out, "予約を削除しました \n");
+    WriteReservePlainText(out, "予約を削除しました \n");
   } else {
-    WritePlainText(out, "予約の削除に失敗しました \n");
+    WriteReservePlainText(out, "予約の削除に失敗しました \n");
   }
   return true;
 }
@@ -123,11 +108,11 @@ int ServeReserveAddPage(ReplyWriter& out, RequestParameters& params, IniFile& se
   const auto line = ReserveLineFromForm(params, section, *target, srvMode);
   if (!params.Value("q").empty() && AnswerExistingReservation(out, settings, *target, srvMode)) return 1;
   if (!line || !AddReservation(settings, *line)) {
-    WritePlainText(out, "Program.txtオープンエラー\n");
+    WriteReservePlainText(out, "Program.txtオープンエラー\n");
     return 1;
   }
   if (!AfterRecorderChange(out, settings)) return 1;
-  WriteResultHead(out);
+  WriteReservePageHead(out);
   SendPageText(out, "登録しました<BR>\n");
   WriteUnrecordableWarning(out, params, settings);
   return 1;

@@ -3,25 +3,18 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/text_codec.h"
-#include "recorder/rec_options.h"
+#include "pages/reserve_request_line.h"
 #include "recorder/recorder_text.h"
 #include "server/page_helpers.h"
 #include "util/conversions.h"
+#include "util/page_text.h"
 
 namespace plimod {
 namespace {
 
-constexpr std::size_t kFormTextChars = 1024;
 constexpr int kBatchField = 14;
 
 std::string Number(int value) { return IntToString(value); }
-
-// A posted UTF-8 text as a field: no control characters (they would shift
-// the fields or end the line), code page 932, cut to the field.
-std::string FieldText(const std::string& utf8) {
-  return CutLineText(WideToCp932(CleanRecorderText(DecodeUtf8(utf8, kFormTextChars))));
-}
 
 int Posted(const RequestParameters& params, const char* name) { return std::atoi(params.Value(name).c_str()); }
 
@@ -31,20 +24,18 @@ std::string_view TailFrom(const ReserveTextLine& old, int n) {
   return old.text.substr(static_cast<std::size_t>(old.fields[n].data() - old.text.data()));
 }
 
-std::string BatchField(const RequestParameters& params, const IniFile& settings) {
-  const int n = Posted(params, "edc_ext2");
-  if (n >= 1 && n <= 99) {
-    if (const auto entry = settings.GetIndexed(kBatchListSection, n - 1)) return WideToCp932(*entry);
-  }
-  return "0";
+// A list number's batch file, else "0" (none).
+std::string BatchField(const RequestParameters& params, const IniSection& section) {
+  std::string path = BatchListPath(params.Value("edc_ext2"), section);
+  return path.empty() ? "0" : path;
 }
 
 }  // namespace
 
 void FillReserveEditForm(RequestParameters& params, const ReserveLine& line, bool srvMode) {
-  params["edc_title"] = AnsiToUtf8(line.title);
-  params["edc_station"] = AnsiToUtf8(line.station);
-  params["edc_comment"] = AnsiToUtf8(line.comment);
+  params["edc_title"] = PageText(AnsiToUtf8(line.title));
+  params["edc_station"] = PageText(AnsiToUtf8(line.station));
+  params["edc_comment"] = PageText(AnsiToUtf8(line.comment));
   params["edc_Y"] = Number(line.start.wYear);
   params["edc_M"] = Number(line.start.wMonth);
   params["edc_D"] = Number(line.start.wDay);
@@ -70,14 +61,14 @@ void FillReserveEditForm(RequestParameters& params, const ReserveLine& line, boo
 }
 
 std::string EditedProgramTxtLine(const ReserveTextLine& old, const RequestParameters& params,
-                                 const IniFile& settings) {
+                                 const IniSection& section) {
   char head[160];
   std::snprintf(head, sizeof head, "%04d/%02d/%02d\t%02d:%02d:%02d\t%02d:%02d:%02d\t", Posted(params, "edc_Y"),
                 Posted(params, "edc_M"), Posted(params, "edc_D"), Posted(params, "edc_h"), Posted(params, "edc_m"),
                 Posted(params, "edc_s"), Posted(params, "edc_ttl_h"), Posted(params, "edc_ttl_m"),
                 Posted(params, "edc_ttl_s"));
   std::string line = head;
-  line += FieldText(params.Value("edc_title")) + "\t" + FieldText(params.Value("edc_station")) + "\t";
+  line += ReserveLineText(params.Value("edc_title")) + "\t" + ReserveLineText(params.Value("edc_station")) + "\t";
   std::snprintf(head, sizeof head, "%d\t%d\t%d\t%d\t%d\t%d\t", old.Number(5), old.Number(6), old.Number(7),
                 old.Number(8), Posted(params, "edc_priority"), Posted(params, "edc_forrow"));
   line += head;
@@ -87,7 +78,7 @@ std::string EditedProgramTxtLine(const ReserveTextLine& old, const RequestParame
   if (params.Value("edc_ext2") == "def") {
     line += TailFrom(old, kBatchField);
   } else {
-    line += BatchField(params, settings) + "\t";
+    line += BatchField(params, section) + "\t";
     line += TailFrom(old, kBatchField + 1);
   }
   return line;

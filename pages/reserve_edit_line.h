@@ -13,14 +13,17 @@
 namespace plimod {
 
 // Sets the form fields (edc_title ... edc_ext2, and in server mode the
-// folder, post action, margins and service options) from the line.
+// folder, post action, margins and service options) from the line. The
+// texts are escaped for the form's attributes; the batch file and folder
+// stay raw (the form escapes those itself).
 void FillReserveEditForm(RequestParameters& params, const ReserveLine& line, bool srvMode);
 
 // The changed Program.txt line: dates and times as posted (the recorder
 // reads them as they stand), texts in code page 932, the old ids and
 // reserve id, the posted options, and the old line's tail from the batch
 // field (edc_ext2 "def") or from the field after it, byte for byte.
+// `section` holds the batch file list.
 std::string EditedProgramTxtLine(const ReserveTextLine& old, const RequestParameters& params,
-                                 const IniFile& settings);
+                                 const IniSection& section);
 
 }  // namespace plimod

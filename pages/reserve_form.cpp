@@ -12,8 +12,10 @@
 #include "server/page_helpers.h"
 #include "server/page_reply.h"
 #include "server/request_token.h"
+#include "server/text_with_br.h"
 #include "util/conversions.h"
 #include "util/keys.h"
+#include "util/page_text.h"
 
 namespace plimod {
 
@@ -119,6 +121,24 @@ void WriteNewReserveForm(ReplyWriter& out, RequestParameters& params, IniFile& s
   SendPageText(out, "新規予約<BR>\n");
   params["cmd"] = "edc";
   WriteDefaultReserveEditForm(out, params, settings);
+}
+
+void WriteReservePageHead(ReplyWriter& out) {
+  SendPageText(out, "Content-Type: text/html; charset=utf-8\n\n");
+  SendPageText(out, "<HTML><HEAD>\n\n<TITLE>EpgTimer_Bon予約設定</TITLE>\n");
+  SendPageText(out, "</HEAD><BODY>\n");
+}
+
+void WriteReservePlainText(ReplyWriter& out, const char* text) {
+  SendPageText(out, "Content-Type: text/plain; charset=utf-8\n\n");
+  SendPageText(out, "%s", text);
+}
+
+void WriteReserveEventTexts(ReplyWriter& out, const EpgEvent& event) {
+  SendPageText(out, "番組名：%s<BR>\n", PageText(event.Title()).c_str());
+  SendPageText(out, "説明：%s<BR>\n", PageText(event.ShortText()).c_str());
+  SendPageText(out, "詳細：<BR>\n");
+  WriteTextWithBr(out, PageText(event.ExtendedText()));
 }
 
 }  // namespace plimod

@@ -1,7 +1,9 @@
 #pragma once
 // The reservation form of one programme (cmd=edc): finding the programme of
 // the request, the section whose options apply, the title a reservation
-// gets by default, and the form with the values of all three.
+// gets by default, and the form with the values of all three; and the
+// parts of the page around the form that the edit page (cmd=edc_edit)
+// writes too.
 
 #include <cstdint>
 #include <optional>
@@ -46,5 +48,13 @@ void WriteReserveEditForm(ReplyWriter& out, RequestParameters& params, const Ini
 void WriteDefaultReserveEditForm(ReplyWriter& out, RequestParameters& params, IniFile& settings);
 // "新規予約" and the form posting to this page, for the programme detail page.
 void WriteNewReserveForm(ReplyWriter& out, RequestParameters& params, IniFile& settings);
+
+// The head of the reservation pages, up to "<BODY>".
+void WriteReservePageHead(ReplyWriter& out);
+// A one-line answer as plain text.
+void WriteReservePlainText(ReplyWriter& out, const char* text);
+// The programme's title, short text and extended text (its lines kept),
+// escaped, below the form.
+void WriteReserveEventTexts(ReplyWriter& out, const EpgEvent& event);
 
 }  // namespace plimod

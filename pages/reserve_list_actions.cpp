@@ -68,7 +68,7 @@ bool ApplyProgramTxtReserveAction(ReplyWriter& out, const RequestParameters& par
   // Whatever becomes of the rewrite, the recorder was closed and must run
   // again, or it would miss its recordings.
   RewriteProgramTxt(*path, [&params](const ReserveTextLine& line) -> std::optional<std::string> {
-    if (params.Value(MakeEdcid(LineProgramKey(line), LineReserveId(line))).empty()) return std::nullopt;
+    if (params.Value(LineEdcid(line)).empty()) return std::nullopt;
     return std::string();
   });
   return RestartEpgTimerBon(settings, &out, false);

@@ -3,12 +3,14 @@
 #include "guide/command_pages.h"
 #include "pages/edcb_pattern_page.h"
 #include "pages/reserve_add_page.h"
+#include "pages/reserve_edit_page.h"
 
 namespace plimod {
 
 void RegisterReservePages() {
   SetCommandPage("edcpattern", ServeEdcbPatternPage);
   SetCommandPage("edc", ServeReserveAddPage);
+  SetCommandPage("edc_edit", ServeReserveEditPage);
 }
 
 }  // namespace plimod

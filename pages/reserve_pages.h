@@ -1,5 +1,6 @@
 #pragma once
-// The recorder link's pages: reservation patterns and the reservation page.
+// The recorder link's pages: reservation patterns and the reservation add
+// and edit pages.
 
 namespace plimod {
 

@@ -14,29 +14,23 @@ namespace {
 
 constexpr std::size_t kFormTextChars = 1024;
 
-// A posted UTF-8 text as a field of the line: no control characters, code
-// page 932, cut to the field without splitting a character.
-std::string LineText(const std::string& utf8) {
-  return CutLineText(WideToCp932(CleanRecorderText(DecodeUtf8(utf8, kFormTextChars))));
-}
-
 std::string LineText(const std::wstring& text) { return CutLineText(WideToCp932(CleanRecorderText(text))); }
 
 bool StartsWithDigit(const std::string& text) {
   return !text.empty() && std::isdigit(static_cast<unsigned char>(text[0]));
 }
 
-// "none" and anything else that is not a list number: no batch file.
-std::string BatchPath(const std::string& choice, const IniSection& section) {
-  if (choice == "def") return LineText(section.GetString(nullptr, L"EXT2").value_or(L""));
-  if (!StartsWithDigit(choice)) return {};
-  const int n = StringToInt(choice);
-  if (n < 1 || n > 99) return {};
-  return LineText(section.GetIndexed(kBatchListSection, n - 1).value_or(L""));
+std::string BatchPath(const std::string& choice, const IniSection& section, DefaultPaths defaults) {
+  if (choice != "def") return BatchListPath(choice, section);
+  if (defaults == DefaultPaths::kKeepRecorders) return std::string(kKeepRecorderValue);
+  return LineText(section.GetString(nullptr, L"EXT2").value_or(L""));
 }
 
-std::string RecFolder(const std::string& choice, const IniSection& section) {
-  if (choice == "def") return LineText(section.GetString(nullptr, L"RECDIR").value_or(L""));
+std::string RecFolder(const std::string& choice, const IniSection& section, DefaultPaths defaults) {
+  if (choice == "def") {
+    if (defaults == DefaultPaths::kKeepRecorders) return std::string(kKeepRecorderValue);
+    return LineText(section.GetString(nullptr, L"RECDIR").value_or(L""));
+  }
   if (!StartsWithDigit(choice)) return {};
   return LineText(section.GetIndexed(kRecFolderListSection, StringToInt(choice)).value_or(L""));
 }
@@ -62,9 +56,10 @@ std::optional<SystemTime> FormStart(const RequestParameters& params) {
   return start;
 }
 
-void FillServerOptions(ReserveLine& line, RequestParameters& params, const IniSection& section) {
+void FillServerOptions(ReserveLine& line, RequestParameters& params, const IniSection& section,
+                       DefaultPaths defaults) {
   const auto number = [&params](const char* name) { return StringToInt(params.Value(name)); };
-  line.recFolder = RecFolder(params.Value("edc_recdir"), section);
+  line.recFolder = RecFolder(params.Value("edc_recdir"), section, defaults);
   line.postAction = number("edc_postaction");
   line.resumeRestart = number("edc_resumerestart");
   line.marginEnable = number("edc_margin_enable");
@@ -79,18 +74,25 @@ void FillServerOptions(ReserveLine& line, RequestParameters& params, const IniSe
 
 }  // namespace
 
+std::string ReserveLineText(const std::string& utf8) {
+  return CutLineText(WideToCp932(CleanRecorderText(DecodeUtf8(utf8, kFormTextChars))));
+}
+
+std::string BatchListPath(const std::string& choice, const IniSection& section) {
+  if (!StartsWithDigit(choice)) return {};
+  const int n = StringToInt(choice);
+  if (n < 1 || n > 99) return {};
+  return LineText(section.GetIndexed(kBatchListSection, n - 1).value_or(L""));
+}
+
 std::optional<ReserveLine> ReserveLineFromForm(RequestParameters& params, const IniSection& section,
-                                               const ReserveTarget& target, bool srvMode) {
+                                               DefaultPaths defaults, bool srvMode) {
   const auto start = FormStart(params);
   if (!start) return std::nullopt;
   const auto number = [&params](const char* name) { return StringToInt(params.Value(name)); };
   ReserveLine line;
-  line.title = LineText(params.Value("edc_title"));
-  line.station = LineText(params.Value("edc_station"));
-  line.networkId = target.event.originalNetworkId;
-  line.transportStreamId = target.event.transportStreamId;
-  line.serviceId = target.event.serviceId;
-  line.eventId = target.event.eventId;
+  line.title = ReserveLineText(params.Value("edc_title"));
+  line.station = ReserveLineText(params.Value("edc_station"));
   line.start = *start;
   line.durationHours = number("edc_ttl_h");
   line.durationMinutes = number("edc_ttl_m");
@@ -99,8 +101,19 @@ std::optional<ReserveLine> ReserveLineFromForm(RequestParameters& params, const 
   line.follow = number("edc_forrow");
   line.recordMode = number("edc_recmode");
   line.pittari = number("edc_ext1");
-  line.batchPath = BatchPath(params.Value("edc_ext2"), section);
-  if (srvMode) FillServerOptions(line, params, section);
+  line.batchPath = BatchPath(params.Value("edc_ext2"), section, defaults);
+  if (srvMode) FillServerOptions(line, params, section, defaults);
+  return line;
+}
+
+std::optional<ReserveLine> ReserveLineFromForm(RequestParameters& params, const IniSection& section,
+                                               const ReserveTarget& target, bool srvMode) {
+  auto line = ReserveLineFromForm(params, section, DefaultPaths::kFromSection, srvMode);
+  if (!line) return std::nullopt;
+  line->networkId = target.event.originalNetworkId;
+  line->transportStreamId = target.event.transportStreamId;
+  line->serviceId = target.event.serviceId;
+  line->eventId = target.event.eventId;
   return line;
 }
 

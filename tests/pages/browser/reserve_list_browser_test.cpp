@@ -1,7 +1,7 @@
 // The reservation list of the running program in headless Chromium, with
 // the text-file recorder's Program.txt holding one ended and three later
 // reservations: photographed (under <build>/test-artifacts/reserve_list/)
-// and checked for the rows a person sees.
+// and checked for the rows a person sees; and the edit page a row links.
 
 #include <gtest/gtest.h>
 
@@ -86,6 +86,24 @@ TEST_F(ReserveListBrowserTest, ListShowsTheEndedAndTheLaterReservationsAsRows) {
   RunChromium(chromium_, "--window-size=1400,800 --virtual-time-budget=5000 --screenshot=" + shot.string(),
               home_->Url(page), log);
   EXPECT_GT(fs::exists(shot) ? fs::file_size(shot) : 0, 10000u);
+}
+
+// The program's own wiring: a title on the list opens that reservation in
+// the edit page's form, which posts back to it. (Commands need a Referer of
+// the program's own pages.)
+TEST_F(ReserveListBrowserTest, TitleLinkOpensTheReservationInTheEditForm) {
+  const auto fetch = [this](const std::string& path) {
+    return CommandOutput("curl -s --max-time 10 -e '" + home_->Url("/") + "' '" + home_->Url(path) + "'");
+  };
+  const std::string list = fetch("/?cmd=epgtimer");
+  const std::string link = "<a href='?cmd=edc_edit&edcid=";
+  const std::size_t at = list.find(link);
+  ASSERT_NE(at, std::string::npos) << list;
+  const std::size_t from = at + std::string("<a href='").size();
+  const std::string target = list.substr(from, list.find('\'', from) - from);
+  const std::string form = fetch("/" + target);
+  EXPECT_NE(form.find("<input type=hidden name=cmd value='edc_edit'>"), std::string::npos) << form;
+  EXPECT_NE(form.find("<input name=edc_title value='first' size=120>"), std::string::npos) << form;
 }
 
 }  // namespace

@@ -5,29 +5,12 @@
 
 #include <string>
 
-#include "pages/edcid.h"
 #include "pages/reserve_list_page.h"
 #include "recorder/reserve_row.h"
-#include "tests/pages/recorder/recorder_page_fixture.h"
-#include "tests/recorder/srv_test_server.h"
-#include "util/keys.h"
+#include "tests/pages/recorder/srv_page_fixture.h"
 
 namespace plimod::test {
 namespace {
-
-SrvReserveData Reservation(std::uint32_t id, std::uint16_t event) {
-  SrvReserveData data;
-  data.title = L"予約" + std::to_wstring(id);
-  data.start = TimeOf(2025, 3, 2, 21, 0, 0);
-  data.duration = 1800;
-  data.station = L"局";
-  data.originalNetworkId = 1;
-  data.transportStreamId = 2;
-  data.serviceId = 3;
-  data.eventId = event;
-  data.reserveId = id;
-  return data;
-}
 
 SrvRecFileInfo Result(std::uint32_t id, std::uint16_t event) {
   SrvRecFileInfo info;
@@ -43,18 +26,12 @@ SrvRecFileInfo Result(std::uint32_t id, std::uint16_t event) {
   return info;
 }
 
-std::string EdcidOf(std::uint16_t event, std::int32_t reserveId) {
-  return MakeEdcid(ProgramKey(event, ServiceKey(1, 2, 3)), reserveId);
-}
-
-class ReserveListSrvTest : public RecorderPageTest {
+class ReserveListSrvTest : public SrvRecorderPageTest {
  protected:
   void SetUp() override {
-    RecorderPageTest::SetUp();
-    UseRecorderIni("EpgTimerSrv.ini");
-    ASSERT_TRUE(srv_.Start());
+    SrvRecorderPageTest::SetUp();
     FakeSrvState state;
-    state.reservations = {Reservation(1, 0x11), Reservation(2, 0x12), Reservation(3, 0x13)};
+    state.reservations = {SrvReservation(1, 0x11), SrvReservation(2, 0x12), SrvReservation(3, 0x13)};
     state.results = {Result(7, 0x21)};
     state.nextReserveId = 4;
     srv_.server().SetState(state);
@@ -67,12 +44,10 @@ class ReserveListSrvTest : public RecorderPageTest {
     for (const SrvReserveData& data : srv_.server().State().reservations) ids.push_back(data.reserveId);
     return ids;
   }
-
-  ProgramSrvTestServer srv_;
 };
 
 TEST_F(ReserveListSrvTest, ConfirmedDeleteRemovesCheckedReservationsAndResults) {
-  EXPECT_EQ(Post("confirm=2&delete=1&silent=1&" + EdcidOf(0x12, 2) + "=1&" + EdcidOf(0x21, -7) + "=1"),
+  EXPECT_EQ(Post("confirm=2&delete=1&silent=1&" + SrvEdcidOf(0x12, 2) + "=1&" + SrvEdcidOf(0x21, -7) + "=1"),
             "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\n削除しました\n");
   EXPECT_EQ(ReserveIds(), (std::vector<std::uint32_t>{1, 3}));
   // Only the client that lists results deletes them.
@@ -80,7 +55,7 @@ TEST_F(ReserveListSrvTest, ConfirmedDeleteRemovesCheckedReservationsAndResults) 
 }
 
 TEST_F(ReserveListSrvTest, ConfirmedDisableSetsRecordModeAndUnchecksTheRow) {
-  const std::string page = Post("confirm=2&invalid=1&" + EdcidOf(0x11, 1) + "=1");
+  const std::string page = Post("confirm=2&invalid=1&" + SrvEdcidOf(0x11, 1) + "=1");
   EXPECT_TRUE(Contains(page, "チェックしたものを無効"));
   const FakeSrvState state = srv_.server().State();
   ASSERT_EQ(state.reservations.size(), 3u);
@@ -90,8 +65,8 @@ TEST_F(ReserveListSrvTest, ConfirmedDisableSetsRecordModeAndUnchecksTheRow) {
 }
 
 TEST_F(ReserveListSrvTest, WrongTokenChangesNothing) {
-  Run(ServeReserveListPage, "cmd=epgtimer&confirm=2&delete=1&token=bad&" + EdcidOf(0x11, 1) + "=1");
-  Run(ServeReserveListPage, "cmd=epgtimer&confirm=2&delete=1&" + EdcidOf(0x11, 1) + "=1");
+  Run(ServeReserveListPage, "cmd=epgtimer&confirm=2&delete=1&token=bad&" + SrvEdcidOf(0x11, 1) + "=1");
+  Run(ServeReserveListPage, "cmd=epgtimer&confirm=2&delete=1&" + SrvEdcidOf(0x11, 1) + "=1");
   EXPECT_EQ(ReserveIds(), (std::vector<std::uint32_t>{1, 2, 3}));
 }
 
