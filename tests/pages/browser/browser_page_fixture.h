@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -50,12 +51,14 @@ class BrowserPageTest : public ::testing::Test {
     ASSERT_TRUE(started_) << "the program did not serve its programme table";
   }
 
-  // Runs a check page (with its "#" part) and returns its report; the page
-  // and what it reported are kept as <name>.txt.
-  static std::map<std::string, std::string> Check(const std::string& name, const std::string& page) {
+  // Runs a check page (with its "#" part) in the window `window` (Chromium's
+  // window options) and returns its report; the page and what it reported
+  // are kept as <name>.txt.
+  static std::map<std::string, std::string> Check(const std::string& name, const std::string& page,
+                                                  const std::string& window = kDesktopWindow) {
     std::string log;
-    const std::string dom = RunChromium(chromium_, "--window-size=1400,1000 --virtual-time-budget=15000 --dump-dom",
-                                        home_->Url(page), log);
+    const std::string dom = RunChromium(
+        chromium_, window + " --virtual-time-budget=15000 --dump-dom", home_->Url(page), log);
     std::ofstream(artifacts_ / (name + ".txt")) << page << "\n" << dom.substr(0, dom.find("<iframe"));
     EXPECT_EQ(log.find("Uncaught"), std::string::npos) << log;
     auto report = ParseCheckReport(dom);
@@ -63,19 +66,22 @@ class BrowserPageTest : public ::testing::Test {
     EXPECT_EQ(report.count("exception"), 0u) << report["exception"];
     return report;
   }
-  // The page as a person sees it, kept as <name>.png.
-  static void Photograph(const std::string& name, const std::string& page, int budgetMs = 15000) {
+  // The page as a person sees it, kept as <name>.png (a blank page gives
+  // a file of fewer than `minBytes`).
+  static void Photograph(const std::string& name, const std::string& page, int budgetMs = 15000,
+                         const std::string& window = kDesktopWindow, std::uintmax_t minBytes = 10000) {
     const std::filesystem::path shot = artifacts_ / (name + ".png");
     std::filesystem::remove(shot);
     std::string log;
     RunChromium(chromium_,
-                "--window-size=1400,1000 --virtual-time-budget=" + std::to_string(budgetMs) +
+                window + " --virtual-time-budget=" + std::to_string(budgetMs) +
                     " --screenshot=" + shot.string(),
                 home_->Url(page), log);
-    EXPECT_GT(std::filesystem::exists(shot) ? std::filesystem::file_size(shot) : 0, 10000u)
+    EXPECT_GT(std::filesystem::exists(shot) ? std::filesystem::file_size(shot) : 0, minBytes)
         << "no screenshot of " << name;
   }
 
+  static inline const std::string kDesktopWindow = "--window-size=1400,1000";
   static inline std::string chromium_;
   static inline ProgramHome* home_ = nullptr;
   static inline std::filesystem::path artifacts_;

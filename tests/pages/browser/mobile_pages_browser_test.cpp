@@ -1,0 +1,92 @@
+// The mobile pages of the running program in headless Chromium at a phone's
+// screen size (360×640), on the demo EPG data with one saved search
+// condition: the menu, tomorrow's programme table and search hits, and a
+// one-off search, checked for what a person sees and that nothing is wider
+// than the screen; photographed under <build>/test-artifacts/mobile/.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <utility>
+
+#include "tests/pages/browser/browser_page_fixture.h"
+#include "tests/support/file_bytes.h"
+
+namespace plimod::test {
+namespace {
+
+// Scroll bars lie over the page on a phone and take none of its width.
+const std::string kPhone = "--window-size=360,640 --hide-scrollbars";
+constexpr int kPhoneWidth = 360;
+constexpr int kPhoneHeight = 640;
+// A black screen with a few lines of text compresses well.
+constexpr std::uintmax_t kPhoneShotMinBytes = 4000;
+
+// Width and height of a PNG file, from its header; 0 0 when it is none.
+std::pair<int, int> PngSize(const std::filesystem::path& file) {
+  const std::string bytes = ReadFileBytes(file);
+  if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0) return {0, 0};
+  auto number = [&bytes](std::size_t at) {
+    int value = 0;
+    for (std::size_t i = at; i < at + 4; ++i) value = value * 256 + static_cast<unsigned char>(bytes[i]);
+    return value;
+  };
+  return {number(16), number(20)};
+}
+
+class MobilePagesBrowserTest : public BrowserPageTest {
+ protected:
+  static void SetUpTestSuite() {
+    StartSuite("plimod-mobile-browser", L"[SEARCH_01]\r\nENABLE=1\r\nWORD=ニュース\r\nSEARCH_TITLE=1\r\n",
+               {"tests/pages/browser/phone_check.html", "tests/pages/browser/check_steps.js"},
+               PLIMOD_BINARY_DIR "/test-artifacts/mobile");
+  }
+  static void TearDownTestSuite() { StopSuite(); }
+
+  // Checks the scenario on a phone's screen and photographs it as `name`.
+  static std::map<std::string, std::string> OnPhone(const std::string& name, const std::string& scenario) {
+    const std::string page = "/phone_check.html#" + scenario;
+    auto report = Check(name, page, kPhone);
+    EXPECT_EQ(ReportNumber(report, "clientWidth"), kPhoneWidth);
+    EXPECT_LE(ReportNumber(report, "scrollWidth"), kPhoneWidth) << "wider than the screen: " << report["overflow"];
+    Photograph(name, page, 15000, kPhone, kPhoneShotMinBytes);
+    EXPECT_EQ(PngSize(artifacts_ / (name + ".png")), std::make_pair(kPhoneWidth, kPhoneHeight));
+    return report;
+  }
+  static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+};
+
+TEST_F(MobilePagesBrowserTest, MenuListsTheFivePagesWithoutAReservationServer) {
+  const auto report = OnPhone("menu", "show:/m/");
+  EXPECT_EQ(report.at("title"), "プリモ…");
+  EXPECT_EQ(report.at("links"), "検索結果|番組表(地上波)|番組表(BS)|番組表(CS)|検索");
+  EXPECT_TRUE(Has(report.at("text"), "1.検索結果|2.番組表(地上波)|")) << report.at("text");
+}
+
+TEST_F(MobilePagesBrowserTest, ProgrammeTableOfAnEveningWindow) {
+  const auto report = OnPhone("table", "show:/m/?c=e%26b=1%26d=" + Tomorrow() + "%26h=20");
+  EXPECT_EQ(report.at("title"), "番組表");
+  EXPECT_TRUE(Has(report.at("links"), "戻|4前|6翌|2前|8次|")) << report.at("links");
+  EXPECT_GT(ReportNumber(report, "programmes"), 5);
+  EXPECT_TRUE(Has(report.at("text"), " 20:")) << report.at("text");
+  EXPECT_FALSE(Has(report.at("text"), "結果なし"));
+}
+
+TEST_F(MobilePagesBrowserTest, SearchHitsOfTheSavedCondition) {
+  const auto report = OnPhone("search_hits", "show:/m/?c=s%26d=" + Tomorrow());
+  EXPECT_EQ(report.at("title"), "検索結果");
+  EXPECT_TRUE(Has(report.at("links"), "1地|2BS|3CS|")) << report.at("links");
+  EXPECT_GT(ReportNumber(report, "programmes"), 0);
+  EXPECT_TRUE(Has(report.at("text"), "ﾆｭｰｽ")) << report.at("text");
+}
+
+TEST_F(MobilePagesBrowserTest, OneOffSearchShowsItsHitsUnderTheForm) {
+  const auto report = OnPhone("search", "search:%E3%83%8B%E3%83%A5%E3%83%BC%E3%82%B9");
+  EXPECT_EQ(report.at("title"), "検索");
+  EXPECT_TRUE(Has(report.at("text"), "ヒット数：")) << report.at("text");
+  EXPECT_FALSE(Has(report.at("text"), "ヒット数：0|"));
+  EXPECT_GT(ReportNumber(report, "programmes"), 0);
+}
+
+}  // namespace
+}  // namespace plimod::test
