@@ -5,6 +5,7 @@
 #include <shared_mutex>
 
 #include "epg/epg_index.h"
+#include "pages/edcid.h"
 #include "pages/mobile_pages_internal.h"
 #include "recorder/recorder_mode.h"
 #include "server/carry_over.h"
@@ -51,7 +52,7 @@ void WriteReservationLinks(ReplyWriter& out, const std::string& carry, std::uint
   if (const ReserveEntry* entry = FindReserve(*lists, serviceKey, eventId)) {
     SendPageText(out, "予約済み");
     if (entry->Disabled()) SendPageText(out, "(無効)");
-    SendPageText(out, " <A HREF='?c=n&edcid=%s&d=1&%s'>予約削除</A>", MobileReserveFormId(*entry).c_str(), carry.c_str());
+    SendPageText(out, " <A HREF='?c=n&edcid=%s&d=1&%s'>予約削除</A>", MakeEdcid(entry->ProgramKey(), entry->reserveId).c_str(), carry.c_str());
     return;
   }
   SendPageText(out, " <A HREF='/?cmd=edc&sid=%llx&eid=%x&silent=1&%s'>予約する</A>",

@@ -1,7 +1,5 @@
 #include "pages/mobile_parts.h"
 
-#include <cstdio>
-
 #include "epg/epg_index.h"
 #include "guide/civil_time.h"
 #include "guide/command_pages.h"
@@ -116,13 +114,6 @@ const EpgEvent* FindStoredEvent(std::uint64_t serviceKey, std::uint16_t eventId)
   if (service == EpgEventIndex->end()) return nullptr;
   const auto event = service->second.find(eventId);
   return event == service->second.end() ? nullptr : &event->second;
-}
-
-std::string MobileReserveFormId(const ReserveEntry& entry) {
-  char id[40];
-  std::snprintf(id, sizeof id, "E_%016llx_%04x", static_cast<unsigned long long>(entry.ProgramKey()),
-                static_cast<unsigned>(entry.reserveId));
-  return id;
 }
 
 ReserveSnapshot ReloadMobileReserveLists() {

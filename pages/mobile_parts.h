@@ -48,10 +48,6 @@ void MobileProgramLink(ReplyWriter& out, const MobileRequest& request, const Epg
 // The detail block of one programme.
 void MobileProgramInfo(ReplyWriter& out, const EpgEvent& event);
 
-// "E_<programme key>_<reserve id>", how links name a reservation (a
-// negative id of a recording result prints as eight digits).
-std::string MobileReserveFormId(const ReserveEntry& entry);
-
 // The stored event, or null; valid while the caller holds the store's lock.
 const EpgEvent* FindStoredEvent(std::uint64_t serviceKey, std::uint16_t eventId);
 

@@ -3,6 +3,7 @@
 #include <shared_mutex>
 
 #include "epg/epg_index.h"
+#include "pages/edcid.h"
 #include "pages/mobile_pages_internal.h"
 #include "platform/text_codec.h"
 #include "recorder/reservations.h"
@@ -19,25 +20,13 @@ namespace {
 
 enum ReserveFilter { kPending = 0, kEnded = 1 };
 
-// "E_" + 16 hex digits of the programme key + "_" + the reserve id in hex.
-constexpr std::size_t kFormIdKeyAt = 2;
-constexpr std::size_t kFormIdReserveAt = 19;
-
-std::uint64_t FormIdProgramKey(const std::string& formId) {
-  return formId.size() > kFormIdKeyAt ? ParseHex64(std::string_view(formId).substr(kFormIdKeyAt)) : 0;
-}
-
-std::int32_t FormIdReserveId(const std::string& formId) {
-  if (formId.size() <= kFormIdReserveAt) return 0;
-  return static_cast<std::int32_t>(ParseHex32(std::string_view(formId).substr(kFormIdReserveAt)));
-}
-
 // The deletion the delete links ask for. It fails at once outside the
 // server mode and is silent either way: the list shows what is left.
 void DeleteRequested(RequestParameters& params) {
   const std::string formId = params.Value("edcid");
   if (formId.empty() || params.Value("d").empty()) return;
-  (void)DeleteReservation(FormIdProgramKey(formId), FormIdReserveId(formId));
+  const EdcidParts parts = ParseEdcid(formId);
+  (void)DeleteReservation(parts.programKey, parts.reserveId);
   params["edcid"].clear();
   params["d"].clear();
 }
@@ -72,13 +61,13 @@ void WriteReserveEntries(ReplyWriter& out, const MobileRequest& request, int fil
     if (!PassesFilter(entry, filter, now)) continue;
     MobileTimeLabel(out, entry.start, EntryColour(*lists, entry), entry.start.wHour * 60 + entry.start.wMinute);
     SendPageText(out, " %s<br>", PageText(FitToMobileWidth(Cp932ToWide(entry.station), request.width - 16)).c_str());
-    SendPageText(out, "<a href='?c=n&edcid=%s&%s'>%s</a><br>\n", MobileReserveFormId(entry).c_str(), carry.c_str(),
+    SendPageText(out, "<a href='?c=n&edcid=%s&%s'>%s</a><br>\n", MakeEdcid(entry.ProgramKey(), entry.reserveId).c_str(), carry.c_str(),
                  PageText(FitToMobileWidth(Cp932ToWide(entry.title), request.width)).c_str());
   }
 }
 
 void WriteOneReservation(ReplyWriter& out, const MobileRequest& request, const std::string& formId) {
-  const std::uint64_t programKey = FormIdProgramKey(formId);
+  const std::uint64_t programKey = ParseEdcid(formId).programKey;
   const ReserveSnapshot lists = ReloadMobileReserveLists();
   if (FindReserve(*lists, ServiceKeyOf(programKey), EidOf(programKey)) == nullptr) {
     SendPageText(out, "予約が見つかりませんでした\n");
