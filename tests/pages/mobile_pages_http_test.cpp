@@ -1,5 +1,7 @@
 // The mobile pages behind the real server: answered on the listening thread
-// while the worker is busy, and beside store reloads.
+// while the worker is busy, and beside store reloads: swapped in by hand,
+// and made by the real folder load on the writer's files while the worker
+// draws the programme table.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,16 +13,23 @@
 #include <string>
 #include <thread>
 
+#include "epg/epg_folder.h"
 #include "epg/epg_index.h"
+#include "epg/epg_store.h"
+#include "guide/dispatcher.h"
 #include "pages/mobile_page.h"
 #include "recorder/reserve_lists.h"
 #include "server/page_hooks.h"
 #include "server/page_reply.h"
 #include "server/request_context.h"
+#include "server/request_token.h"
 #include "settings/settings.h"
 #include "tests/guide/guide_fixture.h"
 #include "tests/server/http_test_support.h"
+#include "tests/epg/epg_test_data.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/service_keys.h"
+#include "tests/support/temp_folder.h"
 
 namespace plimod::test {
 namespace {
@@ -133,6 +142,92 @@ TEST_F(MobilePagesHttpTest, MobileRequestsBesideStoreReloadsAndListRebuilds) {
   stop = true;
   reloads.join();
   EXPECT_EQ(answered, 120);
+}
+
+// The worker's pages and the folder load as the program wires them, on a
+// data folder the test rewrites between loads.
+class MobileBesideFolderLoadTest : public MobilePagesHttpTest {
+ protected:
+  void SetUp() override {
+    MobilePagesHttpTest::SetUp();
+    clock_.Set(At(2026, 12, 10, 20, 0));
+    ResetEpgFolderState();
+    const std::string folder = data_.Path().string();
+    Settings().SetString(L"SYSTEM", L"EPGDATAFOLDER", std::wstring(folder.begin(), folder.end()));
+    Settings().SetString(L"SYSTEM", L"NORMALIZELIST", L"");
+    Settings().SetString(L"SEARCH_01", L"ENABLE", L"1");
+    Settings().SetString(L"SEARCH_01", L"WORD", L"ニュース");
+    Settings().SetString(L"SEARCH_01", L"SEARCH_TITLE", L"1");
+    store_ = std::make_unique<EpgStore>(std::string(PLIMOD_BINARY_DIR) + "/bin/");
+    WriteData(0);
+    ASSERT_TRUE(LoadEpgFolder(*store_));
+    SetPageHandler(HandleRequest);
+    SetMobilePageHandler(ServeMobilePage);
+    Start();
+  }
+  void TearDown() override {
+    MobilePagesHttpTest::TearDown();
+    store_.reset();
+    ResetEpgFolderState();
+  }
+
+  // The evening of 2026-12-10 on one channel; each round's files carry a
+  // new section version and titles of their own ("ニュース0", "ニュース1").
+  void WriteData(int round) {
+    const std::u16string mark = round % 2 ? u"1" : u"0";
+    std::vector<epgwriter::EventDescription> events;
+    for (std::uint16_t id = 1; id <= 24; ++id) {
+      events.push_back(MakeEvent(id, 2026, 12, 10, 18 + id / 6, id % 6 * 10, 10, (id % 3 ? u"番組" : u"ニュース") + mark));
+    }
+    epgwriter::EpgFileDescription file = MakeFile({MakeService(0x0400, 0x01, u"局", std::move(events))});
+    file.version = static_cast<std::uint8_t>(round % 32);
+    WriteFileBytes(data_.File("a_epg.dat"), EpgFileBytes(file));
+  }
+
+  TempFolder data_{"plimod-mobile-reload"};
+  std::unique_ptr<EpgStore> store_;
+};
+
+TEST_F(MobileBesideFolderLoadTest, MobilePagesWhileTheWorkerDrawsAndTheFolderReloads) {
+  using Clock = std::chrono::steady_clock;
+  std::atomic<bool> stop{false};
+  std::atomic<int> reloads{0};
+  std::atomic<int> tables{0};
+  std::thread loader([this, &stop, &reloads] {
+    for (int round = 1; !stop.load(); ++round) {
+      WriteData(round);
+      if (ReloadEpgIfIdle(*store_)) ++reloads;
+    }
+  });
+  std::thread worker([this, &stop, &tables] {
+    while (!stop.load()) {
+      const std::string reply = Get("GET /?mode=epg&day=20261210 HTTP/1.0\r\n\r\n");
+      if (reply.find("<span class=title>") != std::string::npos) ++tables;
+    }
+  });
+  const std::string pages[] = {"c=e&b=1&d=20261210&h=20", "c=s&d=20261210",
+                               "c=w&spc=x&token=" + MakeRequestToken() + "&sh_word=%E3%83%8B&sh_title=1&sh_ch_T_mode=1",
+                               "c=e&sid=7fe07fe00400&eid=3"};
+  int asked = 0;
+  int answered = 0;
+  bool sawFirst = false;
+  bool sawSecond = false;
+  const auto end = Clock::now() + std::chrono::seconds(20);
+  // Until both sides have worked a while beside the phone, and at least
+  // one reload happened between two mobile pages.
+  while (Clock::now() < end && (asked < 100 || reloads < 10 || tables < 10 || !(sawFirst && sawSecond))) {
+    const std::string body = Body(Mobile(pages[asked++ % 4]));
+    if (body.find("</BODY></HTML>\n") != std::string::npos) ++answered;
+    sawFirst = sawFirst || body.find("ﾆｭｰｽ0") != std::string::npos;
+    sawSecond = sawSecond || body.find("ﾆｭｰｽ1") != std::string::npos;
+  }
+  stop = true;
+  loader.join();
+  worker.join();
+  EXPECT_EQ(answered, asked);
+  EXPECT_GE(reloads.load(), 10);
+  EXPECT_GE(tables.load(), 10);
+  EXPECT_TRUE(sawFirst && sawSecond);
 }
 
 }  // namespace
