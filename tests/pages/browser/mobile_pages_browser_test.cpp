@@ -1,7 +1,7 @@
 // The mobile pages of the running program in headless Chromium at a phone's
 // screen size (360×640), on the demo EPG data with one saved search
-// condition: the menu, tomorrow's programme table and search hits, and a
-// one-off search, checked for what a person sees and that nothing is wider
+// condition: the menu, tomorrow's programme table, a programme's details,
+// the search hits and a one-off search, checked for what a person sees and that nothing is wider
 // than the screen; photographed under <build>/test-artifacts/mobile/.
 
 #include <cstdint>
@@ -63,13 +63,21 @@ TEST_F(MobilePagesBrowserTest, MenuListsTheFivePagesWithoutAReservationServer) {
   EXPECT_TRUE(Has(report.at("text"), "1.検索結果|2.番組表(地上波)|")) << report.at("text");
 }
 
-TEST_F(MobilePagesBrowserTest, ProgrammeTableOfAnEveningWindow) {
+TEST_F(MobilePagesBrowserTest, ProgrammeTableOfAnEveningWindowAndADetailPage) {
   const auto report = OnPhone("table", "show:/m/?c=e%26b=1%26d=" + Tomorrow() + "%26h=20");
   EXPECT_EQ(report.at("title"), "番組表");
   EXPECT_TRUE(Has(report.at("links"), "戻|4前|6翌|2前|8次|")) << report.at("links");
   EXPECT_GT(ReportNumber(report, "programmes"), 5);
   EXPECT_TRUE(Has(report.at("text"), " 20:")) << report.at("text");
   EXPECT_FALSE(Has(report.at("text"), "結果なし"));
+
+  std::string link = report.at("firstProgramme");
+  ASSERT_EQ(link.rfind("?c=e&sid=", 0), 0u) << link;
+  for (std::size_t at = link.find('&'); at != std::string::npos; at = link.find('&', at)) link.replace(at, 1, "%26");
+  const auto detail = OnPhone("detail", "show:/m/" + link);
+  EXPECT_TRUE(Has(detail.at("text"), "局名:")) << detail.at("text");
+  EXPECT_TRUE(Has(detail.at("text"), "番組名:")) << detail.at("text");
+  EXPECT_EQ(detail.at("links"), "戻る");
 }
 
 TEST_F(MobilePagesBrowserTest, SearchHitsOfTheSavedCondition) {

@@ -63,6 +63,14 @@ class MobileReserveListSrvTest : public RecorderPageTest {
   ProgramSrvTestServer srv_;
 };
 
+TEST_F(MobileReserveListSrvTest, MenuHasTheReservationRowInTheServerModeWhileTheLinkIsOn) {
+  UseRecorderIni("EpgTimerSrv.ini");
+  const std::string row6 = "6.<a href='?c=n&w=20' accesskey=6>ETB予約list</a><br>\n</BODY>";
+  EXPECT_TRUE(Contains(Mobile("w=20"), "5.<a href='?c=w&w=20' accesskey=5>検索</a><br>\n" + row6));
+  Set(L"EPGDATACAP", L"ENABLE", L"0");
+  EXPECT_FALSE(Contains(Mobile("w=20"), "ETB予約list"));
+}
+
 TEST_F(MobileReserveListSrvTest, DeletionRemovesTheReservationWhoseKeyMatchesAndTheListFollows) {
   UseRecorderIni("EpgTimerSrv.ini");
   // The key of event 0x11 with the id of another reservation: nothing goes.
