@@ -165,6 +165,8 @@ TEST_F(MobilePagesTest, DetailShowsTheProgrammeAndItsReservation) {
   page = Mobile("c=s&sid=7fe07fe00001&eid=12");
   EXPECT_TRUE(Contains(page, "予約済み <A HREF='?c=n&edcid=E_00127fe07fe00001_0003&d=1&'>予約削除</A><hr>"));
   EXPECT_TRUE(Contains(Mobile("c=s&sid=7fe07fe00001&eid=13"), "番組情報が見つかりませんでした\n"));
+  // The page name goes back into the link encoded, whatever it holds.
+  EXPECT_TRUE(Contains(Mobile("c=a'%20b&sid=7fe07fe00001&eid=12"), "<A HREF='?c=a%27%20b&' accesskey=0>戻る</A>"));
 }
 
 TEST_F(MobilePagesTest, ReservationListFiltersColoursAndFailsDeletionAtOnceWithoutTheServer) {
