@@ -1,6 +1,7 @@
 #include "app/sleep_guard.h"
 
 #include "recorder/edcb_patterns.h"
+#include "server/connection_activity.h"
 #include "settings/settings.h"
 #include "util/log.h"
 
@@ -36,14 +37,27 @@ std::vector<std::string> RecordingSleepGuard::Update(bool busy) {
   return lines;
 }
 
+void RecordingSleepGuard::KeepAwakeForClients(bool served) {
+  if (!served) {
+    idle_.Release();
+    return;
+  }
+  if (!idle_.Held()) idle_.Hold("plimod", "ページ表示中");
+}
+
 void StartSleepGuard(MainLoop& loop) { loop.SetTimer(kSleepGuardTimer, kSleepGuardPeriodMs); }
 
 void StopSleepGuard(MainLoop& loop) {
   loop.KillTimer(kSleepGuardTimer);
   Guard().Update(false);
+  Guard().KeepAwakeForClients(false);
 }
 
 void RunSleepGuard() {
+  static std::uint64_t connectionsSeen = 0;
+  const std::uint64_t connections = ConnectionsAccepted();
+  Guard().KeepAwakeForClients(connections != connectionsSeen);
+  connectionsSeen = connections;
   for (const std::string& line : Guard().Update(IsRecordingBusy(Settings()))) LogWriteNoPost("%s", line.c_str());
 }
 

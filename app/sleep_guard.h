@@ -1,7 +1,9 @@
 #pragma once
 // While a recording is due or under way the machine must not sleep: once a
 // minute the main loop asks IsRecordingBusy and holds or lets go of the
-// login manager's sleep inhibitor accordingly.
+// login manager's sleep inhibitor accordingly. Pages served within the last
+// minute likewise hold off the idle suspend, so a machine someone is
+// browsing from does not doze off under them.
 
 #include <cstdint>
 #include <string>
@@ -21,9 +23,14 @@ class RecordingSleepGuard {
   // lines to write: a taking, and a missing bus or a refusal once per run.
   std::vector<std::string> Update(bool busy);
   bool Holding() const { return inhibitor_.Held(); }
+  // Holds the idle inhibitor while pages were `served` since the last call.
+  // Quiet on failure: the recording check above reports the bus.
+  void KeepAwakeForClients(bool served);
+  bool HoldingForClients() const { return idle_.Held(); }
 
  private:
   SleepInhibitor inhibitor_;
+  SleepInhibitor idle_{"idle"};
   bool failureLogged_ = false;
 };
 

@@ -38,7 +38,7 @@ InhibitResult SleepInhibitor::Hold(const char* who, const char* why) {
   sd_bus_error error = SD_BUS_ERROR_NULL;
   sd_bus_message* rawReply = nullptr;
   r = sd_bus_call_method(bus.get(), "org.freedesktop.login1", "/org/freedesktop/login1",
-                         "org.freedesktop.login1.Manager", "Inhibit", &error, &rawReply, "ssss", "sleep", who,
+                         "org.freedesktop.login1.Manager", "Inhibit", &error, &rawReply, "ssss", what_, who,
                          why, "block");
   sd_bus_error_free(&error);
   std::unique_ptr<sd_bus_message, MessageUnref> reply(rawReply);

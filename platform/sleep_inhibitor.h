@@ -1,6 +1,8 @@
 #pragma once
-// Keeping the machine from going to sleep through the login manager: a
-// "sleep" block inhibitor held as a descriptor, let go by closing it.
+// Keeping the machine awake through the login manager: a block inhibitor
+// held as a descriptor, let go by closing it. "sleep" keeps it from being
+// put to sleep at all; "idle" only keeps its idle action (suspend after a
+// quiet while) from running.
 
 #include "platform/file.h"
 
@@ -14,11 +16,14 @@ enum class InhibitResult {
 
 class SleepInhibitor {
  public:
+  // `what` is the login manager's lock kind, a literal such as "sleep".
+  explicit SleepInhibitor(const char* what = "sleep") : what_(what) {}
   InhibitResult Hold(const char* who, const char* why);
   void Release() { fd_.reset(); }
   bool Held() const { return fd_.valid(); }
 
  private:
+  const char* what_;
   UniqueFd fd_;
 };
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "server/connection.h"
+#include "server/connection_activity.h"
 
 namespace plimod {
 
@@ -177,6 +178,7 @@ void ListenerLoop::Admit(int fd, const sockaddr_in& peer) {
   c->socket.reset(fd);
   PrepareClientSocket(fd);
   c->accepted = Clock::now();
+  NoteConnectionAccepted();
   char dotted[INET_ADDRSTRLEN] = "";
   ::inet_ntop(AF_INET, &peer.sin_addr, dotted, sizeof dotted);
   c->exchange.context.peer = dotted;

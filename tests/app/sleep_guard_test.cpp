@@ -22,6 +22,9 @@ TEST(SleepGuardTest, WithoutASystemBusNothingIsHeldAndTheLogSaysSoOnce) {
   EXPECT_TRUE(guard.Update(true).empty());
   EXPECT_TRUE(guard.Update(false).empty());
   EXPECT_TRUE(guard.Update(true).empty());
+  guard.KeepAwakeForClients(true);
+  EXPECT_FALSE(guard.HoldingForClients());
+  guard.KeepAwakeForClients(false);
 }
 
 }  // namespace

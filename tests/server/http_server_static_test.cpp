@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include "http_test_support.h"
+#include "server/connection_activity.h"
 #include "tests/support/child_process.h"
 
 namespace plimod {
@@ -47,6 +48,15 @@ TEST_F(StaticFileTest, FilesWithTheirTypes) {
   // Any method serves a static path; HEAD only its header lines.
   EXPECT_EQ(Get("PUT /README HTTP/1.0\r\n\r\n"), FileReply("application/octet-stream", "plain"));
   EXPECT_EQ(Get("HEAD /a/b.css HTTP/1.0\r\n\r\n"), "HTTP/1.0 200 OK\nContent-Type: text/css\nContent-Length: 3\n\n");
+}
+
+// The idle-suspend guard reads this count to learn that pages were served.
+TEST_F(StaticFileTest, EveryAcceptedConnectionIsCounted) {
+  Start();
+  const std::uint64_t before = ConnectionsAccepted();
+  Get("GET /a/b.css HTTP/1.0\r\n\r\n");
+  Get("GET /nothing.html HTTP/1.0\r\n\r\n");
+  EXPECT_EQ(ConnectionsAccepted() - before, 2u);
 }
 
 TEST_F(StaticFileTest, MissingFilesAndNonFilesAre404) {
