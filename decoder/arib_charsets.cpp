@@ -32,19 +32,33 @@ void AppendCell(const uint32_t* cells, uint8_t c1, uint8_t c2, std::u16string& o
 
 void AppendOne(char16_t c, std::u16string& out) { out.push_back(c != 0 ? c : kGeta); }
 
+// `run` characters from `first` on, then the tail from code 0x77 (if any).
+constexpr CodeTable KanaTable(char16_t first, int run, const char16_t* tail) {
+  CodeTable t{};
+  for (int i = 0; i < run; ++i) t[i] = static_cast<char16_t>(first + i);
+  for (int i = 0; i < 8; ++i) t[0x77 - 0x21 + i] = tail[i];
+  return t;
+}
+
+constexpr CodeTable AlnumTable(char16_t first) {
+  CodeTable t{};
+  for (int i = 0; i < 94; ++i) t[i] = static_cast<char16_t>(first + i);
+  return t;
+}
+
+char16_t CodeAt(const CodeTable& table, uint8_t c) {
+  return c >= 0x21 && c <= 0x7E ? table[c - 0x21] : 0;
+}
+
 }  // namespace
 
-char16_t HiraganaAt(uint8_t c) {
-  if (c >= 0x21 && c <= 0x73) return static_cast<char16_t>(0x3041 + (c - 0x21));
-  if (c >= 0x77 && c <= 0x7E) return kHiraganaTail[c - 0x77];
-  return 0;
-}
+extern const CodeTable kHiraganaCodes = KanaTable(0x3041, 0x73 - 0x21 + 1, kHiraganaTail);
+extern const CodeTable kKatakanaCodes = KanaTable(0x30A1, 0x76 - 0x21 + 1, kKatakanaTail);
+extern const CodeTable kFullAlnumCodes = AlnumTable(0xFF01);
+extern const CodeTable kMiddleAlnumCodes = AlnumTable(0x21);
 
-char16_t KatakanaAt(uint8_t c) {
-  if (c >= 0x21 && c <= 0x76) return static_cast<char16_t>(0x30A1 + (c - 0x21));
-  if (c >= 0x77 && c <= 0x7E) return kKatakanaTail[c - 0x77];
-  return 0;
-}
+char16_t HiraganaAt(uint8_t c) { return CodeAt(kHiraganaCodes, c); }
+char16_t KatakanaAt(uint8_t c) { return CodeAt(kKatakanaCodes, c); }
 
 bool IsDoubleByte(Charset set) {
   switch (set) {

@@ -1,6 +1,7 @@
 #pragma once
 // The graphic sets of ARIB 8-unit code and the text of their characters.
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -51,5 +52,14 @@ void AppendCharacter(Charset set, uint8_t c1, uint8_t c2, bool middleSize, std::
 // Code point of a one-byte kana set's code, 0 when undefined.
 char16_t HiraganaAt(uint8_t c);
 char16_t KatakanaAt(uint8_t c);
+
+// The characters of the one-byte sets by code - 0x21 (0x21-0x7E), 0 where a
+// code has none: hiragana, katakana, and alphanumerics in full width and in
+// middle size.
+using CodeTable = std::array<char16_t, 94>;
+extern const CodeTable kHiraganaCodes;
+extern const CodeTable kKatakanaCodes;
+extern const CodeTable kFullAlnumCodes;
+extern const CodeTable kMiddleAlnumCodes;
 
 }  // namespace arib

@@ -2,6 +2,9 @@
 // controls. Every read is checked against the end, so truncated or random
 // input only ends the string early.
 
+#include <algorithm>
+#include <array>
+
 #include "decoder/arib_charsets.h"
 #include "decoder/arib_string.h"
 #include "decoder/arib_tables.h"
@@ -18,94 +21,153 @@ struct State {
   bool middleSize = false;
 };
 
+// How the fast path reads the codes of one half (GL or GR): through a table
+// of one-byte codes, through the kanji cells, or not at all.
+struct Half {
+  const CodeTable* singles = nullptr;
+  bool kanji = false;
+};
+
+constexpr size_t kCharsets = static_cast<size_t>(Charset::kUnknown2) + 1;
+
+constexpr std::array<Half, kCharsets> HalvesFor(bool middleSize) {
+  std::array<Half, kCharsets> halves{};
+  auto at = [&](Charset set) -> Half& { return halves[static_cast<size_t>(set)]; };
+  at(Charset::kKanji).kanji = true;
+  at(Charset::kSymbols).kanji = true;
+  at(Charset::kHiragana).singles = at(Charset::kPropHiragana).singles = &kHiraganaCodes;
+  at(Charset::kKatakana).singles = at(Charset::kPropKatakana).singles = &kKatakanaCodes;
+  at(Charset::kAlnum).singles = at(Charset::kPropAlnum).singles =
+      middleSize ? &kMiddleAlnumCodes : &kFullAlnumCodes;
+  return halves;
+}
+
+// By middle size, then by set.
+constexpr std::array<Half, kCharsets> kHalves[2] = {HalvesFor(false), HalvesFor(true)};
+
+// The output string is grown ahead of the writes and cut back to `written_`
+// at the end, so the common path writes through a pointer with no check per
+// character.
 class Decoder {
  public:
   Decoder(const uint8_t* data, size_t size, std::u16string& out)
-      : data_(data), size_(size), out_(out) {}
+      : data_(data), size_(size), out_(out), written_(out.size()) {}
 
   void Run() {
     while (pos_ < size_) {
-      const uint8_t b = data_[pos_];
-      if (b < 0x20) {
-        ControlC0(b);
-      } else if (b == 0x20) {
-        Space();
-      } else if (b < 0x7F) {
-        Graphic(state_.g[state_.gl], 0x00);
-      } else if (b == 0x7F) {
-        ++pos_;  // DEL
-      } else if (b < 0xA0) {
-        ControlC1(b);
-      } else if (b > 0xA0 && b < 0xFF) {
-        Graphic(state_.g[state_.gr], 0x80);
-      } else {
-        Put(kGeta, 1);
-      }
+      Graphics();
+      if (pos_ < size_) Step();
     }
-    Flush();
+    out_.resize(written_);
   }
 
  private:
   bool Has(size_t n) const { return size_ - pos_ >= n; }
   void Skip(size_t n) { pos_ = Has(n) ? pos_ + n : size_; }
 
-  void Space() {
-    const bool narrow = state_.middleSize || IsAlphanumericClass(state_.g[state_.gl]);
-    Put(narrow ? u' ' : u'\u3000', 1);
+  // Room for `units` more, and one per byte left after them.
+  void Room(size_t units) {
+    const size_t needed = units + (size_ - pos_);
+    if (out_.size() - written_ < needed) out_.resize(written_ + needed);
   }
 
-  // One character of `set` at pos_; `high` is 0x80 for GR codes. Kanji,
-  // kana and alphanumerics, nearly all of any text, are written here; the
-  // other sets (and the kanji table's special cells) go through
-  // AppendCharacter.
-  [[gnu::always_inline]] void Graphic(Charset set, uint8_t high) {
-    const uint8_t c1 = data_[pos_] & 0x7F;  // 0x21-0x7E
-    switch (set) {
-      case Charset::kHiragana:
-      case Charset::kPropHiragana:
-        if (c1 <= 0x73) return Put(static_cast<char16_t>(0x3041 + (c1 - 0x21)), 1);
+  // The run of spaces and graphic codes from pos_ on, up to the first control,
+  // special cell or undefined code, which Step decodes. Kanji, kana and
+  // alphanumerics, nearly all of any text, pass here at one unit per byte or
+  // less, so the room is made once.
+  void Graphics() {
+    const auto& halves = kHalves[state_.middleSize];
+    const Half left = halves[static_cast<size_t>(state_.g[state_.gl])];
+    const Half right = halves[static_cast<size_t>(state_.g[state_.gr])];
+    if (left.singles == nullptr && !left.kanji && right.singles == nullptr && !right.kanji) return;
+    const char16_t space = SpaceCharacter();
+    Room(0);
+    const uint8_t* p = data_ + pos_;
+    const uint8_t* const end = data_ + size_;
+    char16_t* o = out_.data() + written_;
+    while (p < end) {
+      const uint8_t b = *p;
+      const uint8_t c1 = static_cast<uint8_t>((b & 0x7F) - 0x21);  // 0-93 for graphic codes
+      if (c1 >= kSetCells) {
+        if (b != 0x20) break;
+        *o++ = space;
+        ++p;
+        continue;
+      }
+      const bool low = b < 0x80;
+      if (const CodeTable* singles = low ? left.singles : right.singles) {
+        const char16_t c = (*singles)[c1];
+        if (c == 0) break;
+        *o++ = c;
+        ++p;
+      } else if (low ? left.kanji : right.kanji) {
+        if (end - p < 2) break;
+        // The second byte must come from the same half as the first.
+        const uint8_t c2 = static_cast<uint8_t>((p[1] ^ (b & 0x80)) - 0x21);
+        if (c2 >= kSetCells) break;
+        const uint32_t cell = kKanjiCells[c1 * kSetCells + c2];
+        if (cell - 1 >= 0xFFFF) break;  // undefined, beyond the BMP or text
+        *o++ = static_cast<char16_t>(cell);
+        p += 2;
+      } else {
         break;
-      case Charset::kKatakana:
-      case Charset::kPropKatakana:
-        if (c1 <= 0x76) return Put(static_cast<char16_t>(0x30A1 + (c1 - 0x21)), 1);
-        break;
-      case Charset::kAlnum:
-      case Charset::kPropAlnum:
-        return Put(state_.middleSize ? static_cast<char16_t>(c1)
-                                     : static_cast<char16_t>(0xFF01 + (c1 - 0x21)),
-                   1);
-      default:
-        break;
+      }
     }
+    pos_ = static_cast<size_t>(p - data_);
+    written_ = static_cast<size_t>(o - out_.data());
+  }
+
+  // One code of any kind at pos_.
+  void Step() {
+    const uint8_t b = data_[pos_];
+    if (b < 0x20) {
+      ControlC0(b);
+    } else if (b == 0x20) {
+      Put(SpaceCharacter(), 1);
+    } else if (b < 0x7F) {
+      Graphic(state_.g[state_.gl], 0x00);
+    } else if (b == 0x7F) {
+      ++pos_;  // DEL
+    } else if (b < 0xA0) {
+      ControlC1(b);
+    } else if (b > 0xA0 && b < 0xFF) {
+      Graphic(state_.g[state_.gr], 0x80);
+    } else {
+      Put(kGeta, 1);
+    }
+  }
+
+  char16_t SpaceCharacter() const {
+    const bool narrow = state_.middleSize || IsAlphanumericClass(state_.g[state_.gl]);
+    return narrow ? u' ' : u'\u3000';
+  }
+
+  // One character of `set` at pos_; `high` is 0x80 for GR codes.
+  void Graphic(Charset set, uint8_t high) {
+    const uint8_t c1 = data_[pos_] & 0x7F;  // 0x21-0x7E
     if (!IsDoubleByte(set)) {
-      AppendCharacter(set, c1, 0, state_.middleSize, Flushed());
+      Character(set, c1, 0);
       ++pos_;
       return;
     }
     const bool pairs = Has(2) && data_[pos_ + 1] > 0x20 + high && data_[pos_ + 1] < 0x7F + high;
     if (!pairs) return Put(kGeta, 1);  // a lone first byte: show it, resume at the next
-    const uint8_t c2 = data_[pos_ + 1] & 0x7F;
-    if (set == Charset::kKanji || set == Charset::kSymbols) {
-      const uint32_t cell = kKanjiCells[(c1 - 0x21) * kSetCells + (c2 - 0x21)];
-      if (cell != 0 && cell < 0x10000) return Put(static_cast<char16_t>(cell), 2);
-    }
-    AppendCharacter(set, c1, c2, state_.middleSize, Flushed());
+    Character(set, c1, data_[pos_ + 1] & 0x7F);
     pos_ += 2;
   }
 
-  // Characters are staged and appended to the output in blocks.
+  void Character(Charset set, uint8_t c1, uint8_t c2) {
+    character_.clear();
+    AppendCharacter(set, c1, c2, state_.middleSize, character_);
+    Room(character_.size());
+    std::copy(character_.begin(), character_.end(), out_.begin() + static_cast<ptrdiff_t>(written_));
+    written_ += character_.size();
+  }
+
   void Put(char16_t c, size_t consumed) {
-    if (staged_ == sizeof stage_ / sizeof stage_[0]) Flush();
-    stage_[staged_++] = c;
+    Room(1);
+    out_[written_++] = c;
     pos_ += consumed;
-  }
-  void Flush() {
-    out_.append(stage_, staged_);
-    staged_ = 0;
-  }
-  std::u16string& Flushed() {
-    Flush();
-    return out_;
   }
 
   void SingleShift(int g) {
@@ -122,8 +184,8 @@ class Decoder {
   void ControlC0(uint8_t b) {
     switch (b) {
       case 0x0D:  // APR
-        Flushed().append(u"\r\n");
-        ++pos_;
+        Put(u'\r', 0);
+        Put(u'\n', 1);
         return;
       case 0x0E: state_.gl = 1; ++pos_; return;  // LS1
       case 0x0F: state_.gl = 0; ++pos_; return;  // LS0
@@ -271,8 +333,8 @@ class Decoder {
   size_t size_;
   size_t pos_ = 0;
   std::u16string& out_;
-  char16_t stage_[256];
-  size_t staged_ = 0;
+  size_t written_;
+  std::u16string character_;  // one character off the common path
   State state_;
 };
 
@@ -280,8 +342,6 @@ class Decoder {
 
 void DecodeAppend(const uint8_t* data, size_t size, std::u16string& out) {
   if (data == nullptr || size == 0) return;
-  // Most codes give one unit; growth beyond this is geometric, not per character.
-  out.reserve(out.size() + size + size / 2);
   Decoder(data, size, out).Run();
 }
 

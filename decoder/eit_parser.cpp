@@ -32,15 +32,20 @@ void ReadShortEvent(const uint8_t* d, size_t size, EventRecord& event, std::u16s
   event.has_short = true;
 }
 
-void ReadContent(const uint8_t* d, size_t size, EventRecord& event) {
+void ReadContent(const uint8_t* d, size_t size, EventRecord& event,
+                 std::vector<uint32_t>& genres) {
+  // A second content descriptor adds to the first: nothing else of the
+  // section comes between them.
+  if (!event.has_content) event.genres.begin = static_cast<uint32_t>(genres.size());
   event.has_content = true;
   for (size_t i = 0; i + 1 < size; i += 2) {
     uint32_t level1 = d[i] >> 4;
     uint32_t level2 = d[i] & 0x0F;
     uint32_t user1 = d[i + 1] >> 4;
     uint32_t user2 = d[i + 1] & 0x0F;
-    event.genres.push_back((level1 << 24) | (level2 << 16) | (user1 << 8) | user2);
+    genres.push_back((level1 << 24) | (level2 << 16) | (user1 << 8) | user2);
   }
+  event.genres.length = static_cast<uint32_t>(genres.size() - event.genres.begin);
 }
 
 // The first video component of the event: stream content, type and its text.
@@ -67,13 +72,14 @@ void ReadAudioComponent(const uint8_t* d, size_t size, EventRecord& event,
 }
 
 void ReadDescriptors(const uint8_t* p, size_t size, EventRecord& event,
-                     ExtendedTextBuilder& extended, std::u16string& texts) {
+                     ExtendedTextBuilder& extended, EitEvents& out) {
+  std::u16string& texts = out.texts;
   extended.Clear();
   ForEachDescriptor(p, size, [&](uint8_t tag, const uint8_t* d, size_t length) {
     switch (tag) {
       case kShortEventDescriptor: ReadShortEvent(d, length, event, texts); break;
       case kExtendedEventDescriptor: extended.AddDescriptor(d, length); break;
-      case kContentDescriptor: ReadContent(d, length, event); break;
+      case kContentDescriptor: ReadContent(d, length, event, out.genres); break;
       case kComponentDescriptor: ReadVideoComponent(d, length, event, texts); break;
       case kAudioComponentDescriptor: ReadAudioComponent(d, length, event, texts); break;
       default: break;
@@ -101,28 +107,28 @@ size_t CountEvents(const uint8_t* section, size_t end) {
 
 }  // namespace
 
-std::vector<EventRecord> ParseEitEvents(const uint8_t* section, size_t size,
-                                        std::u16string& texts) {
-  std::vector<EventRecord> events;
-  if (size < kEitFixedHeader + kSectionCrcSize) return events;
-  ExtendedTextBuilder extended;  // one for the section's events
+void ParseEitEvents(const uint8_t* section, size_t size, ExtendedTextBuilder& extended,
+                    EitEvents& out) {
+  out.Clear();
+  if (size < kEitFixedHeader + kSectionCrcSize) return;
+  const LocalTimeConverter local_times;
   size_t end = size - kSectionCrcSize;
-  events.reserve(CountEvents(section, end));
+  out.events.reserve(CountEvents(section, end));
+  // Nearly every code gives one unit or less, so this is seldom outgrown.
+  out.texts.reserve(size);
   size_t pos = kEitFixedHeader;
   while (pos + kEventHeader <= end) {
     const uint8_t* e = section + pos;
     size_t loop_length = ((e[10] & 0x0Fu) << 8) | e[11];
     if (pos + kEventHeader + loop_length > end) break;
-    EventRecord event;
+    EventRecord& event = out.events.emplace_back();
     event.event_id = ReadU16(e);
-    event.start_defined = JapanTimeToLocal(e + 2, event.start);
+    event.start_defined = local_times.Convert(e + 2, event.start);
     event.duration_seconds = BcdDurationSeconds(e + 7);
     event.free_ca = (e[10] >> 4) & 0x01;
-    ReadDescriptors(e + kEventHeader, loop_length, event, extended, texts);
-    events.push_back(std::move(event));
+    ReadDescriptors(e + kEventHeader, loop_length, event, extended, out);
     pos += kEventHeader + loop_length;
   }
-  return events;
 }
 
 }  // namespace epgdec

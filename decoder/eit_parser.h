@@ -6,17 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "decoder/extended_text.h"
 #include "decoder/si_records.h"
 
 namespace epgdec {
 
 constexpr size_t kEitFixedHeader = 14;
 
-// Events of one CRC-checked EIT section, their texts appended to `texts`
-// (the records' ranges point there; their `texts` pointer is left for the
-// owner of the buffer to set). A malformed event loop ends the list at the
-// last whole event; a malformed descriptor is skipped.
-std::vector<EventRecord> ParseEitEvents(const uint8_t* section, size_t size,
-                                        std::u16string& texts);
+// The events of one CRC-checked EIT section into `out` (cleared first); the
+// records' `section` pointer is left for the owner of `out` to set. A
+// malformed event loop ends the list at the last whole event; a malformed
+// descriptor is skipped. `extended` is working space, kept between sections
+// so its buffers are allocated once.
+void ParseEitEvents(const uint8_t* section, size_t size, ExtendedTextBuilder& extended,
+                    EitEvents& out);
 
 }  // namespace epgdec

@@ -61,9 +61,8 @@ void EpgDatabase::AddEit(const uint8_t* section, size_t size) {
   if (found != sections.end() && found->second.version == h.version) return;
   EitSection& stored = sections[section_key];
   stored.version = h.version;
-  stored.texts.clear();
-  stored.events = ParseEitEvents(section, size, stored.texts);
-  for (EventRecord& record : stored.events) record.texts = &stored.texts;
+  ParseEitEvents(section, size, extended_, stored.parsed);
+  for (EventRecord& record : stored.parsed.events) record.section = &stored.parsed;
 }
 
 void EpgDatabase::Clear() {
@@ -100,7 +99,7 @@ bool EpgDatabase::Events(uint64_t service_key, bool pf_only,
   std::vector<Found> found_records;
   for (const auto& [section_key, section] : found->second) {
     if (pf_only && !IsPresentFollowing(section_key)) break;
-    for (const EventRecord& record : section.events) {
+    for (const EventRecord& record : section.parsed.events) {
       found_records.push_back({record.event_id, &record});
     }
   }

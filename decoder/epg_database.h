@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "decoder/extended_text.h"
 #include "decoder/si_records.h"
 
 namespace epgdec {
@@ -54,8 +55,7 @@ class EpgDatabase {
   };
   struct EitSection {
     uint8_t version = 0;
-    std::vector<EventRecord> events;
-    std::u16string texts;  // every text of the events
+    EitEvents parsed;
   };
   // Per service: (table_id << 8 | section_number) -> section, so walking it
   // visits present/following first, then schedule basic, then extended.
@@ -64,6 +64,7 @@ class EpgDatabase {
   // (table_id, onid, tsid, section_number) -> section
   std::map<uint64_t, SdtSection> sdt_;
   std::unordered_map<uint64_t, ServiceSections> eit_;
+  ExtendedTextBuilder extended_;  // working space of the EIT parser
 };
 
 }  // namespace epgdec

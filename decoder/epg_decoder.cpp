@@ -31,6 +31,17 @@ std::u16string_view TextOr(const EventRecord* record, TextRange EventRecord::*fi
   return record != nullptr ? record->Text(record->*field) : std::u16string_view();
 }
 
+// What the event's texts take in the list's buffer, terminators included.
+size_t TextUnits(const MergedEvent& m) {
+  size_t units = 5;
+  if (m.short_info != nullptr) units += m.short_info->title.length + m.short_info->short_text.length;
+  if (m.extended != nullptr) units += m.extended->extended_text.length;
+  if (m.components != nullptr) {
+    units += m.components->video_text.length + m.components->audio_text.length;
+  }
+  return units;
+}
+
 struct EventTextOffsets {
   std::array<size_t, 5> text{};
   size_t genre_offset = 0;
@@ -112,6 +123,10 @@ const std::vector<DecoderEventEntry>* EpgDecoder::EventList(uint16_t onid, uint1
   event_genres_.clear();
   if (!database_.Events(MakeServiceKey(onid, tsid, sid), pf_only_, merged)) return nullptr;
 
+  size_t text_units = 0;
+  for (const MergedEvent& m : merged) text_units += TextUnits(m);
+  event_texts_.reserve(text_units);
+  events_.reserve(merged.size());
   std::vector<EventTextOffsets> offsets(merged.size());
   for (size_t i = 0; i < merged.size(); ++i) {
     const MergedEvent& m = merged[i];
@@ -123,7 +138,8 @@ const std::vector<DecoderEventEntry>* EpgDecoder::EventList(uint16_t onid, uint1
     o.text[4] = AppendText(event_texts_, TextOr(m.components, &EventRecord::audio_text));
     o.genre_offset = event_genres_.size();
     if (m.content != nullptr) {
-      event_genres_.insert(event_genres_.end(), m.content->genres.begin(), m.content->genres.end());
+      const std::span<const uint32_t> genres = m.content->Genres();
+      event_genres_.insert(event_genres_.end(), genres.begin(), genres.end());
     }
 
     DecoderEventEntry e{};

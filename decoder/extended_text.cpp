@@ -7,26 +7,7 @@
 namespace epgdec {
 namespace {
 
-// The items of every descriptor joined as raw bytes. Only the last item
-// ever grows, so all descriptions share one buffer and all texts another,
-// each item ending where the next begins.
-struct RawItems {
-  struct End {
-    size_t description;
-    size_t text;
-  };
-  std::vector<uint8_t> descriptions;
-  std::vector<uint8_t> texts;
-  std::vector<End> ends;
-  std::vector<uint8_t> free_text;
-
-  void Clear() {
-    descriptions.clear();
-    texts.clear();
-    ends.clear();
-    free_text.clear();
-  }
-};
+using RawItems = ExtendedTextBuilder::RawItems;
 
 void Append(std::vector<uint8_t>& to, const uint8_t* data, size_t size) {
   to.insert(to.end(), data, data + size);
@@ -72,10 +53,14 @@ void ExtendedTextBuilder::AddDescriptor(const uint8_t* payload, size_t size) {
 }
 
 void ExtendedTextBuilder::BuildAppend(std::u16string& out) {
-  std::stable_sort(parts_.begin(), parts_.end(),
-                   [](const Part& a, const Part& b) { return a.number < b.number; });
-  // Reused from event to event, so its buffers are allocated once.
-  thread_local RawItems items;
+  // Descriptors nearly always come in order; a stable insertion sort keeps
+  // the rare others in the order of their numbers without allocating.
+  for (size_t i = 1; i < parts_.size(); ++i) {
+    for (size_t j = i; j > 0 && parts_[j - 1].number > parts_[j].number; --j) {
+      std::swap(parts_[j - 1], parts_[j]);
+    }
+  }
+  RawItems& items = items_;
   items.Clear();
   for (const Part& part : parts_) ReadItems(part.payload, part.size, items);
   RawItems::End begin{0, 0};

@@ -16,6 +16,27 @@ namespace epgdec {
 // Build().
 class ExtendedTextBuilder {
  public:
+  // The items of every descriptor joined as raw bytes. Only the last item
+  // ever grows, so all descriptions share one buffer and all texts another,
+  // each item ending where the next begins.
+  struct RawItems {
+    struct End {
+      size_t description;
+      size_t text;
+    };
+    std::vector<uint8_t> descriptions;
+    std::vector<uint8_t> texts;
+    std::vector<End> ends;
+    std::vector<uint8_t> free_text;
+
+    void Clear() {
+      descriptions.clear();
+      texts.clear();
+      ends.clear();
+      free_text.clear();
+    }
+  };
+
   void AddDescriptor(const uint8_t* payload, size_t size);
   bool empty() const { return parts_.empty(); }
   // Forgets the descriptors, for the next event.
@@ -31,6 +52,7 @@ class ExtendedTextBuilder {
     size_t size;
   };
   std::vector<Part> parts_;
+  RawItems items_;  // kept from event to event, so its buffers are allocated once
 };
 
 }  // namespace epgdec

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,14 +18,14 @@ struct ServiceRecord {
   std::u16string name;
 };
 
-// A text of an event record: a range of its section's text buffer.
+// A text or the genres of an event record: a range of its section's buffer.
 struct TextRange {
   uint32_t begin = 0;
   uint32_t length = 0;
 };
 
-// The texts of a section's records live in one buffer of the section
-// (`texts`), so a section is a few allocations, not five per event.
+struct EitEvents;
+
 struct EventRecord {
   uint16_t event_id = 0;
   bool start_defined = false;
@@ -38,17 +39,40 @@ struct EventRecord {
   TextRange title;
   TextRange short_text;
   TextRange extended_text;
-  std::vector<uint32_t> genres;
+  TextRange genres;
   TextRange video_text;
   TextRange audio_text;
   uint8_t component_types[4] = {0, 0, 0, 0};
-  const std::u16string* texts = nullptr;  // set once the section is stored
+  const EitEvents* section = nullptr;  // set once the section is stored
 
-  std::u16string_view Text(TextRange range) const {
-    return texts == nullptr ? std::u16string_view()
-                            : std::u16string_view(*texts).substr(range.begin, range.length);
+  std::u16string_view Text(TextRange range) const;
+  std::span<const uint32_t> Genres() const;
+};
+
+// The events of one EIT section. Their texts and genres live in one buffer
+// each, so a section is a few allocations, not several per event.
+struct EitEvents {
+  std::vector<EventRecord> events;
+  std::u16string texts;
+  std::vector<uint32_t> genres;
+
+  void Clear() {
+    events.clear();
+    texts.clear();
+    genres.clear();
   }
 };
+
+inline std::u16string_view EventRecord::Text(TextRange range) const {
+  return section == nullptr ? std::u16string_view()
+                            : std::u16string_view(section->texts).substr(range.begin, range.length);
+}
+
+inline std::span<const uint32_t> EventRecord::Genres() const {
+  return section == nullptr
+             ? std::span<const uint32_t>()
+             : std::span<const uint32_t>(section->genres).subspan(genres.begin, genres.length);
+}
 
 // The long-form header fields of a section (the bytes after section_length).
 struct SectionHeader {

@@ -45,19 +45,25 @@ void CivilFromDays(int64_t days, int& year, int& month, int& day) {
   year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
 }
 
+}  // namespace
+
 // The host's offset from UTC over one whole UTC day, when it is the same at
 // both ends of the day (no change of offset inside). localtime_r reads the
 // zone's rules for every call, which made it a tenth of the decoding; the
 // events of a load fall on a handful of days.
 class DayOffsets {
  public:
-  bool Fixed(int64_t utc_day, long& offset) {
+  // Forgets the days when the zone setting changed since the last call.
+  void FollowZone() {
     const char* tz = std::getenv("TZ");
     if ((tz != nullptr) != zone_set_ || (tz != nullptr && zone_ != tz)) {
       zone_set_ = tz != nullptr;
       zone_ = zone_set_ ? tz : "";
       known_.fill(Entry{});
     }
+  }
+
+  bool Fixed(int64_t utc_day, long& offset) {
     Entry& entry = known_[static_cast<size_t>(utc_day) % known_.size()];
     if (!entry.used || entry.day != utc_day) entry = Look(utc_day);
     offset = entry.offset;
@@ -90,8 +96,14 @@ class DayOffsets {
   std::array<Entry, 16> known_{};
 };
 
-bool LocalFieldsOf(int64_t unix_seconds, DecoderSystemTime& local) {
+namespace {
+
+DayOffsets& ThreadDayOffsets() {
   thread_local DayOffsets offsets;
+  return offsets;
+}
+
+bool LocalFieldsOf(int64_t unix_seconds, DayOffsets& offsets, DecoderSystemTime& local) {
   const int64_t utc_day = unix_seconds >= 0 ? unix_seconds / kDaySeconds
                                             : (unix_seconds - kDaySeconds + 1) / kDaySeconds;
   long offset = 0;
@@ -125,10 +137,18 @@ bool JapanTimeToUnix(const uint8_t* field, int64_t& unix_seconds) {
   return true;
 }
 
+LocalTimeConverter::LocalTimeConverter() : offsets_(&ThreadDayOffsets()) {
+  offsets_->FollowZone();
+}
+
 bool JapanTimeToLocal(const uint8_t* field, DecoderSystemTime& local) {
+  return LocalTimeConverter().Convert(field, local);
+}
+
+bool LocalTimeConverter::Convert(const uint8_t* field, DecoderSystemTime& local) const {
   int64_t unix_seconds = 0;
   if (!JapanTimeToUnix(field, unix_seconds)) return false;
-  if (LocalFieldsOf(unix_seconds, local)) return true;
+  if (LocalFieldsOf(unix_seconds, *offsets_, local)) return true;
   time_t t = static_cast<time_t>(unix_seconds);
   struct tm fields {};
   if (localtime_r(&t, &fields) == nullptr) return false;

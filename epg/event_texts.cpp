@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 
 namespace plimod {
 namespace {
-
-constexpr std::size_t kHeaderWords = kEventTextCount + 1;
 
 std::size_t Index(EventText which) { return static_cast<std::size_t>(which); }
 
@@ -21,21 +20,37 @@ std::size_t TextOfSearchForm(std::size_t index) {
 
 }  // namespace
 
-EventTexts::EventTexts(const EventTexts& other) {
-  if (other.block_ == nullptr) return;
-  const std::size_t words = (other.BlockBytes() + 3) / 4;
-  block_ = std::make_unique_for_overwrite<std::uint32_t[]>(words);
-  std::memcpy(block_.get(), other.block_.get(), other.BlockBytes());
+EventTexts::EventTexts(const EventTexts& other) noexcept : block_(other.block_) {
+  if (block_ != nullptr) block_->holders.fetch_add(1, std::memory_order_relaxed);
 }
 
-EventTexts& EventTexts::operator=(const EventTexts& other) {
-  if (this != &other) *this = EventTexts(other);
+EventTexts& EventTexts::operator=(const EventTexts& other) noexcept {
+  if (other.block_ != nullptr) other.block_->holders.fetch_add(1, std::memory_order_relaxed);
+  Release();
+  block_ = other.block_;
   return *this;
+}
+
+EventTexts& EventTexts::operator=(EventTexts&& other) noexcept {
+  if (this != &other) {
+    Release();
+    block_ = std::exchange(other.block_, nullptr);
+  }
+  return *this;
+}
+
+void EventTexts::Release() noexcept {
+  if (block_ == nullptr) return;
+  if (block_->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    block_->~Header();
+    ::operator delete(block_);
+  }
+  block_ = nullptr;
 }
 
 std::size_t EventTexts::BlockBytes() const {
   if (block_ == nullptr) return 0;
-  return kHeaderWords * 4 + header()->ends.back() * sizeof(char16_t);
+  return sizeof(Header) + block_->ends.back() * sizeof(char16_t);
 }
 
 std::u16string_view EventTexts::Get(EventText which) const {
@@ -45,7 +60,7 @@ std::u16string_view EventTexts::Get(EventText which) const {
   if (IsSearchForm(index) && (h->sameAsText >> TextOfSearchForm(index) & 1u) != 0) {
     index = TextOfSearchForm(index);
   }
-  const auto* chars = reinterpret_cast<const char16_t*>(block_.get() + kHeaderWords);
+  const auto* chars = reinterpret_cast<const char16_t*>(h + 1);
   const std::uint32_t begin = index == 0 ? 0 : h->ends[index - 1];
   return {chars + begin, h->ends[index] - begin};
 }
@@ -81,13 +96,13 @@ void EventTexts::Assign(const EventTextParts& parts) {
     if (!same) total += parts.texts[i].size();
   }
   if (total == 0) {  // every text empty, so every search form too
-    block_.reset();
+    Release();
     return;
   }
-  const std::size_t words = kHeaderWords + (total * sizeof(char16_t) + 3) / 4;
-  auto block = std::make_unique_for_overwrite<std::uint32_t[]>(words);
-  auto* h = reinterpret_cast<Header*>(block.get());
-  auto* chars = reinterpret_cast<char16_t*>(block.get() + kHeaderWords);
+  // The parts may be views of the old block: it is let go only at the end.
+  auto* h = new (::operator new(sizeof(Header) + total * sizeof(char16_t))) Header{};
+  h->holders.store(1, std::memory_order_relaxed);
+  auto* chars = reinterpret_cast<char16_t*>(h + 1);
   std::uint32_t end = 0;
   for (std::size_t i = 0; i < kEventTextCount; ++i) {
     const bool same = IsSearchForm(i) && (parts.sameAsText >> TextOfSearchForm(i) & 1u) != 0;
@@ -98,7 +113,8 @@ void EventTexts::Assign(const EventTextParts& parts) {
     h->ends[i] = end;
   }
   h->sameAsText = parts.sameAsText;
-  block_ = std::move(block);
+  Release();
+  block_ = h;
 }
 
 }  // namespace plimod

@@ -5,9 +5,11 @@
 // text stands for it. An event without texts holds no block at all.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 namespace plimod {
 
@@ -36,10 +38,14 @@ class EventTexts {
  public:
   EventTexts() = default;
   explicit EventTexts(const EventTextParts& parts) { Assign(parts); }
-  EventTexts(const EventTexts& other);
-  EventTexts& operator=(const EventTexts& other);
-  EventTexts(EventTexts&&) noexcept = default;
-  EventTexts& operator=(EventTexts&&) noexcept = default;
+  // A copy shares the block: blocks never change once written (every
+  // change makes a new one), so copies of events (the pages' cells) cost
+  // no text copy and still change apart.
+  EventTexts(const EventTexts& other) noexcept;
+  EventTexts& operator=(const EventTexts& other) noexcept;
+  EventTexts(EventTexts&& other) noexcept : block_(std::exchange(other.block_, nullptr)) {}
+  EventTexts& operator=(EventTexts&& other) noexcept;
+  ~EventTexts() { Release(); }
 
   // A search form equal to its text comes back as a view of the text.
   std::u16string_view Get(EventText which) const;
@@ -52,16 +58,18 @@ class EventTexts {
   std::size_t BlockBytes() const;
 
  private:
-  // The block: kEventTextCount end offsets (in char16_t), a flags word,
-  // then the characters.
+  // The block: the count of its holders, kEventTextCount end offsets (in
+  // char16_t), a flags word, then the characters.
   struct Header {
+    std::atomic<std::uint32_t> holders;
     std::array<std::uint32_t, kEventTextCount> ends;
     std::uint32_t sameAsText;
   };
   EventTextParts Parts() const;
-  const Header* header() const { return reinterpret_cast<const Header*>(block_.get()); }
+  const Header* header() const { return block_; }
+  void Release() noexcept;
 
-  std::unique_ptr<std::uint32_t[]> block_;
+  Header* block_ = nullptr;
 };
 
 }  // namespace plimod

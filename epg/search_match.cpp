@@ -1,5 +1,6 @@
 #include "epg/search_match.h"
 
+#include <array>
 #include <atomic>
 #include <string_view>
 
@@ -26,30 +27,69 @@ bool HasGenreHit(const std::wstring& genreText, const EpgEvent& event) {
   return false;
 }
 
-bool AnyTermMatchesText(const SearchTermList& list, std::u16string_view text) {
-  for (const SearchWord& term : list.terms) {
-    if (MatchPreparedWord(text, term)) return true;
+// An event's texts as conditions read them. With filters, each text is
+// looked up and its unit filter built once, on first use, however many
+// conditions read it; a walk of many conditions over one event gains, a
+// single condition would only pay for the filters.
+class SearchedEvent {
+ public:
+  SearchedEvent(const EpgEvent& event, bool filtered) : event_(event), filtered_(filtered) {}
+
+  const EpgEvent& event() const { return event_; }
+
+  bool AnyTermMatches(const SearchTermList& list, EventText which) {
+    const std::size_t index = static_cast<std::size_t>(which);
+    if (!filtered_) {
+      const std::u16string_view text = event_.Text(which);
+      for (const SearchWord& term : list.terms) {
+        if (MatchPreparedWord(text, term)) return true;
+      }
+      return false;
+    }
+    if ((ready_ >> index & 1u) == 0) Prepare(index, which);
+    for (const SearchWord& term : list.terms) {
+      if (MatchPreparedWord(texts_[index], units_[index], term)) return true;
+    }
+    return false;
   }
-  return false;
-}
+
+ private:
+  // Long texts hold most units anyway: their filter would seldom say no.
+  static constexpr std::size_t kFilteredUnits = 256;
+
+  void Prepare(std::size_t index, EventText which) {
+    texts_[index] = event_.Text(which);
+    if (texts_[index].size() <= kFilteredUnits) {
+      units_[index].Add(texts_[index]);
+    } else {
+      units_[index].AddAll();
+    }
+    ready_ |= 1u << index;
+  }
+
+  const EpgEvent& event_;
+  const bool filtered_;
+  unsigned ready_ = 0;
+  std::array<std::u16string_view, kEventTextCount> texts_{};
+  std::array<UnitFilter, kEventTextCount> units_{};
+};
 
 bool AnyTermMatches(const SearchCondition& condition, const SearchTermList& list,
-                    const EpgEvent& event) {
+                    SearchedEvent& event) {
   if (list.terms.empty()) return false;
   const bool stored = list.onStoredTexts;
   if (condition.searchTitle &&
-      AnyTermMatchesText(list, event.Text(stored ? EventText::kTitle
-                                                 : EventText::kNormalizedTitle))) {
+      event.AnyTermMatches(list, stored ? EventText::kTitle : EventText::kNormalizedTitle)) {
     return true;
   }
   if (condition.searchExplanation &&
-      AnyTermMatchesText(list, event.Text(stored ? EventText::kShortText
-                                                 : EventText::kNormalizedShortText))) {
+      event.AnyTermMatches(list, stored ? EventText::kShortText
+                                        : EventText::kNormalizedShortText)) {
     return true;
   }
   return condition.searchDetail &&
-         AnyTermMatchesText(list, event.Text(stored ? EventText::kExtendedText
-                                                    : EventText::kNormalizedExtendedText));
+         event.AnyTermMatches(list, stored ? EventText::kExtendedText
+                                           : EventText::kNormalizedExtendedText);
 }
 
 bool MatchWeek(const SearchCondition& condition, const EpgEvent& event) {
@@ -69,19 +109,25 @@ std::uint64_t EventServiceKey(const EpgEvent& event) {
   return ServiceKey(event.originalNetworkId, event.transportStreamId, event.serviceId);
 }
 
-}  // namespace
-
-bool MatchSearchCondition(const SearchCondition& condition, const EpgEvent& event) {
+bool MatchSearchCondition(const SearchCondition& condition, SearchedEvent& searched) {
+  const EpgEvent& event = searched.event();
   // Every test must pass; the cheap ones go first.
   if (!MatchWeek(condition, event) || !MatchHour(condition, event)) return false;
   const bool genreHit = HasGenreHit(condition.genre, event);
   if (!condition.genre.empty() && !genreHit) return false;
   if (condition.words.terms.empty()) {
     if (!genreHit) return false;
-  } else if (!AnyTermMatches(condition, condition.words, event)) {
+  } else if (!AnyTermMatches(condition, condition.words, searched)) {
     return false;
   }
-  return !AnyTermMatches(condition, condition.exclusiveWords, event);
+  return !AnyTermMatches(condition, condition.exclusiveWords, searched);
+}
+
+}  // namespace
+
+bool MatchSearchCondition(const SearchCondition& condition, const EpgEvent& event) {
+  SearchedEvent searched(event, false);
+  return MatchSearchCondition(condition, searched);
 }
 
 bool MatchSearchCondition(const IniSection& section, const EpgEvent& event) {
@@ -119,9 +165,10 @@ SearchConditionSet LoadSearchConditions(const IniFile& settings) {
 
 bool MatchAnySearchCondition(const SearchConditionSet& conditions, EpgEvent& event) {
   const std::uint64_t serviceKey = EventServiceKey(event);
+  SearchedEvent searched(event, true);
   for (const NumberedCondition& entry : conditions) {
     if (MatchChannelMode(entry.condition, serviceKey) &&
-        MatchSearchCondition(entry.condition, event)) {
+        MatchSearchCondition(entry.condition, searched)) {
       SetConditionNumber(event, static_cast<std::uint32_t>(entry.number));
       return true;
     }

@@ -77,6 +77,62 @@ std::size_t FindUnits(std::u16string_view text, std::u16string_view part) {
   return std::u16string_view::npos;
 }
 
+bool IsQuantifier(wchar_t c) { return c == L'*' || c == L'+' || c == L'?'; }
+
+// Past the class that starts at `i` ("[...]"), or npos for one this reader
+// does not follow (nested classes, escapes, no end).
+std::size_t ClassEnd(std::wstring_view pattern, std::size_t i) {
+  std::size_t j = i + 1;
+  if (j < pattern.size() && pattern[j] == L'^') ++j;
+  if (j < pattern.size() && pattern[j] == L']') ++j;  // a leading "]" is a member
+  for (; j < pattern.size() && pattern[j] != L']'; ++j) {
+    if (pattern[j] == L'[' || pattern[j] == L'\\') return std::wstring_view::npos;
+  }
+  return j < pattern.size() ? j + 1 : std::wstring_view::npos;
+}
+
+// The BMP characters (surrogates aside) that stand as literals outside any
+// quantifier that allows none of them. Only plain expressions are read:
+// literals, ".", "^", "$", classes and the quantifiers "*", "+", "?" (lazy
+// or possessive too). Anything else (groups, alternatives, escapes,
+// counted repeats) gives no characters, and the expression alone decides.
+std::u16string RequiredUnits(std::wstring_view pattern) {
+  std::u16string required;
+  std::size_t i = 0;
+  while (i < pattern.size()) {
+    const wchar_t c = pattern[i];
+    bool literal = false;
+    if (c == L'[') {
+      i = ClassEnd(pattern, i);
+      if (i == std::wstring_view::npos) return {};
+    } else if (c == L'.' || c == L'^' || c == L'$') {
+      ++i;
+    } else if (std::wstring_view(L"\\()|{}]*+?").find(c) != std::wstring_view::npos) {
+      return {};
+    } else {
+      literal = true;
+      ++i;
+    }
+    bool optional = false;
+    if (i < pattern.size() && IsQuantifier(pattern[i])) {
+      optional = pattern[i] != L'+';
+      ++i;
+      if (i < pattern.size() && (pattern[i] == L'?' || pattern[i] == L'+')) ++i;
+    }
+    const auto code = static_cast<char32_t>(c);
+    const bool oneUnit = code < 0xD800 || (code >= 0xE000 && code < 0x10000);
+    if (literal && !optional && oneUnit) required.push_back(static_cast<char16_t>(code));
+  }
+  return required;
+}
+
+bool HasEveryUnit(std::u16string_view text, std::u16string_view units) {
+  for (const char16_t unit : units) {
+    if (text.find(unit) == std::u16string_view::npos) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::vector<std::wstring> SplitWordParts(std::wstring_view word, std::size_t maxParts) {
@@ -92,10 +148,15 @@ SearchWord PrepareSearchWord(std::wstring_view word, std::size_t maxParts) {
     prepared.isRegex = true;
     std::wstring pattern = PatternOf(word);
     if (!CompileRegex(pattern, prepared.regex)) LogInvalidPatternOnce(pattern);
+    prepared.requiredUnits = RequiredUnits(pattern);
+    prepared.neededUnits.Add(prepared.requiredUnits);
     return prepared;
   }
   prepared.parts = SplitWordParts(word, maxParts);
-  for (const std::wstring& part : prepared.parts) prepared.parts16.push_back(WideToUtf16(part));
+  for (const std::wstring& part : prepared.parts) {
+    prepared.parts16.push_back(WideToUtf16(part));
+    prepared.neededUnits.Add(prepared.parts16.back());
+  }
   return prepared;
 }
 
@@ -110,6 +171,7 @@ bool MatchPreparedWord(std::wstring_view text, const SearchWord& word) {
 
 bool MatchPreparedWord(std::u16string_view text, const SearchWord& word) {
   if (word.isRegex) {
+    if (!HasEveryUnit(text, word.requiredUnits)) return false;
     // Expressions work on wide text; few conditions are expressions.
     thread_local std::wstring wide;
     wide = Utf16ToWide(text);

@@ -1,5 +1,6 @@
 #include "guide/epg_page_window.h"
 
+#include "guide/civil_time.h"
 #include "guide/grid_layout.h"
 #include "guide/page_days.h"
 
@@ -7,27 +8,29 @@ namespace plimod {
 
 namespace {
 
-// Day list and minute of the event before any cut.
+// Day list (in days from the base day) and minute of the event before any
+// cut. Days are counted on the calendar, so most events (those outside the
+// window) need no zone conversion at all.
 struct Position {
-  std::time_t day = 0;
+  int fromBase = 0;
   int start = 0;
   std::int64_t seconds = 0;  // length
 };
 
 Position ListPosition(const EpgEvent& event, const EpgPageWindow& window) {
   Position at;
-  at.day = DayOfDate(event.start);
+  at.fromBase = static_cast<int>(
+      CivilDayNumber(event.start.wYear, event.start.wMonth, event.start.wDay) - window.baseDayNumber);
   at.start = StartMinuteOf(event);
   // A start with seconds is drawn at its minute and keeps its end.
   at.seconds = static_cast<std::int64_t>(event.durationSeconds) + event.start.wSecond;
   if (window.mode == PageMode::kEpg) {
-    const int later = DaysFrom(window.base, at.day);
-    if (later > 0) {
-      at.day = window.base;
-      at.start += kDayMinutes * later;
+    if (at.fromBase > 0) {
+      at.start += kDayMinutes * at.fromBase;
+      at.fromBase = 0;
     }
   } else if (at.start < kBroadcastDayStart) {
-    at.day = AddDays(at.day, -1);
+    at.fromBase -= 1;
     at.start += kDayMinutes;
   }
   return at;
@@ -43,7 +46,7 @@ struct CellMarks {
 
 // Moves an event that runs into the window from above to its top.
 bool CutAtTop(Position& at, CellMarks& marks, const EpgPageWindow& window) {
-  const int fromBase = DaysFrom(window.base, at.day);
+  const int fromBase = at.fromBase;
   int top = 0;  // the window's top in minutes of the event's own day
   if (fromBase == 0 && at.start < window.first && EndMinute(at) > window.first) {
     top = window.first;
@@ -56,13 +59,13 @@ bool CutAtTop(Position& at, CellMarks& marks, const EpgPageWindow& window) {
   marks.displayStart = static_cast<std::uint32_t>(realStart);
   marks.flags |= kCellCutAtTop;
   at.seconds -= static_cast<std::int64_t>(top - at.start) * 60;
-  at.day = window.base;
+  at.fromBase = 0;
   at.start = window.first;
   return true;
 }
 
 bool InWindow(const Position& at, const EpgPageWindow& window) {
-  const int fromBase = DaysFrom(window.base, at.day);
+  const int fromBase = at.fromBase;
   if (window.mode == PageMode::kEpg) {
     return fromBase >= 0 && fromBase < 3 && at.start >= window.first && at.start < window.last;
   }
@@ -74,7 +77,8 @@ bool InWindow(const Position& at, const EpgPageWindow& window) {
 void Keep(std::vector<PlacedCell>& placed, const EpgEvent& event, const CellMarks& marks,
           const Position& at, const EpgPageWindow& window) {
   if (!InWindow(at, window)) return;
-  PlacedCell copy{event, at.day, at.start};
+  const std::time_t day = at.fromBase == 0 ? window.base : AddDays(window.base, at.fromBase);
+  PlacedCell copy{event, day, at.start};
   copy.cell.columnSpan = 1;
   copy.cell.displayFlags = marks.flags;
   copy.cell.conditionNumber = 0;
@@ -95,6 +99,8 @@ EpgPageWindow MakeEpgPageWindow(const PageView& view) {
   } else {
     window.days = view.state.range;
   }
+  const std::tm base = LocalFields(window.base);
+  window.baseDayNumber = CivilDayNumber(base.tm_year + 1900, base.tm_mon + 1, base.tm_mday);
   return window;
 }
 
@@ -112,7 +118,7 @@ std::vector<PlacedCell> PlaceEvent(const EpgEvent& event, const EpgPageWindow& w
     rest.flags |= kCellCutAtTop;
     if ((marks.flags & kCellCutAtTop) == 0) rest.displayStart = static_cast<std::uint32_t>(at.start);
     Position next;
-    next.day = AddDays(at.day, 1);
+    next.fromBase = at.fromBase + 1;
     next.start = kBroadcastDayStart;
     next.seconds = at.seconds - static_cast<std::int64_t>(kBroadcastDayEnd - at.start) * 60;
     Keep(placed, event, rest, next, window);

@@ -4,6 +4,7 @@
 // the top of the window, and (per-station view) continued in the next day's
 // column when it runs past 29:00.
 
+#include <cstdint>
 #include <ctime>
 #include <vector>
 
@@ -27,6 +28,7 @@ struct EpgPageWindow {
   int first = kBroadcastDayStart;  // minutes of the base day: mode "epg" hour x 60
   int last = kBroadcastDayEnd;     // mode "epg" (hour + range) x 60
   int days = 1;                    // days shown (1 in mode "epg")
+  std::int64_t baseDayNumber = 0;  // CivilDayNumber of the base's date
 };
 
 EpgPageWindow MakeEpgPageWindow(const PageView& view);

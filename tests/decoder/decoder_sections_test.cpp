@@ -124,15 +124,22 @@ TEST(SectionAssembler, ImplausibleLengthsAndPointersAreDropped) {
 
 TEST(SectionCrc32, MatchesTheBitwiseDefinition) {
   std::mt19937 random(7);
-  Bytes data(1000);
+  Bytes data(4200);
   for (uint8_t& b : data) b = static_cast<uint8_t>(random());
-  for (size_t n : {0u, 1u, 7u, 8u, 9u, 100u, 1000u}) {
+  auto bitwise = [&](size_t from, size_t n) {
     uint32_t crc = 0xFFFFFFFF;
-    for (size_t i = 0; i < n; ++i) {
+    for (size_t i = from; i < from + n; ++i) {
       crc ^= uint32_t{data[i]} << 24;
       for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
     }
-    EXPECT_EQ(epgdec::SectionCrc32(data.data(), n), crc) << n;
+    return crc;
+  };
+  // Lengths around the 16-byte blocks of the folding path, from unaligned starts.
+  for (size_t n : {0u, 1u, 7u, 8u, 9u, 63u, 64u, 65u, 79u, 80u, 81u, 100u, 1000u, 4093u, 4096u}) {
+    for (size_t from : {0u, 1u, 3u}) {
+      EXPECT_EQ(epgdec::SectionCrc32(data.data() + from, n), bitwise(from, n)) << n << "@" << from;
+      EXPECT_EQ(epgdec::SectionCrc32ByTable(data.data() + from, n), bitwise(from, n)) << n;
+    }
   }
 }
 

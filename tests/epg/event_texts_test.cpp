@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "epg/epg_event.h"
 
@@ -36,6 +39,35 @@ TEST(EventTexts, EveryTextComesBackFromOneBlockAndCopiesAreDeep) {
   EXPECT_EQ(copy.Title(), L"ＡＢＣ　ニュース");
   EXPECT_EQ(copy.ExtendedText(), L"詳細\r\n\U0001F600あり");
   EXPECT_EQ(event.AudioText(), L"音声") << "other texts stay";
+}
+
+// Copies (the pages' cells) share the block rather than copy it; the last
+// holder frees it, whichever thread that is.
+TEST(EventTexts, CopiesShareTheBlockWhichOutlivesTheOriginal) {
+  auto event = std::make_unique<EpgEvent>();
+  event->SetTexts(SampleParts());
+  EpgEvent copy = *event;
+  EXPECT_EQ(copy.Text(EventText::kTitle).data(), event->Text(EventText::kTitle).data());
+  EpgEvent assigned;
+  assigned.SetTitle(L"古い");
+  assigned = copy;
+  event.reset();
+  EXPECT_EQ(copy.Title(), L"ＡＢＣ　ニュース");
+  EXPECT_EQ(assigned.ExtendedText(), L"詳細\r\n\U0001F600あり");
+
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&copy] {
+      for (int i = 0; i < 10000; ++i) {
+        EpgEvent cell = copy;
+        EpgEvent moved = std::move(cell);
+        ASSERT_EQ(moved.Text(EventText::kAudioText), u"音声");
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  assigned = std::move(copy);
+  EXPECT_EQ(assigned.NormalizedTitle(), L"ａｂｃ+ニュース");
 }
 
 TEST(EventTexts, ASearchFormKeepsItsTextWhenTheTextChanges) {

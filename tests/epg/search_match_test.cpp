@@ -92,13 +92,51 @@ TEST_F(SearchMatchTest, StoredTextsMatchAsWideOnesDo) {
       for (std::size_t i = 0; i < partLength; ++i) word += alphabet[random() % alphabet.size()];
     }
     const SearchWord prepared = PrepareSearchWord(word);
-    EXPECT_EQ(MatchPreparedWord(WideToUtf16(text), prepared), MatchPreparedWord(text, prepared))
+    const std::u16string stored = WideToUtf16(text);
+    EXPECT_EQ(MatchPreparedWord(stored, prepared), MatchPreparedWord(text, prepared))
         << "text " << WideToUtf8String(text) << " word " << WideToUtf8String(word);
+    UnitFilter units;
+    units.Add(stored);
+    EXPECT_EQ(MatchPreparedWord(stored, units, prepared), MatchPreparedWord(text, prepared))
+        << "filtered: text " << WideToUtf8String(text) << " word " << WideToUtf8String(word);
   }
   std::wstring pairs(2046, L'\U0001F600');
   EXPECT_TRUE(MatchPreparedWord(WideToUtf16(pairs + L"ab"), PrepareSearchWord(L"\U0001F600a")));
   EXPECT_FALSE(MatchPreparedWord(WideToUtf16(pairs + L"ab"), PrepareSearchWord(L"ab")));
   EXPECT_TRUE(MatchPreparedWord(WideToUtf16(pairs + L"ab"), PrepareSearchWord(L"/ab/")));
+}
+
+// Expressions over stored texts skip the expression when a character every
+// match needs is missing; that must never turn a match into a miss.
+TEST_F(SearchMatchTest, StoredTextsMatchExpressionsAsWideOnesDo) {
+  std::mt19937 random(29);
+  const std::vector<std::wstring> atoms = {L"a",  L"b",    L"ア",  L"\U0001F600", L".", L"[ab]",
+                                           L"[^a]", L"[]a]", L"^",   L"$",          L"|", L"(",
+                                           L")",  L"\\w", L"{2}", L"#"};
+  const std::vector<std::wstring> quantifiers = {L"", L"", L"", L"*", L"+", L"?", L"*?", L"++"};
+  const std::wstring alphabet = L"abアイ#]\U0001F600";
+  for (int round = 0; round < 3000; ++round) {
+    std::wstring pattern = L"/";
+    const std::size_t length = 1 + random() % 5;
+    for (std::size_t i = 0; i < length; ++i) {
+      pattern += atoms[random() % atoms.size()] + quantifiers[random() % quantifiers.size()];
+    }
+    std::wstring text;
+    const std::size_t textLength = random() % 12;
+    for (std::size_t i = 0; i < textLength; ++i) text += alphabet[random() % alphabet.size()];
+    const SearchWord prepared = PrepareSearchWord(pattern);
+    const std::u16string stored = WideToUtf16(text);
+    UnitFilter units;
+    units.Add(stored);
+    EXPECT_EQ(MatchPreparedWord(stored, prepared), MatchPreparedWord(text, prepared))
+        << "text " << WideToUtf8String(text) << " pattern " << WideToUtf8String(pattern);
+    EXPECT_EQ(MatchPreparedWord(stored, units, prepared), MatchPreparedWord(text, prepared))
+        << "filtered: text " << WideToUtf8String(text) << " pattern " << WideToUtf8String(pattern);
+  }
+  // The plain shapes conditions use.
+  EXPECT_TRUE(MatchPreparedWord(u"映画「七人」", PrepareSearchWord(L"/^映画「.*」$/")));
+  EXPECT_FALSE(MatchPreparedWord(u"映画「七人", PrepareSearchWord(L"/^映画「.*」$/")));
+  EXPECT_TRUE(MatchPreparedWord(u"話の第１２話", PrepareSearchWord(L"/第[0-9０-９]+話/")));
 }
 
 TEST_F(SearchMatchTest, FieldSwitchesChooseWhereWordsAreLookedFor) {
