@@ -74,8 +74,9 @@ CellFacts GatherFacts(const EpgEvent& cell, const EpgCellContext& context) {
 std::string CellColour(const EpgEvent& cell, const CellFacts& facts, const EpgCellContext& context) {
   if ((cell.displayFlags & kCellFiller) != 0) return context.page.genreColours[kFillerColourSlot];
   if (!facts.syoboiOnly && cell.conditionNumber > 0) {
-    std::string colour = ConditionColour(context.settings, static_cast<int>(cell.conditionNumber));
-    if (!colour.empty()) return colour;
+    auto [known, added] = context.conditionColours.try_emplace(cell.conditionNumber);
+    if (added) known->second = ConditionColour(context.settings, static_cast<int>(cell.conditionNumber));
+    if (!known->second.empty()) return known->second;
   }
   return context.page.genreColours[GenreColourSlot(cell)];
 }

@@ -5,6 +5,10 @@
 // level) and the note of the search condition, tuner and automatic
 // reservation.
 
+#include <cstdint>
+#include <map>
+#include <string>
+
 #include "epg/epg_event.h"
 #include "guide/epg_page_hooks.h"
 #include "guide/epg_page_style.h"
@@ -19,6 +23,8 @@ struct EpgCellContext {
   const EpgPageHooks& hooks;
   int detail = 1;
   bool mark = false;
+  // Background colours of search conditions, read once per page.
+  mutable std::map<std::uint32_t, std::string> conditionColours{};
 };
 
 // `cell` is a day-list cell (its start carries the list's date, its hour

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <string>
 
@@ -96,10 +97,24 @@ long SendPageString(ReplyWriter& out, std::string_view text) {
 }
 
 long SendPageText(ReplyWriter& out, const char* format, ...) {
+  // Pages send thousands of fragments: fixed text skips the formatter, and
+  // a short result goes out from the stack without a string of its own.
+  if (std::strchr(format, '%') == nullptr) return SendPageString(out, format);
   va_list args;
   va_start(args, format);
-  std::string text = FormatNarrow(format, args);
+  char small[1024];
+  va_list copy;
+  va_copy(copy, args);
+  const int needed = std::vsnprintf(small, sizeof small, format, copy);
+  va_end(copy);
+  if (needed < 0 || static_cast<std::size_t>(needed) < sizeof small) {
+    va_end(args);
+    return SendPageString(out, needed < 0 ? std::string_view() : std::string_view(small, static_cast<std::size_t>(needed)));
+  }
+  std::string text(static_cast<std::size_t>(needed) + 1, '\0');
+  std::vsnprintf(text.data(), text.size(), format, args);
   va_end(args);
+  text.resize(static_cast<std::size_t>(needed));
   return SendPageString(out, text);
 }
 
