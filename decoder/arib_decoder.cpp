@@ -77,21 +77,44 @@ class Decoder {
   // less, so the room is made once.
   void Graphics() {
     const auto& halves = kHalves[state_.middleSize];
-    const Half left = halves[static_cast<size_t>(state_.g[state_.gl])];
-    const Half right = halves[static_cast<size_t>(state_.g[state_.gr])];
+    Half left = halves[static_cast<size_t>(state_.g[state_.gl])];
+    Half right = halves[static_cast<size_t>(state_.g[state_.gr])];
     if (left.singles == nullptr && !left.kanji && right.singles == nullptr && !right.kanji) return;
-    const char16_t space = SpaceCharacter();
+    char16_t space = SpaceCharacter();
+    // The locking shifts between kana sets and alphanumerics come every
+    // few characters, so they are followed here too.
+    auto shifted = [&] {
+      left = halves[static_cast<size_t>(state_.g[state_.gl])];
+      right = halves[static_cast<size_t>(state_.g[state_.gr])];
+      space = SpaceCharacter();
+    };
     Room(0);
     const uint8_t* p = data_ + pos_;
     const uint8_t* const end = data_ + size_;
     char16_t* o = out_.data() + written_;
+    char16_t* const limit = out_.data() + out_.size();
     while (p < end) {
       const uint8_t b = *p;
       const uint8_t c1 = static_cast<uint8_t>((b & 0x7F) - 0x21);  // 0-93 for graphic codes
       if (c1 >= kSetCells) {
-        if (b != 0x20) break;
-        *o++ = space;
-        ++p;
+        if (b == 0x20) {
+          *o++ = space;
+          ++p;
+        } else if (b == 0x0E || b == 0x0F) {  // LS1, LS0
+          state_.gl = b == 0x0E ? 1 : 0;
+          shifted();
+          ++p;
+        } else if (b == kEsc && end - p >= 2 && IsInvocation(p[1])) {
+          Invoke(p[1]);
+          shifted();
+          p += 2;
+        } else if (b == 0x0D && limit - o > end - p) {  // APR: two units for one byte
+          *o++ = u'\r';
+          *o++ = u'\n';
+          ++p;
+        } else {
+          break;
+        }
         continue;
       }
       const bool low = b < 0x80;
@@ -317,6 +340,8 @@ class Decoder {
       state_.g[g] = DrcsSetFor(f, dbyte);
     }
   }
+
+  static bool IsInvocation(uint8_t f) { return f == 0x6E || f == 0x6F || (f >= 0x7C && f <= 0x7E); }
 
   void Invoke(uint8_t f) {
     switch (f) {
