@@ -1,8 +1,10 @@
 // epg_store_bench [SCALE...]: writes the demo EPG folder SCALE times over
 // (epgwriter --scale; default 1, 5, 8 and 10), then reports for each, in a
 // process of its own:
-//   - the full load (least thread CPU time of three loads into fresh stores,
-//     and its two halves: feeding the decoder and the import),
+//   - the full load (least thread CPU time of loads into fresh stores: three,
+//     or more for small folders so that their short times are as steady as
+//     the large ones', since the figures are compared as ratios; and its two
+//     halves: feeding the decoder and the import),
 //   - a reload after the largest file changed,
 //   - the heap the store keeps per event,
 //   - the resident set after a load run on a thread of its own, as the
@@ -13,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -29,6 +32,7 @@ namespace {
 constexpr std::int64_t kDaySeconds = 86400;
 constexpr std::int64_t kJapanOffset = 9 * 3600;
 constexpr int kLoads = 3;
+constexpr int kLoadsTimesScale = 24;  // the demo folder is loaded 24 times
 
 std::size_t HeapInUse() { return mallinfo2().uordblks; }
 
@@ -87,7 +91,8 @@ void Run(int scale) {
   double fullMs = 0;
   std::size_t events = 0;
   double heapPerEvent = 0;
-  for (int i = 0; i < kLoads; ++i) {
+  const int loads = std::max(kLoads, kLoadsTimesScale / std::max(scale, 1));
+  for (int i = 0; i < loads; ++i) {
     const std::size_t heapBefore = HeapInUse();
     plimod::EpgStore store;
     const double start = bench::ThreadCpuMs();
@@ -96,7 +101,7 @@ void Run(int scale) {
     if (i == 0 || spent < fullMs) fullMs = spent;
     events = bench::CountEvents();
     if (events > 0) heapPerEvent = static_cast<double>(HeapInUse() - heapBefore) / events;
-    if (i + 1 == kLoads) {
+    if (i + 1 == loads) {
       // Only the changed file is fed again, but the import copies all the
       // decoder holds.
       std::filesystem::last_write_time(LargestFile(folder),
@@ -105,7 +110,7 @@ void Run(int scale) {
       plimod::LoadEpgFolder(store);
       std::printf("scale %2d: %zu services, %zu events\n", scale, plimod::EpgEventIndex->size(),
                   events);
-      std::printf("  full load %.0f ms; reload after the largest file changed %.0f ms; "
+      std::printf("  full load %.1f ms; reload after the largest file changed %.0f ms; "
                   "heap %.0f bytes per event\n",
                   fullMs, bench::ThreadCpuMs() - reloadStart, heapPerEvent);
     }
