@@ -61,13 +61,18 @@ void EpgDatabase::AddEit(const uint8_t* section, size_t size) {
   if (found != sections.end() && found->second.version == h.version) return;
   EitSection& stored = sections[section_key];
   stored.version = h.version;
-  ParseEitEvents(section, size, extended_, stored.parsed);
-  for (EventRecord& record : stored.parsed.events) record.section = &stored.parsed;
+  ParseEitEvents(section, size, extended_, parsing_);
+  for (EventRecord& record : parsing_.events) record.section = &stored.contents;
+  stored.events = arena_.Copy(std::span<const EventRecord>(parsing_.events));
+  stored.contents.texts = arena_.Copy(std::u16string_view(parsing_.texts));
+  stored.contents.genres = arena_.Copy(std::span<const uint32_t>(parsing_.genres));
 }
 
 void EpgDatabase::Clear() {
   sdt_.clear();
   eit_.clear();
+  arena_.Clear();
+  parsing_ = {};
 }
 
 std::vector<ServiceInfo> EpgDatabase::Services() const {
@@ -99,7 +104,7 @@ bool EpgDatabase::Events(uint64_t service_key, bool pf_only,
   std::vector<Found> found_records;
   for (const auto& [section_key, section] : found->second) {
     if (pf_only && !IsPresentFollowing(section_key)) break;
-    for (const EventRecord& record : section.parsed.events) {
+    for (const EventRecord& record : section.events) {
       found_records.push_back({record.event_id, &record});
     }
   }

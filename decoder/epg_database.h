@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "decoder/extended_text.h"
+#include "decoder/section_arena.h"
 #include "decoder/si_records.h"
 
 namespace epgdec {
@@ -53,9 +54,12 @@ class EpgDatabase {
     uint8_t version = 0;
     std::vector<ServiceRecord> services;
   };
+  // The records and contents lie in the arena; the records point back at
+  // `contents`, which stays put in the map.
   struct EitSection {
     uint8_t version = 0;
-    EitEvents parsed;
+    std::span<const EventRecord> events;
+    SectionContents contents;
   };
   // Per service: (table_id << 8 | section_number) -> section, so walking it
   // visits present/following first, then schedule basic, then extended.
@@ -64,7 +68,11 @@ class EpgDatabase {
   // (table_id, onid, tsid, section_number) -> section
   std::map<uint64_t, SdtSection> sdt_;
   std::unordered_map<uint64_t, ServiceSections> eit_;
-  ExtendedTextBuilder extended_;  // working space of the EIT parser
+  SectionArena arena_;
+  // Working space of the EIT parser, kept between sections so its buffers
+  // are allocated once.
+  ExtendedTextBuilder extended_;
+  EitEvents parsing_;
 };
 
 }  // namespace epgdec

@@ -24,7 +24,12 @@ struct TextRange {
   uint32_t length = 0;
 };
 
-struct EitEvents;
+// Where a stored section's texts and genres lie; its event records' ranges
+// index them.
+struct SectionContents {
+  std::u16string_view texts;
+  std::span<const uint32_t> genres;
+};
 
 struct EventRecord {
   uint16_t event_id = 0;
@@ -43,14 +48,14 @@ struct EventRecord {
   TextRange video_text;
   TextRange audio_text;
   uint8_t component_types[4] = {0, 0, 0, 0};
-  const EitEvents* section = nullptr;  // set once the section is stored
+  const SectionContents* section = nullptr;  // set once the section is stored
 
   std::u16string_view Text(TextRange range) const;
   std::span<const uint32_t> Genres() const;
 };
 
-// The events of one EIT section. Their texts and genres live in one buffer
-// each, so a section is a few allocations, not several per event.
+// The events of one EIT section as parsed. Their texts and genres live in
+// one buffer each, so a section is a few allocations, not several per event.
 struct EitEvents {
   std::vector<EventRecord> events;
   std::u16string texts;
@@ -65,13 +70,13 @@ struct EitEvents {
 
 inline std::u16string_view EventRecord::Text(TextRange range) const {
   return section == nullptr ? std::u16string_view()
-                            : std::u16string_view(section->texts).substr(range.begin, range.length);
+                            : section->texts.substr(range.begin, range.length);
 }
 
 inline std::span<const uint32_t> EventRecord::Genres() const {
   return section == nullptr
              ? std::span<const uint32_t>()
-             : std::span<const uint32_t>(section->genres).subspan(genres.begin, genres.length);
+             : section->genres.subspan(genres.begin, genres.length);
 }
 
 // The long-form header fields of a section (the bytes after section_length).
