@@ -48,41 +48,37 @@ FieldTexts TextsOf(int fieldIndex) {
   }
 }
 
-// The ranges to mark in a field, empty when nothing is to be marked.
-std::vector<MarkRange> RangesForField(const FieldTexts& texts, const EpgEvent& event) {
-  const std::uint32_t number = ConditionNumberOf(event);
-  if (MarkSwitch.load() != 1 || number == 0) return {};
-  const IniFile& settings = Settings();
-  const std::wstring section = SearchSectionName(static_cast<int>(number));
-  if (!settings.HasSection(section.c_str())) return {};
-  if (settings.GetIntDefault(section.c_str(), texts.conditionKey, 0) != 1) return {};
-  std::wstring word = settings.GetString(section.c_str(), L"WORD").value_or(L"");
-  if (word.size() > kConditionWordChars) word.resize(kConditionWordChars);
-  if (word.empty() || word.front() == L'/') return {};
-  return FindMarkRanges(Utf16ToWide(event.Text(texts.normalized)), word,
-                        SearchNormalizeList(settings));
-}
-
 }  // namespace
 
-std::vector<MarkRange> FindMarkRanges(std::wstring_view normalized, std::wstring_view word,
-                                      std::wstring_view userList) {
+std::vector<std::wstring> MarkWordParts(std::wstring_view word, std::wstring_view userList) {
   std::wstring folded(word);
   NormalizeText(folded, userList);
   std::vector<std::wstring> terms;
   SplitToVector(folded, L' ', terms);
   if (terms.size() > kHighlightTerms) terms.resize(kHighlightTerms);
-  std::vector<MarkRange> ranges;
+  std::vector<std::wstring> allParts;
   for (const std::wstring& term : terms) {
     std::vector<std::wstring> parts;
     SplitToVector(term, L'&', parts);
     if (parts.size() > kHighlightParts) parts.resize(kHighlightParts);
-    for (const std::wstring& part : parts) {
-      std::size_t at = normalized.find(part);
-      if (at != std::wstring_view::npos) ranges.emplace_back(at, at + part.size());
-    }
+    for (std::wstring& part : parts) allParts.push_back(std::move(part));
+  }
+  return allParts;
+}
+
+std::vector<MarkRange> FindMarkRanges(std::wstring_view normalized,
+                                      const std::vector<std::wstring>& parts) {
+  std::vector<MarkRange> ranges;
+  for (const std::wstring& part : parts) {
+    std::size_t at = normalized.find(part);
+    if (at != std::wstring_view::npos) ranges.emplace_back(at, at + part.size());
   }
   return MergeRanges(std::move(ranges));
+}
+
+std::vector<MarkRange> FindMarkRanges(std::wstring_view normalized, std::wstring_view word,
+                                      std::wstring_view userList) {
+  return FindMarkRanges(normalized, MarkWordParts(word, userList));
 }
 
 std::string WriteMarkedText(std::wstring_view text, const std::vector<MarkRange>& ranges) {
@@ -103,8 +99,37 @@ std::string WriteMarkedText(std::wstring_view text, const std::vector<MarkRange>
 }
 
 std::string HighlightSearchWords(int fieldIndex, const EpgEvent& event) {
+  return SearchMarks(Settings()).Highlight(fieldIndex, event);
+}
+
+const ConditionMarks& SearchMarks::ConditionFor(std::uint32_t number) const {
+  auto [found, added] = conditions_.try_emplace(number);
+  ConditionMarks& marks = found->second;
+  if (!added) return marks;
+  const std::wstring section = SearchSectionName(static_cast<int>(number));
+  if (!settings_.HasSection(section.c_str())) return marks;
+  for (int field = 0; field < 3; ++field) {
+    const wchar_t* key = TextsOf(field).conditionKey;
+    marks.fields[field] = settings_.GetIntDefault(section.c_str(), key, 0) == 1;
+  }
+  std::wstring word = settings_.GetString(section.c_str(), L"WORD").value_or(L"");
+  if (word.size() > kConditionWordChars) word.resize(kConditionWordChars);
+  if (word.empty() || word.front() == L'/') return marks;
+  if (!userList_) userList_ = SearchNormalizeList(settings_);
+  marks.parts = MarkWordParts(word, *userList_);
+  return marks;
+}
+
+std::string SearchMarks::Highlight(int fieldIndex, const EpgEvent& event) const {
   const FieldTexts texts = TextsOf(fieldIndex);
-  return WriteMarkedText(Utf16ToWide(event.Text(texts.stored)), RangesForField(texts, event));
+  const std::wstring text = Utf16ToWide(event.Text(texts.stored));
+  const std::uint32_t number = ConditionNumberOf(event);
+  if (MarkSwitch.load() != 1 || number == 0) return PageText(text);
+  const ConditionMarks& marks = ConditionFor(number);
+  const int field = fieldIndex == 1 || fieldIndex == 2 ? fieldIndex : 0;
+  if (!marks.fields[field] || marks.parts.empty()) return PageText(text);
+  return WriteMarkedText(text, FindMarkRanges(Utf16ToWide(event.Text(texts.normalized)),
+                                              marks.parts));
 }
 
 }  // namespace plimod

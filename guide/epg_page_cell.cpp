@@ -149,45 +149,46 @@ void WriteExplanationTooltip(ReplyWriter& out, const CellFacts& facts, const Epg
     return;
   }
   SendPageText(out, "<span class=detail><a href='?%s' class='toolTip' target=_blank>説<span>", facts.linkQuery.c_str());
-  WriteTextWithBr(out, HighlightSearchWords(1, event));
+  WriteTextWithBr(out, context.marks.Highlight(1, event));
   if (event.HasText(EventText::kShortText) && event.HasText(EventText::kExtendedText)) SendPageText(out, "<HR>\n");
-  WriteTextWithBr(out, HighlightSearchWords(2, event));
+  WriteTextWithBr(out, context.marks.Highlight(2, event));
   SendPageText(out, "</span></a></span>\n");
 }
 
 void WriteDetailOne(ReplyWriter& out, const CellFacts& facts, const EpgCellContext& context, const std::string& note) {
   const EpgEvent& event = facts.Texts();
-  SendPageText(out, "\t\t\t<span class=explan>%s</span><br>\n", HighlightSearchWords(1, event).c_str());
+  SendPageText(out, "\t\t\t<span class=explan>%s</span><br>\n", context.marks.Highlight(1, event).c_str());
   if (!event.HasText(EventText::kExtendedText)) {
     SendPageText(out, "<span class=detail>%s</span>", note.c_str());
   } else if (event.serviceId == 0) {
-    SendPageText(out, "<span class=detail>%s</span>", HighlightSearchWords(2, event).c_str());
+    SendPageText(out, "<span class=detail>%s</span>", context.marks.Highlight(2, event).c_str());
   } else if (context.page.jsTooltips) {
     WriteScriptTooltip(out, "\t\t\t", facts.linkQuery, "detail", "[詳細]");
     SendPageText(out, "%s</span>\n", note.c_str());
   } else {
     SendPageText(out, "\t\t\t<span class=detail><a href='?%s' class='toolTip' target=_blank>[詳細]<span>",
                  facts.linkQuery.c_str());
-    WriteTextWithBr(out, HighlightSearchWords(2, event));
+    WriteTextWithBr(out, context.marks.Highlight(2, event));
     SendPageText(out, "</span></a>%s</span>\n", note.c_str());
   }
 }
 
-void WriteDetailTwo(ReplyWriter& out, const CellFacts& facts, const std::string& note) {
+void WriteDetailTwo(ReplyWriter& out, const CellFacts& facts, const EpgCellContext& context,
+                    const std::string& note) {
   const EpgEvent& event = facts.Texts();
-  SendPageText(out, "\t\t\t<span class=explan>%s</span><br>\n", HighlightSearchWords(1, event).c_str());
+  SendPageText(out, "\t\t\t<span class=explan>%s</span><br>\n", context.marks.Highlight(1, event).c_str());
   if (!event.HasText(EventText::kExtendedText)) {
     SendPageText(out, "<span class=detail>%s</span>", note.c_str());
     return;
   }
   SendPageText(out, "\t\t\t<span class=detail>\n");
-  WriteTextWithBr(out, HighlightSearchWords(2, event));
+  WriteTextWithBr(out, context.marks.Highlight(2, event));
   SendPageText(out, "%s</span>\n", note.c_str());
 }
 
 void WriteProgramme(ReplyWriter& out, const EpgEvent& cell, const CellFacts& facts, const EpgCellContext& context) {
   WriteMinute(out, cell, facts, context);
-  SendPageText(out, " <span class=title>%s</span> ", HighlightSearchWords(0, facts.Texts()).c_str());
+  SendPageText(out, " <span class=title>%s</span> ", context.marks.Highlight(0, facts.Texts()).c_str());
   SendPageText(out, "<span class=station>%s</span>", StationName(cell, facts).c_str());
   WriteProgramSmallLinks(out, cell, context.page.links);
   if (context.detail == 0) WriteExplanationTooltip(out, facts, context);
@@ -196,7 +197,7 @@ void WriteProgramme(ReplyWriter& out, const EpgEvent& cell, const CellFacts& fac
   if (context.detail == 1) {
     WriteDetailOne(out, facts, context, note);
   } else if (context.detail == 2) {
-    WriteDetailTwo(out, facts, note);
+    WriteDetailTwo(out, facts, context, note);
   } else {
     SendPageText(out, "<span class=detail>%s</span>", note.c_str());
   }

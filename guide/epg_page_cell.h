@@ -10,6 +10,7 @@
 #include <string>
 
 #include "epg/epg_event.h"
+#include "epg/highlight.h"
 #include "guide/epg_page_hooks.h"
 #include "guide/epg_page_style.h"
 #include "server/reply_writer.h"
@@ -25,6 +26,8 @@ struct EpgCellContext {
   bool mark = false;
   // Background colours of search conditions, read once per page.
   mutable std::map<std::uint32_t, std::string> conditionColours{};
+  // The search words to mark, read once per page.
+  SearchMarks marks{settings};
 };
 
 // `cell` is a day-list cell (its start carries the list's date, its hour
