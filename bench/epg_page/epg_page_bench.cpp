@@ -2,6 +2,7 @@
 // over (epgwriter --scale; default 1, 5 and 10) with 30 saved search
 // conditions, then times, each page written to a socket a reader drains:
 //   - the front page (the search grid of the default view, 30 conditions),
+//     plain and with the search words marked,
 //   - the 24-hour programme table (05:00-29:00 of tomorrow) of each band
 //     with every channel on one page, and the default first page of ten.
 // Run with TZ=Asia/Tokyo.
@@ -19,6 +20,7 @@
 
 #include "bench/support/bench_demo.h"
 #include "epg/channel_order.h"
+#include "epg/mark_switch.h"
 #include "guide/civil_time.h"
 #include "guide/epg_page.h"
 #include "guide/page_state.h"
@@ -61,6 +63,7 @@ std::size_t RenderToSocket(const std::string& query) {
     RequestParameters params;
     params.Reset(query);
     const PageView view = ReadViewParameters(params, PageModeOf(params.Value("mode")), LocalNow());
+    MarkSwitch = view.mark;  // as the dispatcher sets it
     ReplyWriter out(fds[0]);
     BufferIfOffered(out);
     ServeEpgPage(out, params, Settings(), view);
@@ -91,6 +94,9 @@ void Run(int scale) {
   const Figures front = TimePage("");
   std::printf("  front page (search grid, 30 conditions): %.2f ms (%zu KB)\n", front.ms,
               front.bytes / 1024);
+  const Figures marked = TimePage("mark=1");
+  std::printf("  front page with the search words marked: %.2f ms (%zu KB)\n", marked.ms,
+              marked.bytes / 1024);
   const int tomorrow = DateNumberAfterDays(BroadcastDayOf(LocalNow()), 1);
   const std::string day = "day=" + std::to_string(tomorrow);
   double allBands = 0;
