@@ -56,16 +56,21 @@ void EpgDatabase::AddEit(const uint8_t* section, size_t size) {
   uint16_t tsid = ReadU16(section + 8);
   uint16_t onid = ReadU16(section + 10);
   ServiceSections& sections = eit_[MakeServiceKey(onid, tsid, h.extension)];
-  uint16_t section_key = static_cast<uint16_t>((h.table_id << 8) | h.section_number);
-  auto found = sections.find(section_key);
-  if (found != sections.end() && found->second.version == h.version) return;
-  EitSection& stored = sections[section_key];
-  stored.version = h.version;
+  const uint16_t section_key = static_cast<uint16_t>((h.table_id << 8) | h.section_number);
+  auto stored = std::lower_bound(
+      sections.begin(), sections.end(), section_key,
+      [](const EitSection& held, uint16_t key) { return held.key < key; });
+  if (stored != sections.end() && stored->key == section_key) {
+    if (stored->version == h.version) return;
+  } else {
+    stored = sections.insert(stored, {section_key, 0, {}, arena_.CopyOne(SectionContents{})});
+  }
+  stored->version = h.version;
   ParseEitEvents(section, size, extended_, parsing_);
-  for (EventRecord& record : parsing_.events) record.section = &stored.contents;
-  stored.events = arena_.Copy(std::span<const EventRecord>(parsing_.events));
-  stored.contents.texts = arena_.Copy(std::u16string_view(parsing_.texts));
-  stored.contents.genres = arena_.Copy(std::span<const uint32_t>(parsing_.genres));
+  for (EventRecord& record : parsing_.events) record.section = stored->contents;
+  stored->events = arena_.Copy(std::span<const EventRecord>(parsing_.events));
+  stored->contents->texts = arena_.Copy(std::u16string_view(parsing_.texts));
+  stored->contents->genres = arena_.Copy(std::span<const uint32_t>(parsing_.genres));
 }
 
 void EpgDatabase::Clear() {
@@ -101,12 +106,18 @@ bool EpgDatabase::Events(uint64_t service_key, bool pf_only,
     uint16_t event_id;
     const EventRecord* record;
   };
+  const ServiceSections& sections = found->second;
+  auto end = sections.end();
+  if (pf_only) {
+    end = std::find_if(sections.begin(), sections.end(),
+                       [](const EitSection& s) { return !IsPresentFollowing(s.key); });
+  }
+  size_t count = 0;
+  for (auto s = sections.begin(); s != end; ++s) count += s->events.size();
   std::vector<Found> found_records;
-  for (const auto& [section_key, section] : found->second) {
-    if (pf_only && !IsPresentFollowing(section_key)) break;
-    for (const EventRecord& record : section.events) {
-      found_records.push_back({record.event_id, &record});
-    }
+  found_records.reserve(count);
+  for (auto s = sections.begin(); s != end; ++s) {
+    for (const EventRecord& record : s->events) found_records.push_back({record.event_id, &record});
   }
   std::stable_sort(found_records.begin(), found_records.end(),
                    [](const Found& a, const Found& b) { return a.event_id < b.event_id; });

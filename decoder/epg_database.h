@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -54,16 +55,18 @@ class EpgDatabase {
     uint8_t version = 0;
     std::vector<ServiceRecord> services;
   };
-  // The records and contents lie in the arena; the records point back at
-  // `contents`, which stays put in the map.
+  // The records and contents lie in the arena; the records point at
+  // `contents`, which a newer version of the section reuses.
   struct EitSection {
+    uint16_t key = 0;  // table_id << 8 | section_number
     uint8_t version = 0;
     std::span<const EventRecord> events;
-    SectionContents contents;
+    SectionContents* contents = nullptr;
   };
-  // Per service: (table_id << 8 | section_number) -> section, so walking it
-  // visits present/following first, then schedule basic, then extended.
-  using ServiceSections = std::map<uint16_t, EitSection>;
+  // Per service, sorted by key, so walking it visits present/following
+  // first, then schedule basic, then extended. A flat list, so the walk and
+  // the clearing of a large load do not chase nodes all over the heap.
+  using ServiceSections = std::vector<EitSection>;
 
   // (table_id, onid, tsid, section_number) -> section
   std::map<uint64_t, SdtSection> sdt_;

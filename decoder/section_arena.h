@@ -25,6 +25,10 @@ class SectionArena {
     std::memcpy(copy, items.data(), items.size_bytes());
     return {copy, items.size()};
   }
+  template <typename T>
+  T* CopyOne(const T& item) {
+    return Copy(std::span<const T>(&item, 1)).data();
+  }
   std::u16string_view Copy(std::u16string_view text) {
     const std::span<char16_t> copy = Copy(std::span<const char16_t>(text.data(), text.size()));
     return {copy.data(), copy.size()};
