@@ -155,12 +155,12 @@ int EpgStore::LoadEpgFileNative(const std::string& nativePath) {
 }
 
 // A service's new event list as the decoder gave it, built before the maps
-// are locked so readers wait only for the merge, which moves whole nodes.
+// are locked so readers wait only for the merge.
 struct EpgStore::FetchedService {
   std::uint64_t key = 0;
   EpgService service;
   bool listed = false;  // the event-list call succeeded
-  EpgEventList events;
+  std::vector<EpgEvent> events;
   std::int64_t earliestStart = 0;
 };
 
@@ -177,6 +177,7 @@ EpgStore::FetchedService EpgStore::FetchService(const EpgService& service,
     return fetched;
   }
   fetched.listed = true;
+  fetched.events.reserve(count);
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::optional<std::int64_t> ticks = StartTicksOf(list[i]);
     if (!ticks) {
@@ -185,9 +186,7 @@ EpgStore::FetchedService EpgStore::FetchService(const EpgService& service,
       continue;
     }
     if (fetched.events.empty() || *ticks < fetched.earliestStart) fetched.earliestStart = *ticks;
-    // Ids mostly rise with the start, so the end is the likely place.
-    fetched.events.try_emplace(fetched.events.end(), static_cast<std::uint16_t>(list[i].event_id),
-                               MakeEvent(list[i], *ticks, texts));
+    fetched.events.push_back(MakeEvent(list[i], *ticks, texts));
   }
   return fetched;
 }
@@ -202,10 +201,8 @@ void EpgStore::MergeService(FetchedService& fetched) {
   std::erase_if(events, [earliest](const auto& item) {
     return EventStartTicks(item.second) >= earliest;
   });
-  if (events.empty()) {
-    events.swap(fetched.events);
-  } else {
-    events.merge(fetched.events);  // a kept event wins
+  for (EpgEvent& event : fetched.events) {
+    events.try_emplace(event.eventId, std::move(event));  // a kept event wins
   }
 }
 
