@@ -82,5 +82,26 @@ TEST_F(HighlightTest, RangesOutsideTheTextAreIgnored) {
             "a<font class=marker>b</font><font class=marker>c</font>");
 }
 
+TEST_F(HighlightTest, OnePageReadingServesEveryConditionAndFieldAsEachCellAlone) {
+  Set(L"SEARCH_03", L"WORD", L"news");
+  Set(L"SEARCH_03", L"SEARCH_DETAIL", L"1");
+  Set(L"SEARCH_05", L"WORD", L"late&sport");
+  Set(L"SEARCH_05", L"SEARCH_EXPLANATION", L"1");
+  const SearchMarks page(Settings());
+  for (std::uint32_t number : {3u, 5u, 0u, 4u, 3u, 5u}) {
+    EpgEvent event = MakeEvent(TrKey(0x400), 1, L"late news", At(2024, 5, 13, 20, 0),
+                               L"sport news late", L"news of sport, late");
+    SetConditionNumber(event, number);
+    for (int field = 0; field < 3; ++field) {
+      EXPECT_EQ(page.Highlight(field, event), HighlightSearchWords(field, event))
+          << "condition " << number << ", field " << field;
+    }
+  }
+  EpgEvent event = MakeEvent(TrKey(0x400), 1, L"late news", At(2024, 5, 13, 20, 0));
+  SetConditionNumber(event, 3);
+  EXPECT_EQ(page.Highlight(0, event), "late <font class=marker>news</font>");
+  EXPECT_EQ(page.Highlight(2, event), "") << "no detail text";
+}
+
 }  // namespace
 }  // namespace plimod::test
