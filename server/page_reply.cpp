@@ -20,18 +20,19 @@ constexpr std::string_view kLocation = "Location:";
 // failing beyond it has met an argument it cannot convert.
 constexpr std::size_t kMaxWideChars = std::size_t{1} << 24;
 
-std::string FormatNarrow(const char* format, va_list args) {
-  char small[1024];
+// The formatted text, in `small` when it fits (pages send thousands of
+// short fragments), else in `large`; empty when the format fails.
+std::string_view FormatNarrow(const char* format, va_list args, char (&small)[1024], std::string& large) {
   va_list copy;
   va_copy(copy, args);
-  int needed = std::vsnprintf(small, sizeof small, format, copy);
+  const int needed = std::vsnprintf(small, sizeof small, format, copy);
   va_end(copy);
-  if (needed < 0) return {};
-  if (static_cast<std::size_t>(needed) < sizeof small) return std::string(small, needed);
-  std::string text(static_cast<std::size_t>(needed) + 1, '\0');
-  std::vsnprintf(text.data(), text.size(), format, args);
-  text.resize(static_cast<std::size_t>(needed));
-  return text;
+  if (needed < 0) return {small, 0};
+  if (static_cast<std::size_t>(needed) < sizeof small) return {small, static_cast<std::size_t>(needed)};
+  large.assign(static_cast<std::size_t>(needed) + 1, '\0');
+  std::vsnprintf(large.data(), large.size(), format, args);
+  large.resize(static_cast<std::size_t>(needed));
+  return large;
 }
 
 // vswprintf reports neither the needed size nor a cut apart from a failure,
@@ -65,7 +66,9 @@ long SendBytes(ReplyWriter& out, std::string_view bytes) { return out.Send(bytes
 long SendRawFormat(ReplyWriter& out, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  std::string text = FormatNarrow(format, args);
+  char small[1024];
+  std::string large;
+  const std::string_view text = FormatNarrow(format, args, small, large);
   va_end(args);
   return out.Send(text);
 }
@@ -97,24 +100,14 @@ long SendPageString(ReplyWriter& out, std::string_view text) {
 }
 
 long SendPageText(ReplyWriter& out, const char* format, ...) {
-  // Pages send thousands of fragments: fixed text skips the formatter, and
-  // a short result goes out from the stack without a string of its own.
+  // Fixed text skips the formatter.
   if (std::strchr(format, '%') == nullptr) return SendPageString(out, format);
   va_list args;
   va_start(args, format);
   char small[1024];
-  va_list copy;
-  va_copy(copy, args);
-  const int needed = std::vsnprintf(small, sizeof small, format, copy);
-  va_end(copy);
-  if (needed < 0 || static_cast<std::size_t>(needed) < sizeof small) {
-    va_end(args);
-    return SendPageString(out, needed < 0 ? std::string_view() : std::string_view(small, static_cast<std::size_t>(needed)));
-  }
-  std::string text(static_cast<std::size_t>(needed) + 1, '\0');
-  std::vsnprintf(text.data(), text.size(), format, args);
+  std::string large;
+  const std::string_view text = FormatNarrow(format, args, small, large);
   va_end(args);
-  text.resize(static_cast<std::size_t>(needed));
   return SendPageString(out, text);
 }
 
