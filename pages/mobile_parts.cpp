@@ -44,7 +44,10 @@ int MobileWidthOf(const RequestParameters& params) {
 
 void MobilePageHead(ReplyWriter& out, std::string_view titleUtf8) {
   SendPageText(out, "Content-Type: text/html; charset=utf-8\n\n");
-  SendPageText(out, "<HTML><HEAD>\n\n<TITLE>%.*s</TITLE>\n", static_cast<int>(titleUtf8.size()), titleUtf8.data());
+  // Without the viewport line a phone lays the page out at a desktop width
+  // and shrinks it to its screen.
+  SendPageText(out, "<HTML><HEAD>\n<meta name=\"viewport\" content=\"width=device-width\">\n<TITLE>%.*s</TITLE>\n",
+               static_cast<int>(titleUtf8.size()), titleUtf8.data());
   SendPageText(out, "</HEAD><BODY bgcolor=#000000 text=#ffffff link=#00ffff vlink=#00ffff>\n");
 }
 

@@ -50,7 +50,8 @@ class MobilePagesTest : public PageTest {
 TEST_F(MobilePagesTest, MenuShowsTheReservationRowOnlyWithTheServerAndCarriesEncodedValues) {
   Settings().SetInt(L"EPGDATACAP", L"ENABLE", 1);
   const std::string page = Mobile("w=20&f=1'%20x&d=5");
-  EXPECT_TRUE(Contains(page, "<TITLE>プリモ…</TITLE>\n</HEAD><BODY bgcolor=#000000"));
+  EXPECT_TRUE(Contains(page, "<HTML><HEAD>\n<meta name=\"viewport\" content=\"width=device-width\">\n"
+                             "<TITLE>プリモ…</TITLE>\n</HEAD><BODY bgcolor=#000000"));
   EXPECT_TRUE(Contains(page, "1.<a href='?c=s&w=20&f=1%27%20x' accesskey=1>検索結果</a><br>\n"
                              "2.<a href='?c=e&b=1&w=20&f=1%27%20x' accesskey=2>番組表(地上波)</a><br>\n"));
   // The text-file recorder has no reservation list here.
