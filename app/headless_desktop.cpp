@@ -15,9 +15,10 @@ void HeadlessDesktop::AddTrayIcon(int state) {
 
 void HeadlessDesktop::SetTrayIcon(int state) {
   std::lock_guard lock(mutex_);
-  if (shownState_ < 0 || shownState_ == state) return;
+  // Not logged: the icon changes with every busy spell, and its lines
+  // would crowd the useful ones out of the short log.
+  if (shownState_ < 0) return;
   shownState_ = state;
-  LogWriteNoPost("tray icon %d\n", state);
 }
 
 void HeadlessDesktop::DeleteTrayIcon() {

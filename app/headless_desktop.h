@@ -1,6 +1,6 @@
 #pragma once
 // The desktop of a machine without a display (and of the tests): the tray
-// icon exists only as its state, which the log records when it changes;
+// icon exists only as its state; the log records its creation and removal;
 // message boxes go to the log and to standard error.
 
 #include <mutex>

@@ -135,6 +135,11 @@ TEST(PlimodRunTest, ServesLoadsReloadsForASecondStartAndSighupAndEndsOnSigterm) 
   ASSERT_EQ(kill(first.pid, SIGHUP), 0);
   EXPECT_TRUE(home.WaitForLog("EPGデータ読み込み:" + added)) << home.Log();
   EXPECT_EQ(waitpid(first.pid, nullptr, WNOHANG), 0);  // still running
+  // Three loads made the icon busy and idle again; only its creation is logged.
+  const std::string log = home.Log();
+  std::size_t trayLines = 0;
+  for (std::size_t at = log.find(": tray icon "); at != std::string::npos; at = log.find(": tray icon ", at + 1)) ++trayLines;
+  EXPECT_EQ(trayLines, 1u) << log;
 
   ExpectCleanEnd(home, first.pid, SIGTERM);
 }
