@@ -3,14 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/named_event.h"
 #include "platform/system_time.h"
+#include "platform/text_codec.h"
+#include "recorder/read_reserve_line.h"
+#include "settings/ini_file.h"
 #include "tests/recorder/srv_test_server.h"
 #include "tests/recorder/wire_bytes.h"
 #include "tests/support/child_process.h"
+#include "util/keys.h"
 
 namespace plimod {
 namespace {
@@ -46,6 +54,14 @@ ScriptedReply Once(std::uint32_t code, std::string body) {
   reply.body = std::move(body);
   reply.uses = 1;
   return reply;
+}
+
+// The environment of the fake as a program of its own: the pipe's folder
+// and the run's event prefix, under which the client looks for its event.
+std::vector<std::string> FakeProgramEnv(const test::TempFolder& folder) {
+  std::vector<std::string> env = {"EPGTIMER_PIPE_DIR=" + folder.Path().string()};
+  if (const char* prefix = std::getenv("EPGTIMER_EVENT_PREFIX")) env.push_back(std::string("EPGTIMER_EVENT_PREFIX=") + prefix);
+  return env;
 }
 
 SrvReserveData Reservation(const std::wstring& title) {
@@ -210,8 +226,7 @@ TEST(SrvFakeProgram, ServesAsAProcessOfItsOwn) {
   test::ScopedEnv pipeDir("EPGTIMER_PIPE_DIR", folder.Path().c_str());
   const std::string eventName = test::UniqueSrvName("program");
   const pid_t pid = test::StartProcess(PLIMOD_BINARY_DIR "/bin/fake_epgtimersrv",
-                                       {"--pipe", "pipe", "--event", eventName},
-                                       {"EPGTIMER_PIPE_DIR=" + folder.Path().string()});
+                                       {"--pipe", "pipe", "--event", eventName}, FakeProgramEnv(folder));
   ASSERT_GT(pid, 0);
   for (int i = 0; i < 200 && !std::filesystem::exists(folder.File("pipe")); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -225,6 +240,93 @@ TEST(SrvFakeProgram, ServesAsAProcessOfItsOwn) {
   test::StopProcess(pid, std::chrono::milliseconds(5'000));
   EXPECT_FALSE(std::filesystem::exists(folder.File("pipe")));
   NamedEvent::Remove(eventName);
+}
+
+// The demo's stand-in keeps its reservations where the program's form
+// reads them, and has them again after a restart.
+TEST(SrvFakeProgram, KeepsReservationsInReserveTxtAcrossARestart) {
+  test::TempFolder folder("srv");
+  test::ScopedEnv pipeDir("EPGTIMER_PIPE_DIR", folder.Path().c_str());
+  const std::string eventName = test::UniqueSrvName("kept");
+  const auto start = [&] {
+    const pid_t pid = test::StartProcess(PLIMOD_BINARY_DIR "/bin/fake_epgtimersrv",
+                                         {"--pipe", "pipe", "--event", eventName, "--folder", folder.Path().string()},
+                                         FakeProgramEnv(folder));
+    for (int i = 0; i < 200 && !std::filesystem::exists(folder.File("pipe")); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return pid;
+  };
+  // Stopped also when a check below gives up early.
+  struct Running {
+    pid_t pid;
+    ~Running() { test::StopProcess(pid, std::chrono::milliseconds(5'000)); }
+  };
+  auto server = std::make_unique<Running>(start());
+  ASSERT_GT(server->pid, 0);
+  EpgTimerSrvClient client("pipe", eventName, 5'000, 1'000, 5'000);
+  SrvReserveData kept = Reservation(L"朝の番組");
+  kept.originalNetworkId = 4;
+  kept.serviceId = 101;
+  kept.eventId = 0x1234;
+  kept.setting.recordMode = 5;
+  kept.setting.marginEnable = 1;
+  kept.setting.marginStart = 30;
+  kept.setting.serviceFlags = 0x11;
+  kept.setting.folders = {SrvRecFolder{{L"/rec/a", L"", L"", L""}}};
+  ASSERT_EQ(client.AddReserve({kept, Reservation(L"second")}), 1u);
+  std::vector<SrvReserveData> listed;
+  ASSERT_EQ(client.EnumReserve(listed), 1u);
+  ASSERT_EQ(client.DelReserve({listed[1].reserveId}), 1u);
+
+  // The program's own reader finds it, fields 17 to 24 included.
+  IniFile settings;
+  settings.SetInt(L"EPGDATACAP", L"ENABLE", 1);
+  settings.SetString(L"EPGDATACAP", L"PROGRAMTXT", Utf8ToWide(folder.Path().string()) + L"/");
+  const auto line = ReadReserveLine(settings, ProgramKey(0x1234, ServiceKey(4, 0, 101)), 1);
+  ASSERT_TRUE(line);
+  EXPECT_EQ(Cp932ToWide(line->title), L"朝の番組");
+  EXPECT_EQ(line->recordMode, 5);
+  EXPECT_EQ(line->recFolder, "/rec/a");
+  EXPECT_EQ(line->marginEnable, 1);
+  EXPECT_EQ(line->marginStart, 30);
+  EXPECT_EQ(line->serviceOptions, 3);
+  EXPECT_FALSE(ReadReserveLine(settings, ProgramKey(0, ServiceKey(0, 0, 0)), 2));
+
+  server.reset();
+  server = std::make_unique<Running>(start());
+  ASSERT_GT(server->pid, 0);
+  listed.clear();
+  ASSERT_EQ(client.EnumReserve(listed), 1u);
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].title, L"朝の番組");
+  EXPECT_EQ(listed[0].reserveId, 1u);
+  EXPECT_EQ(listed[0].setting.marginStart, 30u);
+  // New ids go on after the kept ones.
+  ASSERT_EQ(client.AddReserve({Reservation(L"third")}), 1u);
+  listed.clear();
+  ASSERT_EQ(client.EnumReserve(listed), 1u);
+  ASSERT_EQ(listed.size(), 2u);
+  EXPECT_EQ(listed[1].reserveId, 2u);
+  server.reset();
+  NamedEvent::Remove(eventName);
+}
+
+// Started by hand without its folder and prefix it would serve under the
+// names real clients look for; it shows its usage instead.
+TEST(SrvFakeProgram, RefusesUnknownArgumentsAndMachineWideNames) {
+  const std::string program = PLIMOD_BINARY_DIR "/bin/fake_epgtimersrv";
+  const auto exitCode = [&program](const std::vector<std::string>& arguments, const std::vector<std::string>& env) {
+    const pid_t pid = test::StartProcess(program, arguments, env);
+    const std::optional<int> status = test::WaitForExit(pid, std::chrono::milliseconds(5'000));
+    if (!status) test::StopProcess(pid, std::chrono::milliseconds(1'000));
+    return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
+  };
+  const std::vector<std::string> own = {"EPGTIMER_PIPE_DIR=/nonexistent", "EPGTIMER_EVENT_PREFIX=x."};
+  EXPECT_EQ(exitCode({"--help"}, own), 2);
+  EXPECT_EQ(exitCode({"--pipe"}, own), 2);
+  EXPECT_EQ(exitCode({}, {}), 2);
+  EXPECT_EQ(exitCode({}, {"EPGTIMER_PIPE_DIR=/nonexistent"}), 2);
 }
 
 }  // namespace

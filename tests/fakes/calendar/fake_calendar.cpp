@@ -220,11 +220,17 @@ int PortOf(int fd) {
 int main(int argc, char** argv) {
   std::string portFile;
   std::string dir;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (std::strcmp(argv[i], "--port-file") == 0) portFile = argv[i + 1];
-    if (std::strcmp(argv[i], "--dir") == 0) dir = argv[i + 1];
+  bool unknown = false;
+  for (int i = 1; i < argc; i += 2) {
+    if (i + 1 < argc && std::strcmp(argv[i], "--port-file") == 0) {
+      portFile = argv[i + 1];
+    } else if (i + 1 < argc && std::strcmp(argv[i], "--dir") == 0) {
+      dir = argv[i + 1];
+    } else {
+      unknown = true;
+    }
   }
-  if (portFile.empty() || dir.empty()) {
+  if (unknown || portFile.empty() || dir.empty()) {
     std::fprintf(stderr, "usage: fake_calendar --port-file FILE --dir DIR\n");
     return 2;
   }

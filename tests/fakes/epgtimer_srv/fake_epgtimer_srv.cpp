@@ -5,10 +5,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <utility>
 
+#include "platform/file.h"
 #include "platform/named_event.h"
 #include "platform/pipe_socket.h"
+#include "tests/fakes/epgtimer_srv/fake_srv_reserve_file.h"
 
 namespace plimod::test {
 
@@ -35,7 +38,10 @@ FakeEpgTimerSrv::FakeEpgTimerSrv(std::string pipeName, std::string eventName)
 
 FakeEpgTimerSrv::~FakeEpgTimerSrv() { Stop(); }
 
+void FakeEpgTimerSrv::KeepReservationsIn(std::string folder) { reserveFile_ = folder + "/Reserve.txt"; }
+
 bool FakeEpgTimerSrv::Start() {
+  LoadReserveFile();
   NamedEvent::Remove(eventName_);  // a count left by an earlier run
   NamedEvent event = NamedEvent::CreateOrOpen(eventName_);
   listener_ = ListenPipeSocket(pipeName_);
@@ -117,9 +123,34 @@ void FakeEpgTimerSrv::ServeConnection(int fd, int connection, StopSignal& stop) 
       std::lock_guard lock(mutex_);
       reply = request.param >= kNewerCommandsFrom ? AnswerCommand(state_, request)
                                                   : AnswerLegacyCommand(state_, walk, request);
+      SaveReserveFileIfChanged();
     }
     if (!WritePacket(fd, reply, kPieceBytes, kIoTimeoutMs)) return;
   }
+}
+
+void FakeEpgTimerSrv::LoadReserveFile() {
+  if (reserveFile_.empty()) return;
+  std::string text;
+  if (!ReadFileToString(reserveFile_, text)) return;  // none yet
+  std::lock_guard lock(mutex_);
+  state_.reservations = ParseReserveFile(text);
+  for (const SrvReserveData& reserve : state_.reservations) {
+    state_.nextReserveId = std::max(state_.nextReserveId, reserve.reserveId + 1);
+  }
+  savedReserveText_ = FormatReserveFile(state_.reservations);
+}
+
+// Readers of the file see it before or after a change, never in between.
+void FakeEpgTimerSrv::SaveReserveFileIfChanged() {
+  if (reserveFile_.empty()) return;
+  std::string text = FormatReserveFile(state_.reservations);
+  if (text == savedReserveText_) return;
+  if (!ReplaceFileAtomically(reserveFile_, text)) {
+    std::fprintf(stderr, "fake_epgtimersrv: cannot write %s\n", reserveFile_.c_str());
+    return;
+  }
+  savedReserveText_ = std::move(text);
 }
 
 std::optional<ScriptedReply> FakeEpgTimerSrv::TakeScript(std::uint32_t command) {

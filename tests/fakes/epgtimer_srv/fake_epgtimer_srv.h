@@ -2,7 +2,8 @@
 // A stand-in for the outside reservation server, for tests and the demo.
 // It listens on the pipe socket, sets the connect event whenever it is
 // ready for the next connection, and answers the real framing from
-// reservations, tuners and recording results kept in memory: an added
+// reservations, tuners and recording results kept in memory (the
+// reservations also in a file, when asked): an added
 // reservation gets a new id, and changes and deletions show in later
 // listings. A command can be scripted instead (a fixed code and body, a
 // delay, a close in the middle of the body, a lying size). Every request is
@@ -68,6 +69,10 @@ class FakeEpgTimerSrv {
   FakeEpgTimerSrv(const FakeEpgTimerSrv&) = delete;
   FakeEpgTimerSrv& operator=(const FakeEpgTimerSrv&) = delete;
 
+  // Keeps the reservations in `folder`/Reserve.txt as the real server does:
+  // Start reads them back, every change rewrites the file whole. Call
+  // before Start.
+  void KeepReservationsIn(std::string folder);
   // False when the socket or the event cannot be made.
   bool Start();
   // Stops serving and removes the socket and the event name.
@@ -87,11 +92,15 @@ class FakeEpgTimerSrv {
   void ServeConnection(int fd, int connection, StopSignal& stop);
   std::optional<ScriptedReply> TakeScript(std::uint32_t command);
   bool SendScripted(int fd, const ScriptedReply& reply, StopSignal& stop);
+  void LoadReserveFile();
+  void SaveReserveFileIfChanged();  // with mutex_ held
 
   std::string pipeName_;
   std::string eventName_;
   mutable std::mutex mutex_;
   FakeSrvState state_;
+  std::string reserveFile_;  // empty: reservations in memory only
+  std::string savedReserveText_;
   std::map<std::uint32_t, std::vector<ScriptedReply>> scripts_;
   std::vector<RecordedRequest> requests_;
   UniqueFd listener_;

@@ -1,9 +1,13 @@
 // The test reservation server as a program of its own (the demo's
 // recorder): serves until SIGTERM or SIGINT.
-//   fake_epgtimersrv [--pipe NAME] [--event NAME] [--parent PID]
-// The pipe is made in EPGTIMER_PIPE_DIR (or /tmp). Prints "ready" once it
-// accepts connections. With --parent it also stops when that process, its
-// parent, ends (the demo starts it from the shell that becomes the program).
+//   fake_epgtimersrv [--pipe NAME] [--event NAME] [--parent PID] [--folder DIR]
+// The pipe is made in EPGTIMER_PIPE_DIR, and the event's name takes
+// EPGTIMER_EVENT_PREFIX unless --event names it: without them it would take
+// the names every real client on the machine looks for, so it refuses.
+// Prints "ready" once it accepts connections. With --parent it also stops
+// when that process, its parent, ends (the demo starts it from the shell
+// that becomes the program). With --folder it keeps its reservations in
+// DIR/Reserve.txt, read back at start.
 
 #include <signal.h>
 #include <sys/prctl.h>
@@ -16,14 +20,55 @@
 
 #include "tests/fakes/epgtimer_srv/fake_epgtimer_srv.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+constexpr char kUsage[] =
+    "usage: fake_epgtimersrv [--pipe NAME] [--event NAME] [--parent PID] [--folder DIR]\n"
+    "  EPGTIMER_PIPE_DIR (the pipe's folder) must be set, and EPGTIMER_EVENT_PREFIX\n"
+    "  unless --event is given.\n";
+
+struct Options {
   std::string pipe = "EpgTimerSrvPipe";
   std::string event = "EpgTimerSrvConnect";
+  bool eventGiven = false;
   long parent = 0;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (std::strcmp(argv[i], "--pipe") == 0) pipe = argv[i + 1];
-    if (std::strcmp(argv[i], "--event") == 0) event = argv[i + 1];
-    if (std::strcmp(argv[i], "--parent") == 0) parent = std::strtol(argv[i + 1], nullptr, 10);
+  std::string folder;
+};
+
+bool IsSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}
+
+// False on an unknown option or one without its value.
+bool ReadOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; i += 2) {
+    if (i + 1 >= argc) return false;
+    const std::string name = argv[i];
+    const char* value = argv[i + 1];
+    if (name == "--pipe") {
+      options.pipe = value;
+    } else if (name == "--event") {
+      options.event = value;
+      options.eventGiven = true;
+    } else if (name == "--parent") {
+      options.parent = std::strtol(value, nullptr, 10);
+    } else if (name == "--folder") {
+      options.folder = value;
+    } else {
+      return false;
+    }
+  }
+  return IsSet("EPGTIMER_PIPE_DIR") && (options.eventGiven || IsSet("EPGTIMER_EVENT_PREFIX"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ReadOptions(argc, argv, options)) {
+    std::fputs(kUsage, stderr);
+    return 2;
   }
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
@@ -31,14 +76,15 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGINT);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);  // the serving thread inherits it
   signal(SIGPIPE, SIG_IGN);
-  if (parent > 0) {
+  if (options.parent > 0) {
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (::getppid() != parent) return 0;  // it ended before the request took hold
+    if (::getppid() != options.parent) return 0;  // it ended before the request took hold
   }
 
-  plimod::test::FakeEpgTimerSrv server(pipe, event);
+  plimod::test::FakeEpgTimerSrv server(options.pipe, options.event);
+  if (!options.folder.empty()) server.KeepReservationsIn(options.folder);
   if (!server.Start()) {
-    std::fprintf(stderr, "fake_epgtimersrv: cannot listen on %s\n", pipe.c_str());
+    std::fprintf(stderr, "fake_epgtimersrv: cannot listen on %s\n", options.pipe.c_str());
     return 1;
   }
   std::printf("ready\n");

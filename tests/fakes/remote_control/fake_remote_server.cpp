@@ -151,6 +151,9 @@ int main(int argc, char** argv) {
       logPath = argv[++i];
     } else if (i + 1 < argc && arg == "--port-file") {
       portPath = argv[++i];
+    } else {
+      scriptPath.clear();  // an unknown argument: show the usage
+      break;
     }
   }
   if (scriptPath.empty() || logPath.empty() || portPath.empty()) {
