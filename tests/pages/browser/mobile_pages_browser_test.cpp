@@ -2,7 +2,8 @@
 // screen size (360×640), on the demo EPG data with one saved search
 // condition: the menu, tomorrow's programme table, a programme's details,
 // the search hits and a one-off search, checked for what a person sees and that nothing is wider
-// than the screen; photographed under <build>/test-artifacts/mobile/.
+// than the screen; photographed under <build>/test-artifacts/mobile/. On an
+// emulated phone, the pages are laid out at the phone's own width.
 
 #include <cstdint>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <utility>
 
 #include "tests/pages/browser/browser_page_fixture.h"
+#include "tests/support/devtools_browser.h"
 #include "tests/support/file_bytes.h"
 
 namespace plimod::test {
@@ -94,6 +96,33 @@ TEST_F(MobilePagesBrowserTest, OneOffSearchShowsItsHitsUnderTheForm) {
   EXPECT_TRUE(Has(report.at("text"), "ヒット数：")) << report.at("text");
   EXPECT_FALSE(Has(report.at("text"), "ヒット数：0|"));
   EXPECT_GT(ReportNumber(report, "programmes"), 0);
+}
+
+// A phone lays a page without a viewport line out 980 px wide and shrinks
+// it; the pages are opened from the menu's links, as a phone user does.
+TEST_F(MobilePagesBrowserTest, EmulatedPhoneLaysOutMenuTableAndHitsAtItsOwnWidth) {
+  DevToolsBrowser phone(chromium_);
+  ASSERT_TRUE(phone.ok()) << phone.Log();
+  ASSERT_TRUE(phone.EmulatePhone(kPhoneWidth, kPhoneHeight));
+  const std::string layoutWidth = "document.documentElement.clientWidth + ' ' + window.innerWidth";
+  const std::string expected = std::to_string(kPhoneWidth) + " " + std::to_string(kPhoneWidth);
+  const auto linkTo = [](const std::string& label) {
+    return "Array.prototype.find.call(document.links, function (a) { return a.textContent === '" + label + "'; })";
+  };
+  struct Page {
+    std::string name, link, title;
+  };
+  const Page pages[] = {{"menu", "", "プリモ…"}, {"table", "番組表(地上波)", "番組表"}, {"search_hits", "検索結果", "検索結果"}};
+  for (const auto& [name, label, title] : pages) {
+    ASSERT_TRUE(phone.Open(home_->Url("/m/"))) << phone.Log();
+    if (!label.empty()) {
+      ASSERT_TRUE(phone.Click(linkTo(label))) << label;
+    }
+    EXPECT_EQ(phone.Evaluate("document.title"), title);
+    EXPECT_EQ(phone.Evaluate(layoutWidth), expected) << name << ": " << phone.Text();
+    EXPECT_TRUE(phone.Screenshot(artifacts_ / ("phone_" + name + ".png")));
+    EXPECT_EQ(PngSize(artifacts_ / ("phone_" + name + ".png")), std::make_pair(kPhoneWidth, kPhoneHeight));
+  }
 }
 
 }  // namespace
