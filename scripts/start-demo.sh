@@ -8,7 +8,9 @@
 #   demo-home/recorder/   the recorder's settings file (two terrestrial and
 #                         two BS/CS tuners); the recorder itself is a stand-in,
 #                         the test reservation server fake_epgtimersrv, which
-#                         keeps the reservations in memory while the demo runs
+#                         keeps the reservations there in Reserve.txt
+# While the program runs, a second start asks it to reload its EPG data and
+# leaves every file it uses alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -30,11 +32,28 @@ if [ -z "$(find "$home/epg" -name '*_epg.dat' -mtime -1 -print -quit)" ]; then
   "$bin/epgwriter" --demo "$home/epg"
 fi
 
-# The module and the static files follow the build.
-cp -f "$bin/EpgDataCap2.so" "$home/"
-if [ -d "$root/public_html" ]; then
-  rm -rf "$home/public_html"
-  cp -r "$root/public_html" "$home/public_html"
+# The program's single-instance name is an abstract socket: while it is
+# bound, a start of the program only asks the running one to reload.
+if grep -q ' @PLIMOMUTEX$' /proc/net/unix 2>/dev/null; then
+  PLIMOD_HOME="$home" TZ=Asia/Tokyo LC_ALL=C.UTF-8 "$bin/plimod"
+  echo "start-demo: plimod is already running: asked it to reload"
+  exit 0
+fi
+
+# The module and the static files follow the build. A running program maps
+# the module and reads the files, so they are written beside the old ones
+# and renamed over them (the old ones stay whole for whoever still has
+# them open), and left alone when unchanged.
+if ! cmp -s "$bin/EpgDataCap2.so" "$home/EpgDataCap2.so"; then
+  cp -f "$bin/EpgDataCap2.so" "$home/EpgDataCap2.so.new"
+  mv -f "$home/EpgDataCap2.so.new" "$home/EpgDataCap2.so"
+fi
+if [ -d "$root/public_html" ] && ! diff -r -q "$root/public_html" "$home/public_html" >/dev/null 2>&1; then
+  rm -rf "$home/public_html.new" "$home/public_html.old"
+  cp -r "$root/public_html" "$home/public_html.new"
+  if [ -e "$home/public_html" ]; then mv "$home/public_html" "$home/public_html.old"; fi
+  mv "$home/public_html.new" "$home/public_html"
+  rm -rf "$home/public_html.old"
 fi
 
 # The demo's saved search conditions find the demo programmes each in its
@@ -51,6 +70,7 @@ ADDCONDITIONNO=1
 ENABLE=1
 SMALLLINK=1
 EPGTIMEREXE=$home/recorder/EpgTimer_Bon.exe
+PROGRAMTXT=$home/recorder/
 [SEARCH_01]
 ENABLE=1
 WORD=相撲
@@ -103,12 +123,14 @@ fi
 
 # The stand-in recorder listens on a socket in a folder of this demo (a
 # short one under /tmp when the demo folder's path is too long for a
-# socket), under names no other demo shares. It ends with the program.
+# socket), under names no other demo shares. It ends with the program and
+# keeps its reservations in recorder/Reserve.txt, where the program's
+# reservation form reads them (PROGRAMTXT), so they outlive a restart.
 pipes="$home/pipe"
 if [ ${#pipes} -gt 80 ]; then pipes=$(mktemp -d /tmp/plimod-demo.XXXXXX); fi
 mkdir -p "$pipes"
 export EPGTIMER_PIPE_DIR="$pipes" EPGTIMER_EVENT_PREFIX="plimoddemo.$$."
-"$bin/fake_epgtimersrv" --parent $$ > "$home/recorder/fake_epgtimersrv.out" 2>&1 &
+"$bin/fake_epgtimersrv" --parent $$ --folder "$home/recorder" > "$home/recorder/fake_epgtimersrv.out" 2>&1 &
 for _ in $(seq 50); do
   grep -q '^ready' "$home/recorder/fake_epgtimersrv.out" 2>/dev/null && break
   sleep 0.1
