@@ -242,6 +242,20 @@ TEST(SrvFakeProgram, ServesAsAProcessOfItsOwn) {
   NamedEvent::Remove(eventName);
 }
 
+// A demo restarted at once starts its server before the old one has ended.
+TEST(SrvFakeProgram, ALaterServerKeepsItsSocketWhenTheEarlierOneStops) {
+  test::TempFolder folder("srv");
+  test::ScopedEnv pipeDir("EPGTIMER_PIPE_DIR", folder.Path().c_str());
+  test::FakeEpgTimerSrv earlier("pipe", test::UniqueSrvName("earlier"));
+  test::FakeEpgTimerSrv later("pipe", test::UniqueSrvName("later"));
+  ASSERT_TRUE(earlier.Start());
+  ASSERT_TRUE(later.Start());
+  earlier.Stop();
+  EXPECT_TRUE(std::filesystem::exists(folder.File("pipe")));
+  later.Stop();
+  EXPECT_FALSE(std::filesystem::exists(folder.File("pipe")));
+}
+
 // The demo's stand-in keeps its reservations where the program's form
 // reads them, and has them again after a restart.
 TEST(SrvFakeProgram, KeepsReservationsInReserveTxtAcrossARestart) {

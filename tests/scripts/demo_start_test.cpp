@@ -2,19 +2,25 @@
 // a copy of the tree's layout (scripts/, build/bin, public_html/), so it
 // makes its demo folder there, prints its addresses and runs the program on
 // the demo port. The front page is loaded in headless Chromium and
-// photographed (kept under <build>/test-artifacts/demo/).
+// photographed (kept under <build>/test-artifacts/demo/). A newcomer's round
+// of reserving, starting the script again, editing, disabling and
+// restarting runs in Chromium through the program's own links.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "epg/search_condition.h"
@@ -22,6 +28,7 @@
 #include "platform/text_codec.h"
 #include "settings/ini_file.h"
 #include "tests/support/child_process.h"
+#include "tests/support/devtools_browser.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/headless_chromium.h"
 #include "tests/support/loopback_port.h"
@@ -100,21 +107,31 @@ class DemoTree {
     fs::create_directory_symlink(plimod::test::kBuiltPrograms, root_.Path() / "build/bin");
     fs::copy(kSource / "public_html", root_.Path() / "public_html", fs::copy_options::recursive);
   }
-  ~DemoTree() { plimod::test::StopProcess(pid_, 10s); }
+  ~DemoTree() { Stop(); }
 
   fs::path Home() const { return root_.Path() / "demo-home"; }
   std::string Output() const { return plimod::test::ReadFileBytes(root_.File("start-demo.out")); }
 
   // Runs the script in the foreground of a child, its output to a file.
   bool Start() {
-    std::vector<std::string> env = {"PATH=/usr/bin:/bin", "HOME=" + root_.Path().string()};
-    plimod::test::AddSanitizerOptions(env);
-    pid_ = plimod::test::StartProcess(
-        "/bin/bash",
-        {"-c", "exec bash \"$0\" >\"$1\" 2>&1", (root_.Path() / "scripts/start-demo.sh").string(),
-         root_.File("start-demo.out").string()},
-        env);
+    pid_ = RunScript("start-demo.out");
     return pid_ > 0;
+  }
+  // Ends the demo as Ctrl+C would.
+  void Stop() {
+    plimod::test::StopProcess(pid_, 10s);
+    pid_ = 0;
+  }
+  bool Running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
+
+  // Runs the script once more beside the running demo; its exit status
+  // and output, or nothing when it did not end.
+  std::optional<std::pair<int, std::string>> StartAgain() const {
+    const pid_t pid = RunScript("start-demo-again.out");
+    const std::optional<int> status = plimod::test::WaitForExit(pid, 30s);
+    if (!status) plimod::test::StopProcess(pid, 1s);
+    if (!status || !WIFEXITED(*status)) return std::nullopt;
+    return std::pair{WEXITSTATUS(*status), plimod::test::ReadFileBytes(root_.File("start-demo-again.out"))};
   }
 
   // Waits until the script has printed its last address line.
@@ -128,9 +145,29 @@ class DemoTree {
   }
 
  private:
+  pid_t RunScript(const std::string& output) const {
+    std::vector<std::string> env = {"PATH=/usr/bin:/bin", "HOME=" + root_.Path().string()};
+    plimod::test::AddSanitizerOptions(env);
+    return plimod::test::StartProcess(
+        "/bin/bash",
+        {"-c", "exec bash \"$0\" >\"$1\" 2>&1", (root_.Path() / "scripts/start-demo.sh").string(),
+         root_.File(output).string()},
+        env);
+  }
+
   plimod::test::TempFolder root_;
   pid_t pid_ = 0;
 };
+
+// Up once the first EPG load is done and the front page has hits.
+bool WaitForHits() {
+  const auto end = std::chrono::steady_clock::now() + 90s;
+  while (std::chrono::steady_clock::now() < end) {
+    if (Contains(Fetch(kDemoAddress + "/"), "<span class=title>")) return true;
+    std::this_thread::sleep_for(200ms);
+  }
+  return false;
+}
 
 class DemoFrontPageTest : public ::testing::Test {
  protected:
@@ -150,16 +187,6 @@ class DemoFrontPageTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_FALSE(busyPort_) << kDemoAddress << " already answers (a demo running?)";
     ASSERT_TRUE(started_) << "the demo showed no hits on its front page:\n" << tree_->Output();
-  }
-
-  // Up once the first EPG load is done and the front page has hits.
-  static bool WaitForHits() {
-    const auto end = std::chrono::steady_clock::now() + 90s;
-    while (std::chrono::steady_clock::now() < end) {
-      if (Contains(Fetch(kDemoAddress + "/"), "<span class=title>")) return true;
-      std::this_thread::sleep_for(200ms);
-    }
-    return false;
   }
 
   static inline DemoTree* tree_ = nullptr;
@@ -289,6 +316,77 @@ TEST(DemoStartTest, ExistingDemoFolderKeepsItsSettings) {
   EXPECT_TRUE(Contains(output, "  http://127.0.0.1:" + std::to_string(port) + "/\n")) << output;
   EXPECT_TRUE(Contains(output, "delete it to start afresh")) << output;
   EXPECT_TRUE(EnabledConditions(tree.Home() / "plimo.ini").empty());
+}
+
+// The link whose text is `label`, and the first link whose address holds
+// `part`, as the browser finds them.
+std::string LinkLabelled(const std::string& label) {
+  return "Array.prototype.find.call(document.links, function (a) { return a.textContent === '" + label + "'; })";
+}
+std::string LinkTo(const std::string& part) { return "document.querySelector(\"a[href*='" + part + "']\")"; }
+
+// A newcomer's round in the demo, every step a click in Chromium from the
+// page before (typed addresses of commands show the front page): reserve
+// from the table, start the script a second time, open the reservation's
+// form from the list, disable it from the programme's page, restart.
+TEST(DemoStartTest, ReservationOutlivesASecondStartAndARestart) {
+  const std::string chromium = plimod::test::FindChromium();
+  if (chromium.empty()) GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it)";
+  ASSERT_TRUE(Fetch(kDemoAddress + "/").empty()) << kDemoAddress << " already answers (a demo running?)";
+  DemoTree tree;
+  ASSERT_TRUE(tree.Start() && tree.WaitForAddresses() && WaitForHits()) << tree.Output();
+  fs::create_directories(kArtifacts);
+  plimod::test::DevToolsBrowser browser(chromium);
+  ASSERT_TRUE(browser.ok()) << browser.Log();
+  const auto photograph = [&browser](const std::string& name) {
+    EXPECT_TRUE(browser.Screenshot(kArtifacts / ("round_" + name + ".png"))) << name;
+  };
+  const auto openReservationList = [&browser] {
+    return browser.Open(kDemoAddress + "/") && browser.Click(LinkLabelled("EDCB")) &&
+           browser.Click(LinkLabelled("予約一覧"));
+  };
+
+  // Tomorrow's programmes are still to come, so the list shows them.
+  ASSERT_TRUE(browser.Open(kDemoAddress + "/?mode=epg&day=" + plimod::test::Tomorrow()));
+  const std::optional<std::string> reserve = browser.Evaluate(LinkTo("&q=1") + ".getAttribute('href')");
+  std::smatch ids;
+  ASSERT_TRUE(reserve && std::regex_search(*reserve, ids, std::regex("sid=([0-9a-f]+)&eid=([0-9a-f]+)")));
+  const std::string programme = "?sid=" + ids[1].str() + "&eid=" + ids[2].str();
+  ASSERT_TRUE(browser.Click(LinkTo("&q=1")));
+  EXPECT_TRUE(Contains(browser.Text(), "登録しました")) << browser.Text();
+  photograph("1_reserved");
+
+  // The running demo keeps its library and its reservations.
+  const auto inode = [&tree] {
+    struct stat st {};
+    return ::stat((tree.Home() / "EpgDataCap2.so").c_str(), &st) == 0 ? st.st_ino : 0;
+  };
+  const auto library = inode();
+  const auto again = tree.StartAgain();
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->first, 0);
+  EXPECT_TRUE(Contains(again->second, "already running: asked it to reload")) << again->second;
+  EXPECT_TRUE(tree.Running());
+  EXPECT_EQ(inode(), library) << "the running program's library was replaced";
+  ASSERT_TRUE(openReservationList());
+  photograph("2_list_after_second_start");
+  ASSERT_TRUE(browser.Click(LinkTo("cmd=edc_edit&edcid=")));
+  EXPECT_EQ(browser.Evaluate("document.querySelectorAll('input[name=edc_title]').length"), "1") << browser.Text();
+  EXPECT_FALSE(Contains(browser.Text(), "予約が見つかりません"));
+  photograph("3_edit_form");
+
+  ASSERT_TRUE(browser.Open(kDemoAddress + "/" + programme));
+  ASSERT_TRUE(browser.Click(LinkLabelled("予約を無効"))) << browser.Text();
+  EXPECT_TRUE(Contains(browser.Text(), "無効にしました")) << browser.Text();
+  photograph("4_disabled");
+
+  tree.Stop();
+  ASSERT_TRUE(tree.Start() && tree.WaitForAddresses() && WaitForHits()) << tree.Output();
+  ASSERT_TRUE(openReservationList());
+  EXPECT_EQ(browser.Evaluate(LinkTo("cmd=edc_edit&edcid=") + " !== null"), "true") << browser.Text();
+  photograph("5_list_after_restart");
+  ASSERT_TRUE(browser.Open(kDemoAddress + "/" + programme));
+  EXPECT_TRUE(Contains(browser.Text(), "予約を編集")) << browser.Text();
 }
 
 }  // namespace

@@ -187,7 +187,9 @@ bool DevToolsBrowser::Open(const std::string& url) {
 
 bool DevToolsBrowser::Click(const std::string& elementJs) {
   events_.clear();
-  const auto clicked = Evaluate("(function(){var e=" + elementJs + ";if(!e)return 'none';e.click();return 'ok';})()");
+  // A link that opens a new window opens in this one instead.
+  const auto clicked = Evaluate("(function(){var e=" + elementJs +
+                                ";if(!e)return 'none';e.removeAttribute('target');e.click();return 'ok';})()");
   return clicked == "ok" && WaitForLoad();
 }
 

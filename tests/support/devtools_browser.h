@@ -39,7 +39,8 @@ class DevToolsBrowser {
   // Loads `url` as a typed address and waits for the page.
   bool Open(const std::string& url);
   // Clicks the element that `elementJs` (a JavaScript expression) yields
-  // and waits for the page it leads to; false when there is none.
+  // and waits for the page it leads to (in this tab, also for a link that
+  // would open a new window); false when there is none.
   bool Click(const std::string& elementJs);
   // The value of a JavaScript expression as text; nothing on an error.
   std::optional<std::string> Evaluate(const std::string& expression);

@@ -1,6 +1,7 @@
 #include "tests/fakes/epgtimer_srv/fake_epgtimer_srv.h"
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -46,6 +47,8 @@ bool FakeEpgTimerSrv::Start() {
   NamedEvent event = NamedEvent::CreateOrOpen(eventName_);
   listener_ = ListenPipeSocket(pipeName_);
   if (!event.valid() || !listener_) return false;
+  struct stat bound {};
+  if (::stat(PipeSocketPath(pipeName_).c_str(), &bound) == 0) socketInode_ = bound.st_ino;
   return thread_.Start([this](StopSignal& stop) { Serve(stop); });
 }
 
@@ -53,7 +56,11 @@ void FakeEpgTimerSrv::Stop() {
   thread_.Stop();
   if (listener_) {
     listener_.reset();
-    ::unlink(PipeSocketPath(pipeName_).c_str());
+    // A server started after this one in the same place (a demo restarted
+    // at once) has bound its own socket there; that one stays.
+    struct stat now {};
+    const std::string path = PipeSocketPath(pipeName_);
+    if (::stat(path.c_str(), &now) == 0 && now.st_ino == socketInode_) ::unlink(path.c_str());
     NamedEvent::Remove(eventName_);
   }
 }

@@ -104,6 +104,7 @@ class FakeEpgTimerSrv {
   std::map<std::uint32_t, std::vector<ScriptedReply>> scripts_;
   std::vector<RecordedRequest> requests_;
   UniqueFd listener_;
+  unsigned long socketInode_ = 0;  // of the socket file this server bound
   StoppableThread thread_;
 };
 
