@@ -30,9 +30,7 @@ namespace plimod {
 namespace {
 
 void LoadSettings() {
-  std::wstring path = InitModulePaths(L"plimo.ini");
-  Settings().Load(path, true);  // a missing file gives an empty document
-  ConnectLogSwitchToSettings();
+  (void)LoadProgramSettings(InitModulePaths(L"plimo.ini"));
 }
 
 // Signals arrive as the messages the desktop would send: the exit command

@@ -36,7 +36,7 @@ std::wstring NormalizeListSetting() {
   std::optional<std::wstring> list = settings.GetString(L"SYSTEM", L"NORMALIZELIST");
   if (!list) {
     settings.SetString(L"SYSTEM", L"NORMALIZELIST", L"");
-    settings.Save();
+    (void)SaveSettings(settings);
     list.emplace();
   }
   if (list->size() > kNormalizeListMax) list->resize(kNormalizeListMax);

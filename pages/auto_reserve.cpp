@@ -16,6 +16,7 @@
 #include "recorder/reserve_list_load.h"
 #include "recorder/reservations.h"
 #include "services/syoboi_schedule.h"
+#include "settings/settings.h"
 #include "util/keys.h"
 #include "util/log.h"
 
@@ -159,7 +160,7 @@ bool RunAutoReservePass(IniFile& settings, const ReserveLists& lists) {
   // The text-file recorder reads what was appended when it starts again.
   RestartEpgTimerBon(settings, nullptr, false);
   settings.SetString(kAutoReserveSettings, kAutoReserveHistoryKey, pass.history);
-  settings.Save();
+  (void)SaveSettings(settings);
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include "guide/grid_layout.h"
 #include "pages/search_hit_preview.h"
 #include "platform/text_codec.h"
+#include "settings/settings.h"
 #include "util/conversions.h"
 #include "util/keys.h"
 
@@ -105,13 +106,13 @@ int FindAutoReserveNoForEvent(const IniFile& settings, const EpgEvent& event) {
   return ConditionAfterKey(StoredHistory(settings), key);
 }
 
-void RemoveAutoReserveHistoryEntry(IniFile& settings, std::string_view utf8Token) {
+bool RemoveAutoReserveHistoryEntry(IniFile& settings, std::string_view utf8Token) {
   std::wstring history = LoadAutoReserveHistory(settings).pruned;
   std::wstring token = Utf8ToWide(utf8Token);
   if (token.size() > kRemovedTokenMaxChars) token.resize(kRemovedTokenMaxChars);
   EraseHistoryTokens(history, token);
   settings.SetString(kAutoReserveSettings, kAutoReserveHistoryKey, history);
-  settings.Save();
+  return SaveSettings(settings);
 }
 
 }  // namespace plimod

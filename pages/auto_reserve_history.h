@@ -52,7 +52,8 @@ int FindAutoReserveNoForKey(const IniFile& settings, std::uint32_t keyLow, std::
 int FindAutoReserveNoForEvent(const IniFile& settings, const EpgEvent& event);
 
 // Prunes the history, removes the UTF-8 token (at most 64 characters) and
-// saves the settings, whether or not anything was removed.
-void RemoveAutoReserveHistoryEntry(IniFile& settings, std::string_view utf8Token);
+// saves the settings, whether or not anything was removed; false when the
+// save failed.
+[[nodiscard]] bool RemoveAutoReserveHistoryEntry(IniFile& settings, std::string_view utf8Token);
 
 }  // namespace plimod

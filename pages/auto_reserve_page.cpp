@@ -26,6 +26,7 @@
 #include "server/page_helpers.h"
 #include "server/page_reply.h"
 #include "server/request_token.h"
+#include "server/settings_save_reply.h"
 #include "server/text_with_br.h"
 #include "settings/settings.h"
 #include "util/conversions.h"
@@ -155,7 +156,7 @@ int SaveCondition(ReplyWriter& out, RequestParameters& params, IniFile& settings
   IniSection cursor(settings);
   cursor.Select(section, true);
   StoreRecOptions(params, cursor);
-  settings.Save();
+  if (!SaveSettingsOrAnswer(out, settings)) return 1;
   if (!params.Value("return").empty()) {
     WriteAutoReserveList(out, params, settings);
   } else {
@@ -169,13 +170,13 @@ int ServeCondition(ReplyWriter& out, RequestParameters& params, IniFile& setting
   const wchar_t* section = condition.section.c_str();
   if (!params.Value("sh_flip").empty()) {
     settings.SetInt(section, L"ENABLE", condition.Place().GetInt(L"ENABLE", 0) == 1 ? 0 : 1);
-    settings.Save();
+    if (!SaveSettingsOrAnswer(out, settings)) return 1;
     WriteAutoReserveList(out, params, settings);
     return 0;
   }
   if (!params.Value("delete").empty() && CheckRequestToken(params.Value("token"))) {
     settings.DeleteSection(section);
-    settings.Save();
+    if (!SaveSettingsOrAnswer(out, settings)) return 1;
     WriteAutoReserveList(out, params, settings);
     return 0;
   }
@@ -226,19 +227,25 @@ PrefillResult PrefillFromProgramme(const RequestParameters& params, IniFile& set
   return PrefillResult::kMade;
 }
 
-void RunRequestedActions(RequestParameters& params, IniFile& settings) {
+// False when a change could not be saved.
+bool RunRequestedActions(RequestParameters& params, IniFile& settings) {
   if (params.Value("update") == "1") RunAutoReserve(settings);
-  if (params.Value("del") == "1") RemoveAutoReserveHistoryEntry(settings, params.Value("historyid"));
+  bool saved = true;
+  if (params.Value("del") == "1") saved = RemoveAutoReserveHistoryEntry(settings, params.Value("historyid"));
   if (params.Value("renum") == "1") {
     params["sh_idx"].clear();
-    RenumberAutoReserveConditions(settings);
+    saved = RenumberAutoReserveConditions(settings) && saved;
   }
+  return saved;
 }
 
 }  // namespace
 
 int ServeAutoReservePage(ReplyWriter& out, RequestParameters& params, IniFile& settings) {
-  RunRequestedActions(params, settings);
+  if (!RunRequestedActions(params, settings)) {
+    WriteSettingsSaveFailure(out, settings);
+    return 1;
+  }
   const std::string index = params.Value("sh_idx");
   const int number = StringToInt(index);
   const bool fromProgramme = number == 0 && !params.Value("sid").empty() && !params.Value("eid").empty();

@@ -6,6 +6,7 @@
 
 #include "pages/auto_reserve.h"
 #include "pages/auto_reserve_history.h"
+#include "settings/settings.h"
 
 namespace plimod {
 
@@ -45,7 +46,7 @@ std::vector<std::wstring> SplitTokens(const std::wstring& history) {
 
 }  // namespace
 
-void RenumberAutoReserveConditions(IniFile& settings) {
+bool RenumberAutoReserveConditions(IniFile& settings) {
   const auto lock = settings.Lock();
   std::vector<std::wstring> tokens = SplitTokens(LoadAutoReserveHistory(settings).pruned);
   const int count = AutoReserveConditionCount(settings);
@@ -63,7 +64,7 @@ void RenumberAutoReserveConditions(IniFile& settings) {
   std::wstring history;
   for (const std::wstring& token : tokens) AppendHistoryToken(history, token);
   settings.SetString(kAutoReserveSettings, kAutoReserveHistoryKey, history);
-  settings.Save();
+  return SaveSettings(settings);
 }
 
 }  // namespace plimod

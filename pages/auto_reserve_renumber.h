@@ -7,8 +7,8 @@
 
 namespace plimod {
 
-// Renumbers, prunes the history and saves the settings. Reads the EPG store:
-// the caller holds EpgBusyFlag.
-void RenumberAutoReserveConditions(IniFile& settings);
+// Renumbers, prunes the history and saves the settings; false when the
+// save failed. Reads the EPG store: the caller holds EpgBusyFlag.
+[[nodiscard]] bool RenumberAutoReserveConditions(IniFile& settings);
 
 }  // namespace plimod

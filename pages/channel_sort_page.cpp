@@ -11,6 +11,7 @@
 #include "server/carry_over.h"
 #include "server/page_helpers.h"
 #include "server/page_reply.h"
+#include "server/settings_save_reply.h"
 #include "util/conversions.h"
 #include "util/keys.h"
 #include "util/page_text.h"
@@ -56,7 +57,6 @@ void StoreOrder(IniFile& settings, int bandIndex, const std::vector<std::uint64_
     list += ChannelKeyText(key);
   }
   settings.SetString(L"VIEW", kOrderKeys[bandIndex], list);
-  settings.Save();
 }
 
 void WriteInsertRow(ReplyWriter& out, const char* band, int selected, int destination, const std::string& carry,
@@ -106,6 +106,7 @@ int ServeChannelSortPage(ReplyWriter& out, RequestParameters& params, IniFile& s
     if (MoveChannel(order, selected, to)) {
       selected = to;
       StoreOrder(settings, band.index, order);
+      if (!SaveSettingsOrAnswer(out, settings)) return 1;
     }
   }
   ShowPage(out, params, band, order, selected);

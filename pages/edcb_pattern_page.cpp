@@ -11,6 +11,7 @@
 #include "server/page_helpers.h"
 #include "server/page_reply.h"
 #include "server/request_token.h"
+#include "server/settings_save_reply.h"
 #include "util/conversions.h"
 #include "util/page_text.h"
 
@@ -41,12 +42,10 @@ void StorePattern(RequestParameters& params, IniSection& section) {
   section.SetInt(nullptr, L"TITLETYPE", StringToInt(params.Value("sh_ttltype")));
   section.SetString(nullptr, L"TITLECOMMAND", PostedText(params, "sh_ttlcmd"));
   StoreRecOptions(params, section);
-  section.Save();
 }
 
 void FlipPattern(IniSection& section) {
   section.SetInt(nullptr, L"ENABLE", section.GetIntDefault(nullptr, L"ENABLE", 0) == 1 ? 0 : 1);
-  section.Save();
 }
 
 std::string PatternSummary(IniFile& settings, const std::wstring& name) {
@@ -145,6 +144,7 @@ int ServeEdcbPatternPage(ReplyWriter& out, RequestParameters& params, IniFile& s
     section.Select(PatternSectionName(number).c_str(), true);
     if (IsSettingsSave(params)) {
       StorePattern(params, section);
+      if (!SaveSettingsOrAnswer(out, settings)) return 1;
       if (params.Value("return").empty()) {
         SendPageText(out, "Location: /?cmd=%s&sh_idx=%s&%s\n", params.Value("cmd").c_str(),
                      params.Value("sh_idx").c_str(), MakeCarryOverQuery(params).c_str());
@@ -156,6 +156,7 @@ int ServeEdcbPatternPage(ReplyWriter& out, RequestParameters& params, IniFile& s
       return 1;
     } else if (CheckRequestToken(params.Value("token"))) {
       FlipPattern(section);
+      if (!SaveSettingsOrAnswer(out, settings)) return 1;
     }
   }
   WriteList(out, params, settings);

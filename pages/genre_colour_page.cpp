@@ -10,6 +10,7 @@
 #include "server/form_fields.h"
 #include "server/page_helpers.h"
 #include "server/page_reply.h"
+#include "server/settings_save_reply.h"
 #include "util/page_text.h"
 
 namespace plimod {
@@ -100,18 +101,18 @@ int ServeGenreColorPage(ReplyWriter& out, RequestParameters& params, IniFile& se
   if (!params.Value("colorupdate").empty()) {
     // Without a colour chosen the stored one stays.
     if (auto colour = ReadColorPickerForm(params)) StoreColour(settings, entry, *colour);
-    settings.Save();
+    if (!SaveSettingsOrAnswer(out, settings)) return 1;
     ServePickerFor(out, params, settings, entry);
     return 0;
   }
   if (auto colour = ReadColorPickerForm(params)) {
     StoreColour(settings, entry, *colour);
-    settings.Save();
+    if (!SaveSettingsOrAnswer(out, settings)) return 1;
     RedirectWithCarryOver(out, "cmd=genre&", params);
     return 0;
   }
   StoreTypedColours(settings, params);
-  settings.Save();
+  if (!SaveSettingsOrAnswer(out, settings)) return 1;
   if (!params.Value("return").empty()) {
     RedirectWithCarryOver(out, "cmd=config&", params);
   } else if (params.Value("submit").empty() && entry >= 0) {

@@ -10,12 +10,15 @@
 #include "recorder/recorder_paths.h"
 #include "recorder/reserve_line.h"
 #include "recorder/reserve_row.h"
+#include "util/conversions.h"
 #include "util/keys.h"
 
 namespace plimod {
 namespace {
 
 constexpr std::uint32_t kSrvWaitMs = 15000;
+// The server's own code for success, as SrvDeleteRecordedInfo hands it on.
+constexpr std::uint32_t kSrvResultSuccess = 1;
 
 std::string RowEdcid(const ReserveRow& row) {
   const std::uint64_t key =
@@ -23,20 +26,25 @@ std::string RowEdcid(const ReserveRow& row) {
   return MakeEdcid(key, row.reserveId);
 }
 
-void DisableOnServer(std::int32_t reserveId) {
+bool DisableOnServer(std::int32_t reserveId) {
   ReserveRow row;
-  if (SrvGetReservation(static_cast<std::uint32_t>(reserveId), row, kSrvWaitMs) != 0) return;
+  if (SrvGetReservation(static_cast<std::uint32_t>(reserveId), row, kSrvWaitMs) != 0) return false;
   row.recordMode = kRecordModeDisabled;
-  SrvChangeReservation(row, kSrvWaitMs);
+  return SrvChangeReservation(row, kSrvWaitMs) == 0;
+}
+
+std::string ProgramTxtFailure(const std::wstring& path) {
+  return "Program.txtオープンエラー\n" + WideToUtf8(path);
 }
 
 }  // namespace
 
-void ApplyServerReserveAction(RequestParameters& params) {
+ReserveActionResult ApplyServerReserveAction(RequestParameters& params) {
   const bool remove = !params.Value("delete").empty();
   const bool disable = !params.Value("invalid").empty();
   std::vector<ReserveRow> listed;
-  SrvEnumReservations(listed, kSrvWaitMs);
+  if (SrvEnumReservations(listed, kSrvWaitMs) != 0) return {false, "予約サーバから予約を取得できませんでした"};
+  bool refused = false;
   std::vector<ReserveRow> toDelete;
   std::vector<std::uint32_t> resultIds;
   for (const ReserveRow& row : listed) {
@@ -50,28 +58,39 @@ void ApplyServerReserveAction(RequestParameters& params) {
       ReserveRow fetched;
       if (SrvGetReservation(static_cast<std::uint32_t>(row.reserveId), fetched, kSrvWaitMs) == 0) {
         toDelete.push_back(fetched);
+      } else {
+        refused = true;
       }
     } else if (disable) {
-      DisableOnServer(row.reserveId);
+      if (!DisableOnServer(row.reserveId)) refused = true;
       params[edcid].clear();
     }
   }
-  if (!remove) return;
-  SrvDeleteReservations(toDelete, kSrvWaitMs);
-  if (!resultIds.empty()) SrvDeleteRecordedInfo(resultIds);
+  if (remove) {
+    if (SrvDeleteReservations(toDelete, kSrvWaitMs) != 0) refused = true;
+    if (!resultIds.empty() && SrvDeleteRecordedInfo(resultIds) != kSrvResultSuccess) refused = true;
+  }
+  if (!refused) return {};
+  return {false, remove ? "予約サーバで削除できませんでした" : "予約サーバで無効にできませんでした"};
 }
 
-bool ApplyProgramTxtReserveAction(ReplyWriter& out, const RequestParameters& params, const IniFile& settings) {
+ReserveActionResult ApplyProgramTxtReserveAction(ReplyWriter& out, const RequestParameters& params,
+                                                 const IniFile& settings) {
   const std::optional<std::wstring> path = LocateProgramTxt(settings);
-  if (!path) return true;
-  if (!CloseEpgTimerBon(out)) return false;
+  if (!path) return {false, ProgramTxtFailure(settings.GetString(L"EPGDATACAP", L"PROGRAMTXT").value_or(L""))};
+  if (!CloseEpgTimerBon(out)) return {true, {}};
   // Whatever becomes of the rewrite, the recorder was closed and must run
   // again, or it would miss its recordings.
-  RewriteProgramTxt(*path, [&params](const ReserveTextLine& line) -> std::optional<std::string> {
-    if (params.Value(LineEdcid(line)).empty()) return std::nullopt;
-    return std::string();
-  });
-  return RestartEpgTimerBon(settings, &out, false);
+  const RewriteResult rewritten =
+      RewriteProgramTxt(*path, [&params](const ReserveTextLine& line) -> std::optional<std::string> {
+        if (params.Value(LineEdcid(line)).empty()) return std::nullopt;
+        return std::string();
+      });
+  // Nothing has been written yet, so a failed start answers with its own
+  // header.
+  if (!RestartEpgTimerBon(settings, &out, true)) return {true, {}};
+  if (rewritten != RewriteResult::kDone) return {false, ProgramTxtFailure(*path)};
+  return {};
 }
 
 }  // namespace plimod

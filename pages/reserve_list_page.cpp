@@ -204,11 +204,20 @@ void WriteListPage(ReplyWriter& out, const RequestParameters& params, const IniF
   SendPageText(out, "</form>\n</BODY></HTML>\n");
 }
 
-// Carries out a confirmed action; false when the reply is complete.
+void WriteActionFailure(ReplyWriter& out, const std::string& reason) {
+  SendPageText(out, "Content-Type: text/plain; charset=utf-8\n\n");
+  SendPageText(out, "エラー\n%s\n", reason.c_str());
+}
+
+// Carries out a confirmed action; false when the reply is complete. A
+// failure is answered whether or not the action was silent: the list alone
+// would not tell that the reservation is still there.
 bool ApplyAction(ReplyWriter& out, RequestParameters& params, const IniFile& settings) {
-  if (EpgTimerSrvMode()) {
-    ApplyServerReserveAction(params);
-  } else if (!ApplyProgramTxtReserveAction(out, params, settings)) {
+  const ReserveActionResult result =
+      EpgTimerSrvMode() ? ApplyServerReserveAction(params) : ApplyProgramTxtReserveAction(out, params, settings);
+  if (result.answered) return false;
+  if (!result.failure.empty()) {
+    WriteActionFailure(out, result.failure);
     return false;
   }
   if (params.Value("silent") != "1") return true;

@@ -10,6 +10,7 @@
 #include "server/carry_over.h"
 #include "server/page_helpers.h"
 #include "server/page_reply.h"
+#include "server/settings_save_reply.h"
 #include "util/page_text.h"
 
 namespace plimod {
@@ -67,8 +68,9 @@ void ServeSearchConditionOrder(ReplyWriter& out, const RequestParameters& params
   const std::string selectedText = params.Value("st_sel");
   const int selected = selectedText.empty() ? 1 : StringToInt(selectedText);
   const std::string destination = params.Value("st_dst");
-  if (!destination.empty() && MoveSearchCondition(settings, selected, StringToInt(destination), count)) {
-    settings.Save();
+  if (!destination.empty() && MoveSearchCondition(settings, selected, StringToInt(destination), count) &&
+      !SaveSettingsOrAnswer(out, settings)) {
+    return;
   }
   const std::string query = MakeCarryOverQuery(params);
   SendPageText(out, "Content-Type: text/html; charset=utf-8\n\n");

@@ -16,6 +16,7 @@
 #include "server/page_helpers.h"
 #include "server/page_reply.h"
 #include "server/request_token.h"
+#include "server/settings_save_reply.h"
 #include "util/conversions.h"
 #include "util/page_text.h"
 #include "util/text_title.h"
@@ -115,19 +116,19 @@ int SaveCondition(ReplyWriter& out, RequestParameters& params, IniFile& settings
   if (!params.Value("colorupdate").empty()) {
     // Without a colour chosen the stored one stays.
     if (auto colour = ReadColorPickerForm(params)) document.SetString(section, L"DRAW_BGCOLOR", *colour);
-    settings.Save();
+    if (!SaveSettingsOrAnswer(out, settings)) return 1;
     ServeColorPickerPage(out, params, Background(condition), -1);
     return 0;
   }
   if (auto colour = ReadColorPickerForm(params)) {
     document.SetString(section, L"DRAW_BGCOLOR", *colour);
-    settings.Save();
+    if (!SaveSettingsOrAnswer(out, settings)) return 1;
     RedirectToEditor(out, params, condition.slot);
     return 0;
   }
   StoreConditionFields(document, condition.section, params, kEditorBands);
   document.SetInt(section, L"DRAW_BGTYPE", StringToInt(params.Value("draw_type")));
-  settings.Save();
+  if (!SaveSettingsOrAnswer(out, settings)) return 1;
   if (!params.Value("return").empty()) {
     WriteConditionList(out, params, settings);
   } else if (!params.Value("submit").empty()) {
@@ -150,13 +151,13 @@ int ServeCondition(ReplyWriter& out, RequestParameters& params, IniFile& setting
   }
   if (!params.Value("sh_flip").empty()) {
     document.SetInt(section, L"ENABLE", condition.Place().GetInt(L"ENABLE", 0) == 1 ? 0 : 1);
-    settings.Save();
+    if (!SaveSettingsOrAnswer(out, settings)) return 1;
     WriteConditionList(out, params, settings);
     return 0;
   }
   if (!params.Value("delete").empty() && CheckRequestToken(params.Value("token"))) {
     document.DeleteSection(section);
-    settings.Save();
+    if (!SaveSettingsOrAnswer(out, settings)) return 1;
     WriteConditionList(out, params, settings);
     return 0;
   }

@@ -5,6 +5,7 @@
 #include "server/page_helpers.h"
 #include "server/page_reply.h"
 #include "server/request_token.h"
+#include "server/settings_save_reply.h"
 
 namespace plimod {
 
@@ -19,8 +20,7 @@ int ServeSettingsForm(ReplyWriter& out, RequestParameters& params, IniFile& sett
     return 1;
   }
   store(params, settings);
-  settings.Save();
-  return 0;
+  return SaveSettingsOrAnswer(out, settings) ? 0 : 1;
 }
 
 void WriteSettingsFormHead(ReplyWriter& out) {

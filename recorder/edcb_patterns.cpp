@@ -7,6 +7,7 @@
 #include "recorder/rec_options.h"
 #include "recorder/recorder_mode.h"
 #include "recorder/reserve_list_load.h"
+#include "settings/settings.h"
 
 namespace plimod {
 
@@ -20,7 +21,7 @@ void MigrateBatchList(IniFile& settings) {
     if (!value->empty()) settings.InsertIndexed(kBatchListSection, -1, *value);
     settings.DeleteKey(kDefaultRecOptionSection, key);
   }
-  settings.Save();
+  (void)SaveSettings(settings);
 }
 
 void AddEdcbTrayMenuItems(TrayMenu& menu, bool srvMode) {

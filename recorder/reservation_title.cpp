@@ -2,6 +2,7 @@
 
 #include "recorder/recorder_text.h"
 #include "recorder/title_template.h"
+#include "settings/settings.h"
 
 namespace plimod {
 
@@ -20,7 +21,7 @@ std::wstring MakeTitleByCommand(IniSection& section, const EpgEvent& event, bool
   std::wstring title = expandTitleTemplate(titleTemplate, counter, event);
   if (storeCounter && counter != stored) {
     section.SetInt(nullptr, L"NUMBERING", counter);
-    section.Save();
+    (void)SaveSettings(section.Document());
   }
   RemoveControlChars(title, 80);
   return title;

@@ -9,6 +9,7 @@
 #include "server/page_helpers.h"
 #include "server/page_reply.h"
 #include "server/request_token.h"
+#include "server/settings_save_reply.h"
 #include "services/syoboi_alert.h"
 #include "services/syoboi_fetch.h"
 #include "util/conversions.h"
@@ -29,7 +30,6 @@ void SavePostedWord(RequestParameters& params, IniFile& settings) {
   } else {
     settings.SetString(L"SYOBOI_ALERT_WORD", key.c_str(), word);
   }
-  settings.Save();
 }
 
 void WriteHead(ReplyWriter& out, const RequestParameters& params, const SyoboiSchedule& schedule) {
@@ -109,7 +109,10 @@ void WriteWordColumn(ReplyWriter& out, const SyoboiProgram& program, const std::
 }  // namespace
 
 int ServeSyoboiCheckPage(ReplyWriter& out, RequestParameters& params, IniFile& settings) {
-  if (!params.Value("spc").empty() && CheckRequestToken(params.Value("token"))) SavePostedWord(params, settings);
+  if (!params.Value("spc").empty() && CheckRequestToken(params.Value("token"))) {
+    SavePostedWord(params, settings);
+    if (!SaveSettingsOrAnswer(out, settings)) return 1;
+  }
   const auto schedule = CurrentSyoboiSchedule();
   WriteHead(out, params, *schedule);
   int row = 0;

@@ -23,12 +23,24 @@ void IniFile::Clear() {
   sections_.clear();
   current_ = nullptr;
   path_.clear();
+  unreadablePath_.clear();
+  loadError_.clear();
   linesRead_ = 0;
 }
 
 std::wstring IniFile::Path() const {
   auto lock = Lock();
   return path_;
+}
+
+std::wstring IniFile::UnreadablePath() const {
+  auto lock = Lock();
+  return unreadablePath_;
+}
+
+std::string IniFile::LoadError() const {
+  auto lock = Lock();
+  return loadError_;
 }
 
 int IniFile::LinesRead() const {

@@ -64,6 +64,11 @@ class IniFile {
   bool Save(const wchar_t* path = nullptr);
   // The remembered path (empty when none).
   std::wstring Path() const;
+  // The file the last load could not read, and why (both empty when the
+  // load went well). Saves without a path are refused meanwhile; messages
+  // about them name this file.
+  std::wstring UnreadablePath() const;
+  std::string LoadError() const;
   // Lines counted by the last load.
   int LinesRead() const;
 
@@ -155,6 +160,8 @@ class IniFile {
   std::list<Section> sections_;
   Section* current_ = nullptr;
   std::wstring path_;
+  std::wstring unreadablePath_;
+  std::string loadError_;
   int linesRead_ = 0;
   std::uint64_t nextId_ = 1;
 };

@@ -64,6 +64,8 @@ bool IniFile::Load(const std::wstring& path, bool okIfMissing) {
     }
   }
   Clear();  // forgets the path too, so a later Save cannot overwrite the file
+  unreadablePath_ = path;
+  loadError_ = error;
   ReportLoadFailure(native, error);
   return false;
 }

@@ -5,6 +5,7 @@
 
 #include "server/http_config.h"
 #include "settings/ini_file.h"
+#include "settings/settings.h"
 
 namespace plimod {
 
@@ -42,7 +43,7 @@ bool ApplyHttpSettingsDialog(const HttpSettingsModel& model, IniFile& settings) 
   if (ModeIndex(model.authMode) >= 0) settings.SetInt(kSystem, L"HTTP_AUTHMODE", model.authMode);
   settings.SetString(kSystem, L"HTTP_AUTH_ID", Cut(model.id));
   settings.SetString(kSystem, L"HTTP_AUTH_PASSWD", Cut(model.password));
-  return settings.Save();
+  return SaveSettings(settings);
 }
 
 }  // namespace plimod

@@ -2,6 +2,7 @@
 
 #include "app/dialog_models/browse.h"
 #include "settings/ini_file.h"
+#include "settings/settings.h"
 
 namespace plimod {
 
@@ -44,7 +45,7 @@ bool ApplyLauncherDialog(const LauncherDialogModel& model, IniFile& settings) {
     StoreField(settings, section, L"CAPTION", model.rows[i].caption);
     StoreField(settings, section, L"PATH", model.rows[i].path);
   }
-  return settings.Save();
+  return SaveSettings(settings);
 }
 
 }  // namespace plimod

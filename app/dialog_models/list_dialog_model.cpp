@@ -5,6 +5,7 @@
 #include "app/dialog_models/browse.h"
 #include "platform/message_box.h"
 #include "settings/ini_file.h"
+#include "settings/settings.h"
 
 namespace plimod {
 
@@ -84,7 +85,7 @@ bool ListDialogModel::Browse(DialogHost& host) {
   return BrowseForFolder(host, editText_);
 }
 
-bool ListDialogModel::Close() { return settings_.Save(); }
+bool ListDialogModel::Close() { return SaveSettings(settings_); }
 
 void ListDialogModel::ReadEntries() {
   auto lock = settings_.Lock();

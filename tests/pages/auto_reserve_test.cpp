@@ -83,10 +83,10 @@ TEST_F(AutoReserveTest, DeletedReservationStaysDeletedUntilItsTokenGoes) {
   EXPECT_EQ(ReservedLines(), 0);
 
   // An empty or partial token removes nothing.
-  RemoveAutoReserveHistoryEntry(Settings(), "");
-  RemoveAutoReserveHistoryEntry(Settings(), "07fe07fe00401");
+  EXPECT_TRUE(RemoveAutoReserveHistoryEntry(Settings(), ""));
+  EXPECT_TRUE(RemoveAutoReserveHistoryEntry(Settings(), "07fe07fe00401"));
   EXPECT_EQ(History(), Token(kEveningNews, 1));
-  RemoveAutoReserveHistoryEntry(Settings(), WideToUtf8String(HistoryKeyText(kEveningNews)));
+  EXPECT_TRUE(RemoveAutoReserveHistoryEntry(Settings(), WideToUtf8String(HistoryKeyText(kEveningNews))));
   EXPECT_EQ(History(), L"");
   RunAutoReserve(Settings());
   EXPECT_EQ(ReservedLines(), 1);

@@ -8,9 +8,11 @@
 
 #include "pages/build_date.h"
 #include "pages/config_page.h"
+#include "pages/genre_colour_page.h"
 #include "platform/text_codec.h"
 #include "services/password_cipher.h"
 #include "settings_page_fixture.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/scoped_env.h"
 
 namespace plimod::test {
@@ -174,6 +176,32 @@ TEST_F(ConfigPageTest, PasswordIsKeptClearedOrEnciphered) {
   std::string expected;
   for (int i = 0; i < 42; ++i) expected += "\xE3\x81\x82";
   EXPECT_EQ(plain, expected);
+}
+
+TEST_F(ConfigPageTest, FailedSaveIsAnsweredAndAnUnreadableFileIsNeverOverwritten) {
+  const std::string header = "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\n";
+  Save(ServeConfigPage, "cmd=config&cfg_checktime=3");
+  const std::string saved = IniBytes();
+  int result = 0;
+  {
+    ScopedFileSizeLimit full(16);
+    ASSERT_TRUE(full.ok());
+    EXPECT_EQ(Save(ServeConfigPage, "cmd=config&cfg_checktime=5", &result),
+              header + "設定ファイルを保存できませんでした\n" + IniPath().string() + "\n");
+  }
+  EXPECT_EQ(result, 1) << "no redirect, as if it had been saved";
+  EXPECT_EQ(IniBytes(), saved);
+
+  const std::string refused =
+      header + "設定ファイルを保存できませんでした\n起動時に読み込めなかったため、上書きしません\n" + IniPath().string() + "\n";
+  const std::string utf16be("\xFE\xFF\0[\0S\0]\0\r\0\n", 12);
+  for (const std::string& unreadable : {std::string("[SYSTEM]\r\nLOG=1\r\n"), utf16be, std::string("\x01\x02\x03garbage")}) {
+    WriteFileBytes(IniPath(), unreadable);
+    ASSERT_FALSE(Settings().Load(IniPath().wstring(), true));
+    EXPECT_EQ(Save(ServeConfigPage, "cmd=config&cfg_checktime=5"), refused);
+    EXPECT_EQ(Save(ServeGenreColorPage, "cmd=genre&genre_0=%23ff0000"), refused);
+    EXPECT_EQ(IniBytes(), unreadable);
+  }
 }
 
 TEST_F(ConfigPageTest, WrongTokenShowsTheFormAndChangesNothing) {

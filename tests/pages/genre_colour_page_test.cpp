@@ -117,6 +117,8 @@ TEST_F(GenreColourPageTest, ColoursAreEscapedWhereThePageWritesThem) {
 class GenreColourTableTest : public EpgPageFixture {};
 
 TEST_F(GenreColourTableTest, SavedColourPaintsTheProgrammeTableCells) {
+  TempFolder home("genre-home");
+  Settings().Load(home.File("plimo.ini").wstring(), true);
   const std::uint64_t key = ServiceKey(0x7FE0, 0x7FE0, 0x0400);
   EpgEvent drama = Programme(key, 1, 2025, 3, 1, 12, 0, 60, L"ドラマ回");
   drama.genres.push_back({3, 0, 0, 0});

@@ -61,7 +61,7 @@ class SyoboiAlertTest : public ::testing::Test {
   void SetUp() override {
     ResetEpgFolderState();
     ResetSyoboiScheduleForTesting();
-    Settings().Clear();
+    Settings().Load(home_.File("plimo.ini").wstring(), true);  // empty, saved there
     ServiceMap.clear();
     Set(L"SYSTEM", L"EPGDATAFOLDER", data_.Path().wstring());
     Set(L"SYSTEM", L"SYOBOCAL_ENABLE", L"1");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/text_codec.h"
 #include "settings/settings.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scoped_env.h"
@@ -12,6 +13,7 @@ namespace plimod {
 namespace {
 
 using test::ReadFileBytes;
+using test::WriteFileBytes;
 using test::ScopedEnv;
 using test::TempFolder;
 
@@ -27,6 +29,26 @@ TEST(SettingsLog, LogKeyOfTheSharedDocumentSwitchesTheLogOn) {
   EXPECT_EQ(LogFilePath(), home.File("lumo.log").wstring());
   const std::string content = ReadFileBytes(home.File("lumo.log"));
   EXPECT_EQ(content.substr(17), "lumod\x8B\x4E\x93\xAE\n");
+  Settings().Clear();
+}
+
+TEST(SettingsLog, UnreadableFileIsLoggedAtStartAndSavesAreRefused) {
+  TempFolder home;
+  ScopedEnv homeVariable("PLIMOD_HOME", home.File("").c_str());
+  const std::string garbage("\xFE\xFF\0[\0S\0]", 8);  // UTF-16BE
+  WriteFileBytes(home.File("plimo.ini"), garbage);
+
+  EXPECT_FALSE(LoadProgramSettings(home.File("plimo.ini").wstring()));
+  EXPECT_FALSE(SaveSettings(Settings()));
+  FlushLogQueue();
+  const std::string path = home.File("plimo.ini").string();
+  const std::string log = ReadFileBytes(home.File("lumo.log"));
+  // The log is on although no LOG setting could be read; one line each.
+  EXPECT_NE(log.find(WideToCp932(L"設定ファイルを読み込めませんでした(") + "line 1 comes before the first section)"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find(WideToCp932(L"設定ファイルを保存できませんでした: ") + path + "\n"), std::string::npos) << log;
+  EXPECT_EQ(ReadFileBytes(home.File("plimo.ini")), garbage);
   Settings().Clear();
 }
 

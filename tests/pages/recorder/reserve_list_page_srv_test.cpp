@@ -64,6 +64,23 @@ TEST_F(ReserveListSrvTest, ConfirmedDisableSetsRecordModeAndUnchecksTheRow) {
   EXPECT_FALSE(Contains(page, "checked"));
 }
 
+TEST_F(ReserveListSrvTest, RefusedDeleteOrDisableAnswersAnError) {
+  const std::string header = "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\n";
+  const FakeSrvState before = srv_.server().State();
+  // The two command sets number the commands and their failure differently.
+  const bool newer = SrvListsRecordingResults();
+  ScriptedReply refuse;
+  refuse.code = newer ? 0 : 1;
+  srv_.server().Script(newer ? 1014 : 61, refuse);
+  srv_.server().Script(newer ? 1015 : 15, refuse);
+  EXPECT_EQ(Post("confirm=2&delete=1&silent=1&" + SrvEdcidOf(0x12, 2) + "=1"),
+            header + "エラー\n予約サーバで削除できませんでした\n");
+  EXPECT_EQ(Post("confirm=2&invalid=1&silent=1&" + SrvEdcidOf(0x11, 1) + "=1"),
+            header + "エラー\n予約サーバで無効にできませんでした\n");
+  EXPECT_EQ(ReserveIds(), (std::vector<std::uint32_t>{1, 2, 3}));
+  EXPECT_EQ(srv_.server().State().reservations[0].setting.recordMode, before.reservations[0].setting.recordMode);
+}
+
 TEST_F(ReserveListSrvTest, WrongTokenChangesNothing) {
   Run(ServeReserveListPage, "cmd=epgtimer&confirm=2&delete=1&token=bad&" + SrvEdcidOf(0x11, 1) + "=1");
   Run(ServeReserveListPage, "cmd=epgtimer&confirm=2&delete=1&" + SrvEdcidOf(0x11, 1) + "=1");

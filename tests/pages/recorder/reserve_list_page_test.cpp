@@ -152,10 +152,36 @@ TEST_F(ReserveListPageTest, RecorderBusyOrWriteFailureLeavesProgramTxtWhole) {
     ASSERT_TRUE(full.ok());
     page = Post("confirm=2&delete=1&" + EdcidOf(1, 1) + "=1");
   }
-  EXPECT_TRUE(Contains(page, "EpgTimer_bon予約リスト")) << page;
+  EXPECT_EQ(page, "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\nエラー\nProgram.txtオープンエラー\n" +
+                      ProgramTxt().string() + "\n");
   EXPECT_EQ(ReadFileBytes(ProgramTxt()), before);
   // Closed for the rewrite, so started again although the rewrite failed.
   EXPECT_TRUE(RecorderStarted());
+}
+
+TEST_F(ReserveListPageTest, SilentDeleteTellsWhatBecameOfTheLine) {
+  const std::string before = Line(1, 1, L"one") + "\r\n" + Line(2, 2, L"two") + "\r\n" + std::string(4096, 'p');
+  WriteFileBytes(ProgramTxt(), before);
+  const std::string silentDelete = "confirm=2&delete=1&silent=1&" + EdcidOf(1, 1) + "=1";
+  const std::string header = "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\n";
+  {
+    ScopedFileSizeLimit full(64);
+    ASSERT_TRUE(full.ok());
+    EXPECT_EQ(Post(silentDelete), header + "エラー\nProgram.txtオープンエラー\n" + ProgramTxt().string() + "\n");
+  }
+  EXPECT_EQ(ReadFileBytes(ProgramTxt()), before);
+
+  // The line is gone, but the recorder that must read the file again cannot
+  // be started: that failure is the answer, as a whole reply.
+  const auto exe = folder_.File("recorder") / "EpgTimer_Bon.exe";
+  std::filesystem::permissions(exe, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_EQ(Post(silentDelete), header + "EpgTimer_Bonの起動に失敗しました\n" + exe.string() + "\n");
+  EXPECT_EQ(ReadFileBytes(ProgramTxt()), Line(2, 2, L"two") + "\r\n" + std::string(4096, 'p'));
+
+  std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
+  Set(L"EPGDATACAP", L"PROGRAMTXT", folder_.File("missing/Program.txt").wstring());
+  EXPECT_EQ(Post(silentDelete),
+            header + "エラー\nProgram.txtオープンエラー\n" + folder_.File("missing/Program.txt").string() + "\n");
 }
 
 }  // namespace
