@@ -58,6 +58,9 @@ bool ClaimStoreForShutdown() { return EpgBusyFlag.TryAcquire(kEpgReloadPolls); }
 int RunProgram(int argc, const char* const* argv) {
   std::setlocale(LC_ALL, "C.UTF-8");
   std::signal(SIGPIPE, SIG_IGN);
+  // A file-size limit then makes a write fail, which every save reports,
+  // instead of ending the program in the middle of it.
+  std::signal(SIGXFSZ, SIG_IGN);
 
   SingleInstance instance(kInstanceName);
   switch (instance.Claim()) {

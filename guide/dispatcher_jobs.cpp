@@ -75,12 +75,8 @@ void RunRemoteTuneCommand(ReplyWriter& out, const RequestParameters& params, con
 void RunSyoboiUploadCommand(ReplyWriter& out) {
   KillMainWindowTimer(kSyoboiUploadTimerId);
   const DispatcherJobs jobs = CurrentDispatcherJobs();
+  // Nothing to upload answers nothing: the connection just closes.
   if (jobs.uploadSyoboiReserves) jobs.uploadSyoboiReserves(out);
-  // A browser shows an error for a reply without a single byte.
-  if (!out.Started()) {
-    SendPageText(out, "%s", kPlainTextHead);
-    SendPageText(out, "アップロードする予約はありません\n");
-  }
 }
 
 }  // namespace plimod

@@ -7,6 +7,7 @@
 #include "platform/text_codec.h"
 #include "server/page_reply.h"
 #include "util/keys.h"
+#include "util/web_address.h"
 
 namespace plimod {
 
@@ -19,20 +20,6 @@ constexpr int kPatternCount = 10;
 
 bool IsSet(const IniFile& settings, const wchar_t* section, const wchar_t* key) {
   return settings.GetIntDefault(section, key, 0) != 0;
-}
-
-// Only web addresses become links; anything else is the user's text.
-bool IsWebAddress(std::string_view url) {
-  auto startsWith = [&url](std::string_view prefix) {
-    if (url.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-      const char c = url[i];
-      const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-      if (lower != prefix[i]) return false;
-    }
-    return true;
-  };
-  return startsWith("http://") || startsWith("https://");
 }
 
 void WriteTvRockLink(ReplyWriter& out, const EpgEvent& event, const std::string& url) {

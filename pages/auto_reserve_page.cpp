@@ -134,9 +134,14 @@ void WriteEditor(ReplyWriter& out, RequestParameters& params, const Condition& c
   WriteConditionFields(out, condition.Place(), ConditionFormOptions{1, kPageBands});
   WriteTitleFields(out, condition.Place(), settings);
   SendPageText(out, "録画オプション<BR>\n");
-  {
+  if (condition.Place().Exists()) {
     ConditionCursor cursor(condition);
     LoadRecOptions(params, *cursor);
+  } else {
+    // A number not saved yet shows the user's defaults, not the built-in ones.
+    IniSection defaults(settings);
+    defaults.Select(kDefaultRecOptionSection, false);
+    LoadRecOptions(params, defaults);
   }
   WriteDefaultRecOptionFields(out, params, settings);
   SendPageText(out, "<BR><input type=submit name=submit value='保存と更新'>\n");

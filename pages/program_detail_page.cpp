@@ -28,6 +28,7 @@
 #include "server/page_helpers.h"
 #include "util/keys.h"
 #include "util/page_text.h"
+#include "util/web_address.h"
 
 namespace plimod {
 
@@ -166,7 +167,7 @@ void WriteAutoReserveLink(ReplyWriter& out, std::uint64_t serviceKey, std::uint1
 void WriteTvRockLink(ReplyWriter& out, const EpgEvent& event, const IniFile& settings) {
   if (!IsSet(settings, L"TVROCK")) return;
   std::string url = WideToUtf8String(settings.GetString(L"TVROCK", L"PROGRAMURL").value_or(L""));
-  if (url.empty()) return;
+  if (!IsWebAddress(url)) return;
   url.resize(Utf8CutPoint(url, kUrlBytes));
   SendPageText(out, "<HR>\n");
   SendPageText(out, "<A HREF='%skws?r=1&c=%d&e=%d' target=_blank>TvRockで予約</A>", PageText(url).c_str(),

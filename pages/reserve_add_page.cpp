@@ -107,7 +107,12 @@ int ServeReserveAddPage(ReplyWriter& out, RequestParameters& params, IniFile& se
   }
   const auto line = ReserveLineFromForm(params, section, *target, srvMode);
   if (!params.Value("q").empty() && AnswerExistingReservation(out, settings, *target, srvMode)) return 1;
-  if (!line || !AddReservation(settings, *line)) {
+  const AddOutcome added = line ? AddNewReservation(settings, *line) : AddOutcome::kFailed;
+  if (added == AddOutcome::kAlreadyReserved) {
+    WriteReservePlainText(out, "すでに予約されています \n");
+    return 1;
+  }
+  if (added != AddOutcome::kAdded) {
     WriteReservePlainText(out, "Program.txtオープンエラー\n");
     return 1;
   }

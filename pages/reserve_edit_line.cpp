@@ -61,12 +61,11 @@ void FillReserveEditForm(RequestParameters& params, const ReserveLine& line, boo
 }
 
 std::string EditedProgramTxtLine(const ReserveTextLine& old, const RequestParameters& params,
-                                 const IniSection& section) {
+                                 const SystemTime& start, const IniSection& section) {
   char head[160];
-  std::snprintf(head, sizeof head, "%04d/%02d/%02d\t%02d:%02d:%02d\t%02d:%02d:%02d\t", Posted(params, "edc_Y"),
-                Posted(params, "edc_M"), Posted(params, "edc_D"), Posted(params, "edc_h"), Posted(params, "edc_m"),
-                Posted(params, "edc_s"), Posted(params, "edc_ttl_h"), Posted(params, "edc_ttl_m"),
-                Posted(params, "edc_ttl_s"));
+  std::snprintf(head, sizeof head, "%04d/%02d/%02d\t%02d:%02d:%02d\t%02d:%02d:%02d\t", start.wYear, start.wMonth,
+                start.wDay, start.wHour, start.wMinute, start.wSecond, Posted(params, "edc_ttl_h"),
+                Posted(params, "edc_ttl_m"), Posted(params, "edc_ttl_s"));
   std::string line = head;
   line += ReserveLineText(params.Value("edc_title")) + "\t" + ReserveLineText(params.Value("edc_station")) + "\t";
   std::snprintf(head, sizeof head, "%d\t%d\t%d\t%d\t%d\t%d\t", old.Number(5), old.Number(6), old.Number(7),

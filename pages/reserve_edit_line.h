@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/system_time.h"
 #include "recorder/reserve_line.h"
 #include "recorder/reserve_text.h"
 #include "server/request_parameters.h"
@@ -18,12 +19,12 @@ namespace plimod {
 // stay raw (the form escapes those itself).
 void FillReserveEditForm(RequestParameters& params, const ReserveLine& line, bool srvMode);
 
-// The changed Program.txt line: dates and times as posted (the recorder
-// reads them as they stand), texts in code page 932, the old ids and
-// reserve id, the posted options, and the old line's tail from the batch
-// field (edc_ext2 "def") or from the field after it, byte for byte.
+// The changed Program.txt line: `start` (a real date and time, made from
+// the form), the duration as posted, texts in code page 932, the old ids
+// and reserve id, the posted options, and the old line's tail from the
+// batch field (edc_ext2 "def") or from the field after it, byte for byte.
 // `section` holds the batch file list.
 std::string EditedProgramTxtLine(const ReserveTextLine& old, const RequestParameters& params,
-                                 const IniSection& section);
+                                 const SystemTime& start, const IniSection& section);
 
 }  // namespace plimod

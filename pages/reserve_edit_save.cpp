@@ -68,13 +68,22 @@ void SaveReservationInProgramTxt(ReplyWriter& out, const RequestParameters& para
     WriteProgramTxtError(out, settings.GetString(L"EPGDATACAP", L"PROGRAMTXT").value_or(L""));
     return;
   }
+  // A start the list could not read would make the reservation vanish.
+  const std::optional<SystemTime> start = LateNightFormStart(params);
+  if (!start) {
+    WriteReservePlainText(out, "Program.txtオープンエラー\n");
+    return;
+  }
   if (!CloseEpgTimerBon(out)) return;
   IniSection lists(settings);
   lists.Select(kDefaultRecOptionSection, false);
+  // Of two lines with one name only the first is the one the form showed.
+  bool replaced = false;
   const RewriteResult result =
       RewriteProgramTxt(*path, [&](const ReserveTextLine& line) -> std::optional<std::string> {
-        if (!LineIsNamed(line, id)) return std::nullopt;
-        return EditedProgramTxtLine(line, params, lists);
+        if (replaced || !LineIsNamed(line, id)) return std::nullopt;
+        replaced = true;
+        return EditedProgramTxtLine(line, params, *start, lists);
       });
   // Nothing has been written yet, so a failed start answers with its own
   // header.

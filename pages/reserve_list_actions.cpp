@@ -1,6 +1,7 @@
 #include "pages/reserve_list_actions.h"
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -81,9 +82,13 @@ ReserveActionResult ApplyProgramTxtReserveAction(ReplyWriter& out, const Request
   if (!CloseEpgTimerBon(out)) return {true, {}};
   // Whatever becomes of the rewrite, the recorder was closed and must run
   // again, or it would miss its recordings.
+  // Two lines of one programme and reserve id share a name: one box ticked
+  // is one line gone, the first.
+  std::set<std::string> removed;
   const RewriteResult rewritten =
-      RewriteProgramTxt(*path, [&params](const ReserveTextLine& line) -> std::optional<std::string> {
-        if (params.Value(LineEdcid(line)).empty()) return std::nullopt;
+      RewriteProgramTxt(*path, [&params, &removed](const ReserveTextLine& line) -> std::optional<std::string> {
+        std::string edcid = LineEdcid(line);
+        if (params.Value(edcid).empty() || !removed.insert(std::move(edcid)).second) return std::nullopt;
         return std::string();
       });
   // Nothing has been written yet, so a failed start answers with its own

@@ -37,7 +37,7 @@ std::string RecFolder(const std::string& choice, const IniSection& section, Defa
 
 // The start of the form; a field out of its range makes it nothing rather
 // than wrapping into a date nobody asked for.
-std::optional<SystemTime> FormStart(const RequestParameters& params) {
+std::optional<SystemTime> FormStart(const RequestParameters& params, bool lateNightHours) {
   const char* names[] = {"edc_Y", "edc_M", "edc_D", "edc_h", "edc_m", "edc_s"};
   int values[6];
   for (int i = 0; i < 6; ++i) {
@@ -51,9 +51,11 @@ std::optional<SystemTime> FormStart(const RequestParameters& params) {
   start.wHour = static_cast<std::uint16_t>(values[3]);
   start.wMinute = static_cast<std::uint16_t>(values[4]);
   start.wSecond = static_cast<std::uint16_t>(values[5]);
-  if (!IsValidSystemTime(start)) return std::nullopt;
-  start.wDayOfWeek = static_cast<std::uint16_t>(DayOfWeek(start.wYear, start.wMonth, start.wDay));
-  return start;
+  const bool nextDay = lateNightHours && start.wHour >= 24 && start.wHour < 48;
+  if (nextDay) start.wHour = static_cast<std::uint16_t>(start.wHour - 24);
+  const std::optional<std::int64_t> ticks = SystemTimeToTicks(start);
+  if (!ticks) return std::nullopt;
+  return TicksToSystemTime(*ticks + (nextDay ? kTicksPerDay : 0));
 }
 
 void FillServerOptions(ReserveLine& line, RequestParameters& params, const IniSection& section,
@@ -74,6 +76,8 @@ void FillServerOptions(ReserveLine& line, RequestParameters& params, const IniSe
 
 }  // namespace
 
+std::optional<SystemTime> LateNightFormStart(const RequestParameters& params) { return FormStart(params, true); }
+
 std::string ReserveLineText(const std::string& utf8) {
   return CutLineText(WideToCp932(CleanRecorderText(DecodeUtf8(utf8, kFormTextChars))));
 }
@@ -87,7 +91,7 @@ std::string BatchListPath(const std::string& choice, const IniSection& section) 
 
 std::optional<ReserveLine> ReserveLineFromForm(RequestParameters& params, const IniSection& section,
                                                DefaultPaths defaults, bool srvMode) {
-  const auto start = FormStart(params);
+  const auto start = FormStart(params, false);
   if (!start) return std::nullopt;
   const auto number = [&params](const char* name) { return StringToInt(params.Value(name)); };
   ReserveLine line;

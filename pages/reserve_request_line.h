@@ -27,6 +27,11 @@ std::optional<ReserveLine> ReserveLineFromForm(RequestParameters& params, const 
 std::optional<ReserveLine> ReserveLineFromForm(RequestParameters& params, const IniSection& section,
                                                const ReserveTarget& target, bool srvMode);
 
+// The form's start where the hour may also be written as the guide writes
+// late-night programmes: 24 to 47 are hours of the next day. Nothing when it
+// is no real date and time even so.
+std::optional<SystemTime> LateNightFormStart(const RequestParameters& params);
+
 // A posted UTF-8 text as a field of the line: no control characters (they
 // would shift the fields or end the line), code page 932, cut to the field
 // without splitting a character.

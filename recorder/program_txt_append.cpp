@@ -6,17 +6,17 @@
 
 #include "platform/file.h"
 #include "recorder/recorder_text.h"
+#include "recorder/reserve_text.h"
 #include "util/file_io.h"
 #include "util/format.h"
 
 namespace plimod {
 namespace {
 
-bool EndsWithoutLineEnd(int fd) {
-  struct stat st{};
-  if (::fstat(fd, &st) != 0 || st.st_size == 0) return false;
+bool EndsWithoutLineEnd(int fd, off_t size) {
+  if (size == 0) return false;
   char last = 0;
-  if (::pread(fd, &last, 1, st.st_size - 1) != 1) return false;
+  if (::pread(fd, &last, 1, size - 1) != 1) return false;
   return last != '\r' && last != '\n';
 }
 
@@ -41,10 +41,25 @@ std::string FormatProgramTxtLine(const ReserveLine& line) {
 bool AppendProgramTxtLine(const std::wstring& path, std::string_view line) {
   UniqueFd fd(::open(ToNativePath(path).c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
   if (!fd) return false;
+  struct stat st{};
+  if (::fstat(fd.get(), &st) != 0) return false;
   std::string bytes;
-  if (EndsWithoutLineEnd(fd.get())) bytes = "\r\n";
+  if (EndsWithoutLineEnd(fd.get(), st.st_size)) bytes = "\r\n";
   bytes += line;
-  return WriteBytes(fd.get(), bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  if (WriteBytes(fd.get(), bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size())) return true;
+  // A full disk or a size limit took part of the line: the recorder would
+  // read the broken rest as a reservation, and the next line would join it.
+  [[maybe_unused]] const bool cut = ::ftruncate(fd.get(), st.st_size) == 0;
+  return false;
+}
+
+bool ProgramTxtHoldsProgramme(const std::wstring& path, std::uint64_t programKey) {
+  std::string text;
+  if (!ReadFileToString(path, text)) return false;
+  for (const ReserveTextLine& line : SplitReserveText(text)) {
+    if (line.IsReservation() && LineProgramKey(line) == programKey) return true;
+  }
+  return false;
 }
 
 }  // namespace plimod

@@ -1,6 +1,7 @@
 #pragma once
 // Adding one reservation line to the text-file recorder's Program.txt.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,7 +16,12 @@ std::string FormatProgramTxtLine(const ReserveLine& line);
 
 // Appends `line` to the file, creating it when missing, with one write on
 // an append descriptor. A file whose last byte is no line end gets CR LF
-// first, so the new line never joins the last one.
-bool AppendProgramTxtLine(const std::wstring& path, std::string_view line);
+// first, so the new line never joins the last one. A write that fails part
+// way is cut off again: the file keeps its old length.
+[[nodiscard]] bool AppendProgramTxtLine(const std::wstring& path, std::string_view line);
+
+// Whether a reservation line of the file is for the programme (ProgramKey
+// of fields 5 to 8), whatever its reserve id. False when unreadable.
+[[nodiscard]] bool ProgramTxtHoldsProgramme(const std::wstring& path, std::uint64_t programKey);
 
 }  // namespace plimod

@@ -92,10 +92,22 @@ std::optional<ReserveRow> GetMatchingRow(std::uint64_t programKey, int reserveId
 
 }  // namespace
 
-bool AddReservation(const IniFile& settings, const ReserveLine& line) {
-  if (EpgTimerSrvMode()) return SrvAddReservation(NewRow(line), kServerWaitMs) == 0;
+AddOutcome AddNewReservation(const IniFile& settings, const ReserveLine& line) {
+  if (EpgTimerSrvMode()) {
+    return SrvAddReservation(NewRow(line), kServerWaitMs) == 0 ? AddOutcome::kAdded : AddOutcome::kFailed;
+  }
   const auto path = LocateProgramTxt(settings);
-  return path && AppendProgramTxtLine(*path, FormatProgramTxtLine(line));
+  if (!path) return AddOutcome::kFailed;
+  const std::uint64_t key = ProgramKey(static_cast<std::uint16_t>(line.eventId),
+                                       ServiceKey(static_cast<std::uint16_t>(line.networkId),
+                                                  static_cast<std::uint16_t>(line.transportStreamId),
+                                                  static_cast<std::uint16_t>(line.serviceId)));
+  if (ProgramTxtHoldsProgramme(*path, key)) return AddOutcome::kAlreadyReserved;
+  return AppendProgramTxtLine(*path, FormatProgramTxtLine(line)) ? AddOutcome::kAdded : AddOutcome::kFailed;
+}
+
+bool AddReservation(const IniFile& settings, const ReserveLine& line) {
+  return AddNewReservation(settings, line) == AddOutcome::kAdded;
 }
 
 // Without the server the client would wait its whole connect time-out for

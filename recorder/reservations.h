@@ -12,6 +12,16 @@
 
 namespace plimod {
 
+enum class AddOutcome {
+  kAdded,
+  kAlreadyReserved,  // text-file mode: Program.txt has a line of the programme
+  kFailed,
+};
+
+// In the text-file mode a programme gets one line only: its ids are all
+// that tells two lines apart, since every appended line has reserve id 0.
+[[nodiscard]] AddOutcome AddNewReservation(const IniFile& settings, const ReserveLine& line);
+// The same, true only when added.
 bool AddReservation(const IniFile& settings, const ReserveLine& line);
 
 // Server mode only: the reservation `reserveId` gets the line's values when

@@ -21,6 +21,7 @@
 #include "util/service_name.h"
 #include "util/text_title.h"
 #include "util/url_encode.h"
+#include "util/web_address.h"
 
 namespace plimod {
 namespace {
@@ -120,7 +121,8 @@ std::string SyoboiUploadLines(const IniFile& settings, const std::vector<UploadR
 std::string SyoboiUploadBody(const IniFile& settings, const std::string& lines) {
   std::string body = "data=" + UrlEncodeForm(lines);
   const std::string epgUrl = SettingUtf8(settings, L"EPGURL");
-  if (!epgUrl.empty()) body += "&epgurl=" + UrlEncodeForm(epgUrl);
+  // The service links each programme with it.
+  if (IsWebAddress(epgUrl)) body += "&epgurl=" + UrlEncodeForm(epgUrl);
   std::string colors = SettingUtf8(settings, L"DEVCOLORS");
   if (!colors.empty()) {
     for (char& c : colors) {

@@ -68,6 +68,18 @@ TEST_F(AutoReservePageTest, SaveNeedsAValidTokenAndStoresEveryField) {
   EXPECT_NE(back.find("番号振り直し"), std::string::npos);
 }
 
+TEST_F(AutoReservePageTest, ANumberWithoutASectionOffersTheUsersRecordingDefaults) {
+  Settings().SetString(L"EPGDATACAP", L"PRIORITY", L"5");
+  Settings().SetString(L"EPGDATACAP", L"FORROW", L"0");
+  const std::string form = Page("sh_idx=6");
+  EXPECT_NE(form.find("<option value='4'>4</option><option value='5' selected=selected>5 (高)</option>"),
+            std::string::npos)
+      << form;
+  EXPECT_NE(form.find("<select name='edc_forrow'><option value='0' selected=selected>しない </option>"),
+            std::string::npos);
+  EXPECT_FALSE(Settings().HasSection(L"AUTORESERVE_06")) << "showing the form stores nothing";
+}
+
 TEST_F(AutoReservePageTest, FlipAndDelete) {
   Settings().SetString(L"AUTORESERVE_01", L"ENABLE", L"2");
   Page("sh_idx=1&sh_flip=1");

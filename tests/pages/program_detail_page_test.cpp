@@ -220,6 +220,9 @@ TEST_F(ProgramDetailPageTest, TvRockLinkNeedsItsUrl) {
   EXPECT_NE(Detail("sid=7fe07fe00400&eid=10")
                 .find("<HR>\n<A HREF='http://tv:8969/nobody/kws?r=1&c=1024&e=16' target=_blank>TvRockで予約</A>"),
             std::string::npos);
+  // Only a web address becomes a link.
+  Set(L"TVROCK", L"PROGRAMURL", L"javascript:alert(1)//");
+  EXPECT_EQ(Detail("sid=7fe07fe00400&eid=10").find("TvRock"), std::string::npos);
 }
 
 TEST_F(ProgramDetailPageTest, HostExportWritesTheFileAndOpensIt) {

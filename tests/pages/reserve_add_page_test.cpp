@@ -17,6 +17,7 @@
 #include "settings_page_fixture.h"
 #include "util/conversions.h"
 #include "tests/recorder/srv_test_server.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/scripted_recorder_windows.h"
 
 namespace plimod::test {
@@ -142,6 +143,35 @@ TEST_F(ReserveAddPageTest, QuickLinkAddsWithThePatternsValuesOnce) {
   PublishTheEventReserved();
   EXPECT_EQ(Edc("q=1&pt=2"), "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\nすでに予約されています \n");
   EXPECT_EQ(ProgramTxtText().size(), ProgramTxtText().find("\r\n") + 2);
+}
+
+TEST_F(ReserveAddPageTest, EveryAddPathRefusesAProgrammeThatHasALineAlready) {
+  // Written by hand under another reserve id, not yet in the loaded list.
+  const std::string before = "2026/12/10\t21:30:00\t01:25:05\tT\tS\t32736\t32736\t1024\t4660\t3\t1\t9\t0\t0\t0\t0\t\r\n";
+  WriteFileBytes(ProgramTxt(), before);
+  const std::string refused = "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\nすでに予約されています \n";
+  EXPECT_EQ(Edc("silent=1"), refused);
+  EXPECT_EQ(Edc("edc_title=T&edc_Y=2026&edc_M=12&edc_D=10&edc_h=21&edc_m=30"), refused);
+  EXPECT_EQ(Edc("q=1"), refused);
+  EXPECT_EQ(ProgramTxtText(), before);
+}
+
+TEST_F(ReserveAddPageTest, AShortWriteLeavesProgramTxtAsItWas) {
+  const std::string before = "2026/12/10\t21:30:00\t01:25:05\tT\tS\t1\t2\t3\t4\t3\t1\t0\t0\t0\t0\t0\t";
+  WriteFileBytes(ProgramTxt(), before);
+  std::string reply;
+  {
+    // Room for the missing line end and part of the new line.
+    ScopedFileSizeLimit full(before.size() + 40);
+    ASSERT_TRUE(full.ok());
+    reply = Edc("q=1");
+  }
+  EXPECT_EQ(reply, "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\nProgram.txtオープンエラー\n");
+  EXPECT_EQ(ReadFileBytes(ProgramTxt()), before);
+  // The next add is whole.
+  ASSERT_TRUE(Contains(Edc("q=1"), "登録しました<BR>\n"));
+  EXPECT_EQ(ProgramTxtText(), before + "\r\n2026/12/10\t21:30:00\t01:25:05\tニュース<速報>\tテスト局\t32736\t32736\t1024"
+                                       "\t4660\t3\t1\t0\t0\t0\t\t0\t\r\n");
 }
 
 TEST_F(ReserveAddPageTest, PostedFormAddsItsOwnValuesWithoutControlCharacters) {

@@ -97,6 +97,9 @@ TEST_F(SyoboiUploadTest, BodyCarriesTheOptionalFieldsOnlyWhenSet) {
   Settings().SetString(L"SYOBOIUPLOAD", L"EPGURL", L"http://h/?a=1");
   Settings().SetString(L"SYOBOIUPLOAD", L"DEVCOLORS", L"red,blue");
   EXPECT_EQ(SyoboiUploadBody(Settings(), "x"), "data=x&epgurl=http%3A%2F%2Fh%2F%3Fa%3D1&devcolors=red%09blue");
+  // The service links programmes with it: only a web address goes.
+  Settings().SetString(L"SYOBOIUPLOAD", L"EPGURL", L"javascript:alert(1)");
+  EXPECT_EQ(SyoboiUploadBody(Settings(), "x"), "data=x&devcolors=red%09blue");
 }
 
 class SyoboiUploadServiceTest : public SyoboiUploadTest {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/file.h"
 #include "platform/system_time.h"
 #include "platform/text_codec.h"
 #include "tests/support/child_process.h"
@@ -193,6 +195,45 @@ TEST(PlimodRunTest, RemoteTuneCommandSelectsTheServiceOnTheRemoteControlServer) 
   EXPECT_EQ(command("cmd=nrc&sid=7fe07fe00499"), "失敗 ");  // no such service
 
   ExpectCleanEnd(home, program.pid, SIGTERM);
+}
+
+TEST(PlimodRunTest, AFileSizeLimitFailsWritesInsteadOfEndingTheProgram) {
+  MachineWideLock lock;
+  ASSERT_TRUE(lock.Held());
+  RunHome home(false);
+  ASSERT_TRUE(home.HasEpgData());
+  // The text-file recorder, with a Program.txt smaller than the log.
+  const fs::path programTxt = home.Path() / "Program.txt";
+  std::ofstream(home.Path() / "plimo.ini", std::ios::binary | std::ios::app)
+      << plimod::WideToUtf16Le(L"[EPGDATACAP]\r\nENABLE=1\r\nSMALLLINK=1\r\nPROGRAMTXT=" +
+                               plimod::Utf8ToWide(programTxt.string()) + L"\r\n");
+  const std::string before = std::string(100, '#') + "\r\n";
+  std::ofstream(programTxt, std::ios::binary) << before;
+  Running program{home.Start()};
+  ASSERT_GT(program.pid, 0);
+  ASSERT_TRUE(home.WaitForLog("EPGデータ読み込み:")) << home.Log();
+  const std::string table = home.Fetch("/?mode=epg&day=" + plimod::test::Tomorrow() + "&hour=20");
+  const std::size_t link = table.find("?cmd=edc&sid=");
+  ASSERT_NE(link, std::string::npos) << table;
+  const std::string query = table.substr(link + 1, table.find('\'', link) - link - 1);
+
+  // Room for part of the new line; the log cannot grow at all.
+  const struct rlimit limit = {before.size() + 40, RLIM_INFINITY};
+  ASSERT_EQ(prlimit(program.pid, RLIMIT_FSIZE, &limit, nullptr), 0);
+  const std::string reply = plimod::test::CommandOutput("curl -s --max-time 20 -e '" + home.Url("/") + "' '" +
+                                                        home.Url("/?" + query) + "'");
+  EXPECT_EQ(reply, "Program.txtオープンエラー\n");
+  std::string after;
+  plimod::ReadFileToString(programTxt.string(), after);
+  EXPECT_EQ(after, before);
+
+  // The end line goes to the full log from the main thread: a failed
+  // write, and the program still ends as asked.
+  ASSERT_EQ(kill(program.pid, SIGTERM), 0);
+  const std::optional<int> status = WaitForExit(program.pid, 30s);
+  ASSERT_TRUE(status);
+  EXPECT_TRUE(WIFEXITED(*status)) << "status " << *status;
+  EXPECT_FALSE(home.Log().ends_with("lumod終了\n"));
 }
 
 // "YYYYMMDDhhmm00" of the local time `seconds` from now.

@@ -25,7 +25,7 @@ std::string EdcidOf(int event, int reserveId) {
 // A posted form with every field; `extra` adds or overrides fields.
 std::string Form(const std::string& edcid, const std::string& extra) {
   return "cmd=edc_edit&edcid=" + edcid +
-         "&edc_title=%E6%96%B0%09T&edc_station=S2&edc_Y=2025&edc_M=4&edc_D=31&edc_h=25&edc_m=5&edc_s=6"
+         "&edc_title=%E6%96%B0%09T&edc_station=S2&edc_Y=2025&edc_M=4&edc_D=30&edc_h=25&edc_m=5&edc_s=6"
          "&edc_ttl_h=1&edc_ttl_m=2&edc_ttl_s=3&edc_priority=5&edc_forrow=0&edc_recmode=2&edc_ext1=1"
          "&mode=station&" + extra;
 }
@@ -96,8 +96,9 @@ TEST_F(ReserveEditPageTest, SaveReplacesOnlyTheNamedLineAndRestartsTheRecorder) 
 
   EXPECT_EQ(SaveForm(EdcidOf(2, 4), "edc_ext2=2"),
             "HTTP/1.0 302 Moved Temporarily\nLocation: /?cmd=epgtimer&mode=station\n\n");
-  // Dates as typed; title and station without control characters.
-  const std::string head = "2025/04/31\t25:05:06\t01:02:03\t" + Sjis(L"新 T") + "\tS2\t1\t2\t3\t2\t5\t0\t4\t2\t1\t";
+  // The guide's late-night hour 25 of April 30 is 01 of May 1; title and
+  // station without control characters.
+  const std::string head = "2025/05/01\t01:05:06\t01:02:03\t" + Sjis(L"新 T") + "\tS2\t1\t2\t3\t2\t5\t0\t4\t2\t1\t";
   EXPECT_EQ(ReadFileBytes(ProgramTxt()),
             other + "\r\nshort\tline\n" + head + "two.bat\t\t" + Sjis(L"注") + "\t/rec\t1\t0\r" + other);
   EXPECT_TRUE(RecorderStarted());
@@ -107,6 +108,32 @@ TEST_F(ReserveEditPageTest, SaveReplacesOnlyTheNamedLineAndRestartsTheRecorder) 
   EXPECT_TRUE(Contains(ReadFileBytes(ProgramTxt()), head + "two.bat\t\t"));
   SaveForm(EdcidOf(2, 4), "edc_ext2=none");
   EXPECT_TRUE(Contains(ReadFileBytes(ProgramTxt()), head + "0\t\t" + Sjis(L"注") + "\t/rec\t1\t0\r"));
+}
+
+TEST_F(ReserveEditPageTest, AStartTheListCannotReadIsRefusedAndTwinLinesChangeOnlyTheFirst) {
+  // Two lines with one name, as a hand or the recorder may leave them.
+  const std::string twin = Line({.event = 2, .reserveId = 4, .title = L"twin"});
+  const std::string before = twin + "\r\n" + twin + "\r\n";
+  WriteFileBytes(ProgramTxt(), before);
+  AddEpgTimerBonWindow();
+  // The form with another start (a field given twice counts once).
+  const auto saveStarting = [this](const std::string& start) {
+    std::string form = Form(EdcidOf(2, 4), "edc_ext2=none");
+    form.replace(form.find("edc_Y=2025&edc_M=4&edc_D=30&edc_h=25"), 36, start);
+    return Save(ServeReserveEditPage, form);
+  };
+  for (const char* start : {"edc_Y=2025&edc_M=4&edc_D=31&edc_h=1", "edc_Y=2025&edc_M=4&edc_D=30&edc_h=48",
+                            "edc_Y=2025&edc_M=4&edc_D=30&edc_h=-1"}) {
+    EXPECT_EQ(saveStarting(start), std::string(kPlain) + "Program.txtオープンエラー\n") << start;
+  }
+  EXPECT_EQ(ReadFileBytes(ProgramTxt()), before);
+  EXPECT_FALSE(std::filesystem::exists(StartedMark())) << "refused before the recorder was closed";
+
+  // Hour 24 of the year's last day is the next year's first hour.
+  ASSERT_EQ(saveStarting("edc_Y=2025&edc_M=12&edc_D=31&edc_h=24"),
+            "HTTP/1.0 302 Moved Temporarily\nLocation: /?cmd=epgtimer&mode=station\n\n");
+  EXPECT_EQ(ReadFileBytes(ProgramTxt()), "2026/01/01\t00:05:06\t01:02:03\t" + Sjis(L"新 T") +
+                                             "\tS2\t1\t2\t3\t2\t5\t0\t4\t2\t1\t0\t\t\r\n" + twin + "\r\n");
 }
 
 TEST_F(ReserveEditPageTest, WithoutTheTokenNothingChangesAndDisableIsRefused) {

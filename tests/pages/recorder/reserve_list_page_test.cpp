@@ -129,6 +129,11 @@ TEST_F(ReserveListPageTest, ConfirmedDeleteRewritesProgramTxtAndRestartsTheRecor
   const std::string page = Run(ServeReserveListPage, "cmd=epgtimer&confirm=2&delete=1&token=bad&" + EdcidOf(1, 1) + "=1");
   EXPECT_TRUE(Contains(page, "EpgTimer_bon予約リスト　"));
   EXPECT_TRUE(Contains(ReadFileBytes(ProgramTxt()), Sjis(L"one")));
+
+  // Twin lines with one name: a ticked box removes the first of them only.
+  WriteFileBytes(ProgramTxt(), Line(2, 2, L"first") + "\r\n" + Line(2, 2, L"second") + "\r\n");
+  Post("confirm=2&delete=1&silent=1&" + EdcidOf(2, 2) + "=1");
+  EXPECT_EQ(ReadFileBytes(ProgramTxt()), Line(2, 2, L"second") + "\r\n");
 }
 
 TEST_F(ReserveListPageTest, RecorderBusyOrWriteFailureLeavesProgramTxtWhole) {
