@@ -1,12 +1,16 @@
 #include "recorder/srv/epgtimer_srv_client.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
 #include "platform/named_event.h"
+#include "platform/pipe_socket.h"
+#include "platform/program_stop.h"
 #include "platform/system_time.h"
 #include "tests/recorder/srv_test_server.h"
 #include "tests/recorder/wire_bytes.h"
@@ -205,13 +209,101 @@ TEST(SrvClientWithoutServer, NoServerTimesOutAndMissingPipeIsNotOpened) {
   EXPECT_EQ(unnamed.EnumReserve(listed), 204u);
 }
 
+// A server that listens at `name` but signals only when the test says so,
+// and answers one command with success (the probe of a client that found
+// the event unset comes first and sends nothing).
+class QuietServer {
+ public:
+  explicit QuietServer(const std::string& eventName) : eventName_(eventName), listener_(ListenPipeSocket("pipe")) {}
+  ~QuietServer() {
+    if (thread_.joinable()) thread_.join();
+  }
+  bool Listening() const { return listener_.valid(); }
+  void SignalAndAnswerLater() {
+    thread_ = std::thread([this] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      NamedEvent::CreateOrOpen(eventName_).Set();
+      for (int i = 0; i < 2 && WaitReadableWithin(listener_.get(), 5'000); ++i) {
+        UniqueFd peer(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+        CommandPacket request;
+        if (peer && ReadPacket(peer.get(), request, 1 << 20, 2'000)) {
+          (void)WritePacket(peer.get(), CommandPacket{1, {}}, 1 << 20, 2'000);
+          return;
+        }
+      }
+    });
+  }
+
+ private:
+  std::string eventName_;
+  UniqueFd listener_;
+  std::thread thread_;
+};
+
+TEST(SrvClientWithoutServer, NothingListeningFailsAtOnceButAQuietServerGetsTheWholeWait) {
+  test::TempFolder folder("srv");
+  test::ScopedEnv pipeDir("EPGTIMER_PIPE_DIR", folder.Path().c_str());
+  const std::string eventName = test::UniqueSrvName("quiet");
+  EpgTimerSrvClient client("pipe", eventName, 20'000, 1'000, 2'000);
+  std::vector<SrvReserveData> listed;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(client.EnumReserve(listed), 207u);  // no socket
+  { UniqueFd died = ListenPipeSocket("pipe"); }  // its socket file stays: refused
+  ASSERT_TRUE(std::filesystem::exists(folder.File("pipe")));
+  EXPECT_EQ(client.EnumReserve(listed), 207u);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));  // not the 20 s wait
+
+  QuietServer server(eventName);
+  ASSERT_TRUE(server.Listening());
+  server.SignalAndAnswerLater();
+  EXPECT_EQ(client.DelReserve({}), 1u);
+  NamedEvent::Remove(eventName);
+}
+
+TEST(SrvClientWithoutServer, ProgramStopEndsTheWaitForASignalAndForAReply) {
+  test::TempFolder folder("srv");
+  test::ScopedEnv pipeDir("EPGTIMER_PIPE_DIR", folder.Path().c_str());
+  const std::string eventName = test::UniqueSrvName("stop");
+  EpgTimerSrvClient client("pipe", eventName, 20'000, 1'000, 20'000);
+  UniqueFd listener = ListenPipeSocket("pipe");  // listens, never signals, never answers
+  ASSERT_TRUE(listener);
+  std::thread stopper([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    RequestProgramStop();
+  });
+  const auto start = std::chrono::steady_clock::now();
+  std::vector<SrvReserveData> listed;
+  EXPECT_EQ(client.EnumReserve(listed), 207u);
+  stopper.join();
+  ClearProgramStop();
+
+  ASSERT_TRUE(NamedEvent::CreateOrOpen(eventName).Set());  // signalled, then silent
+  stopper = std::thread([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    RequestProgramStop();
+  });
+  EXPECT_EQ(client.EnumReserve(listed), 0u);
+  stopper.join();
+  EXPECT_EQ(client.EnumReserve(listed), 207u);  // nothing more after the stop
+  ClearProgramStop();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  NamedEvent::Remove(eventName);
+}
+
+// The fake as a process of its own finds the pipe folder and the event
+// names where this process looks for them.
+std::vector<std::string> FakeServerEnv(const test::TempFolder& folder) {
+  std::vector<std::string> env = {"EPGTIMER_PIPE_DIR=" + folder.Path().string()};
+  if (const char* prefix = std::getenv("EPGTIMER_EVENT_PREFIX")) env.push_back(std::string("EPGTIMER_EVENT_PREFIX=") + prefix);
+  return env;
+}
+
 TEST(SrvFakeProgram, ServesAsAProcessOfItsOwn) {
   test::TempFolder folder("srv");
   test::ScopedEnv pipeDir("EPGTIMER_PIPE_DIR", folder.Path().c_str());
   const std::string eventName = test::UniqueSrvName("program");
   const pid_t pid = test::StartProcess(PLIMOD_BINARY_DIR "/bin/fake_epgtimersrv",
-                                       {"--pipe", "pipe", "--event", eventName},
-                                       {"EPGTIMER_PIPE_DIR=" + folder.Path().string()});
+                                       {"--pipe", "pipe", "--event", eventName}, FakeServerEnv(folder));
   ASSERT_GT(pid, 0);
   for (int i = 0; i < 200 && !std::filesystem::exists(folder.File("pipe")); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
