@@ -92,10 +92,18 @@ std::optional<ReserveRow> GetMatchingRow(std::uint64_t programKey, int reserveId
 
 }  // namespace
 
-bool AddReservation(const IniFile& settings, const ReserveLine& line) {
-  if (EpgTimerSrvMode()) return SrvAddReservation(NewRow(line), kServerWaitMs) == 0;
+AddResult TryAddReservation(const IniFile& settings, const ReserveLine& line) {
+  if (EpgTimerSrvMode()) {
+    const int result = SrvAddReservation(NewRow(line), kServerWaitMs);
+    if (result == 0) return AddResult::kAdded;
+    return SrvUnreachable(result) ? AddResult::kUnreachable : AddResult::kFailed;
+  }
   const auto path = LocateProgramTxt(settings);
-  return path && AppendProgramTxtLine(*path, FormatProgramTxtLine(line));
+  return path && AppendProgramTxtLine(*path, FormatProgramTxtLine(line)) ? AddResult::kAdded : AddResult::kFailed;
+}
+
+bool AddReservation(const IniFile& settings, const ReserveLine& line) {
+  return TryAddReservation(settings, line) == AddResult::kAdded;
 }
 
 // Without the server the client would wait its whole connect time-out for

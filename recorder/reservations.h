@@ -14,6 +14,11 @@ namespace plimod {
 
 bool AddReservation(const IniFile& settings, const ReserveLine& line);
 
+enum class AddResult { kAdded, kFailed, kUnreachable };
+// AddReservation telling a reservation server that cannot be reached
+// (kUnreachable) from one that refused the reservation.
+AddResult TryAddReservation(const IniFile& settings, const ReserveLine& line);
+
 // Server mode only: the reservation `reserveId` gets the line's values when
 // it still belongs to the programme `programKey`. In the text-file mode
 // false at once (the edit page rewrites Program.txt itself).
