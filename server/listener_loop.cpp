@@ -78,6 +78,7 @@ class ListenerLoop {
   void ReadHead(std::uint64_t id, Connection& c);
   void ReadBody(std::uint64_t id, Connection& c);
   void Proceed(std::uint64_t id, Connection& c, RequestStep step);
+  void HandToMobileWorker(std::uint64_t id, Connection& c);
   void StartReply(std::uint64_t id, Connection& c);
   void SendReply(std::uint64_t id, Connection& c);
   void StartDrain(std::uint64_t id, Connection& c);
@@ -276,7 +277,17 @@ void ListenerLoop::Proceed(std::uint64_t id, Connection& c, RequestStep step) {
       Watch(id, c, 0);
       worker_queue_.push_back(id);  // served after this round of events
       return;
+    case RequestStep::kNeedMobileWorker:
+      return HandToMobileWorker(id, c);
   }
+}
+
+void ListenerLoop::HandToMobileWorker(std::uint64_t id, Connection& c) {
+  CgiWorker* worker = setup_.mobile_worker.get();
+  if (worker == nullptr) return Proceed(id, c, AnswerMobilePageHere(c.exchange));
+  ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, c.socket.get(), nullptr);
+  plimod::HandToMobileWorker(c.exchange, std::move(c.socket), *worker, setup_.config.io_timeout_ms);
+  Close(id);
 }
 
 void ListenerLoop::StartReply(std::uint64_t id, Connection& c) {
