@@ -3,18 +3,14 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
-#include <thread>
+#include <cstdint>
 
 namespace plimod {
 
 namespace {
-
-constexpr std::uint32_t kPollMs = 100;
 
 std::atomic<bool> g_stop{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "read and written in a signal handler");
@@ -58,17 +54,6 @@ void RequestProgramStop() {
 bool ProgramStopRequested() { return g_stop.load(); }
 
 int ProgramStopFd() { return StopFd(); }
-
-bool SleepUnlessProgramStops(std::uint32_t ms) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!ProgramStopRequested()) {
-    const auto now = std::chrono::steady_clock::now();
-    if (now >= deadline) return false;
-    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-        deadline - now, std::chrono::milliseconds(kPollMs)));
-  }
-  return true;
-}
 
 void ClearProgramStop() {
   Empty(StopFd());

@@ -2,10 +2,8 @@
 // The program's stop as every wait on a peer sees it. The exit command sets
 // it once (SIGTERM and SIGINT from their signal handler, because the thread
 // that would carry out the command may be the one waiting); from then on a
-// wait for the reservation server's event or socket, or a sleep that asks,
-// ends at once, so no peer can hold the shutdown up.
-
-#include <cstdint>
+// wait for the reservation server's event or socket ends at once, so no
+// peer can hold the shutdown up.
 
 namespace plimod {
 
@@ -15,8 +13,6 @@ bool ProgramStopRequested();
 // Readable from the stop on and never emptied: poll it beside a peer's
 // descriptor. -1 when it could not be made (then only the flag tells).
 int ProgramStopFd();
-// Sleeps up to `ms`, in polls that look at the stop; true when it came.
-bool SleepUnlessProgramStops(std::uint32_t ms);
 // Back to running, for a test that stopped the program in its process.
 void ClearProgramStop();
 

@@ -49,6 +49,7 @@ void CgiWorker::Dispatch(CgiJob job) {
     std::lock_guard lock(mutex_);
     jobs_.push_back(std::move(job));
   }
+  ++held_;
   std::lock_guard lock(thread_mutex_);
   thread_.Wake();
 }
@@ -67,6 +68,7 @@ void CgiWorker::Run(StopSignal& stop) {
     // Jobs that queued while one ran go next, without waiting for a wake-up.
     while (std::optional<CgiJob> job = TakeJob()) {
       RunJob(*job);
+      --held_;
       Release();
       if (stop.StopRequested()) break;
     }

@@ -54,6 +54,8 @@ class CgiWorker : public std::enable_shared_from_this<CgiWorker> {
   // wait in turn (the mobile worker).
   void Dispatch(CgiJob job);
   bool Busy() const { return busy_.load(); }
+  // Jobs dispatched and not yet answered.
+  std::size_t Held() const { return held_.load(); }
 
  private:
   void Run(StopSignal& stop);
@@ -65,6 +67,7 @@ class CgiWorker : public std::enable_shared_from_this<CgiWorker> {
   const Page page_;
   const bool logged_;
   std::atomic<bool> busy_{false};
+  std::atomic<std::size_t> held_{0};
   std::mutex free_mutex_;
   std::function<void()> on_free_;
   std::mutex mutex_;

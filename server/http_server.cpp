@@ -102,6 +102,8 @@ bool StartHttpServer() {
   if (state->setup.worker) {
     state->setup.worker->SetOnFree([wake = state->wake] { Wake(*wake); });
   }
+  // An answered mobile page may make room for a client that waits to be accepted.
+  state->setup.mobile_worker->SetOnFree([wake = state->wake] { Wake(*wake); });
 
   std::thread thread;
   if (started) {

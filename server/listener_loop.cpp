@@ -85,6 +85,10 @@ class ListenerLoop {
   void Drain(std::uint64_t id, Connection& c);
   void Expire(std::uint64_t id, Connection& c);
   void Close(std::uint64_t id) { connections_.erase(id); }
+  // Those handed to the mobile worker count until it has answered them.
+  std::size_t OpenConnections() const {
+    return connections_.size() + (setup_.mobile_worker ? setup_.mobile_worker->Held() : 0);
+  }
 
   void ServeWorkerQueue();
   void ExpireDeadlines();
@@ -152,7 +156,7 @@ void ListenerLoop::Run(const std::atomic<bool>& stop) {
 
 void ListenerLoop::AcceptPending() {
   for (int i = 0; i < kAcceptsPerWake; ++i) {
-    const bool full = connections_.size() >= max_connections_;
+    const bool full = OpenConnections() >= max_connections_;
     if (full && !OldestHeadReader()) {
       SetAccepting(false);  // until a connection ends
       return;
@@ -217,7 +221,7 @@ void ListenerLoop::SetAccepting(bool on) {
 }
 
 void ListenerLoop::ResumeAcceptingWhenRoom() {
-  if (accepting_ || Clock::now() < accept_rest_until_ || connections_.size() >= max_connections_) return;
+  if (accepting_ || Clock::now() < accept_rest_until_ || OpenConnections() >= max_connections_) return;
   accept_rest_until_ = Clock::time_point::min();
   SetAccepting(true);
 }
