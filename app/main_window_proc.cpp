@@ -27,6 +27,7 @@
 #include "pages/settings_pages.h"
 #include "platform/desktop.h"
 #include "platform/main_window.h"
+#include "platform/program_stop.h"
 #include "recorder/edcb_patterns.h"
 #include "recorder/reserve_list_load.h"
 #include "server/http_server.h"
@@ -73,7 +74,7 @@ void ConnectDispatcher(EpgStore& store) {
   SetProgramDetailPage(ServeProgramDetailPage);
   SetHostFileOpener(OpenDocumentError);
   SetPageHandler(HandleRequest);
-  SetMobilePageHandler(ServeMobilePage);
+  SetMobilePageHandler(ServeMobilePage, MobilePageLoadsReservations);
   ConnectCalendarSchedule();
   ConnectReserveListMarks();
 }
@@ -97,6 +98,8 @@ void OnCreate(MainWindow& window) {
 }
 
 void OnDestroy(MainWindow& window) {
+  // Threads still waiting on a peer give up now, so the stops below are short.
+  RequestProgramStop();
   window.loop.KillTimer(kEpgCheckTimer);
   window.loop.KillTimer(kSyoboiLoadTimer);
   window.loop.KillTimer(kSyoboiUploadTimer);
@@ -119,7 +122,10 @@ void OnTimer(MainWindow& window, std::uintptr_t id) {
 void OnCommand(MainWindow& window, std::uint32_t command) {
   if (RunLauncherItem(command)) return;
   switch (command) {
-    case kCommandExit: window.loop.Post(WM_CLOSE); break;
+    case kCommandExit:
+      RequestProgramStop();
+      window.loop.Post(WM_CLOSE);
+      break;
     case kCommandLauncherDialog: ShowLauncherDialog(); break;
     case kCommandHttpDialog: ShowHttpSettingsDialog(); break;
     case kCommandRecordingFolders: ShowRecordingFolderDialog(); break;
@@ -159,6 +165,7 @@ std::intptr_t MainWndProc(MainWindow& window, std::uint32_t message, std::uintpt
       if (wparam == 0) OnTrayEvent(lparam);
       return 0;
     case kFlushLogMessage: FlushLogQueue(); return 0;
+    case kSleepGuardAnswerMessage: ApplySleepGuardAnswer(wparam != 0); return 0;
     case WM_POWERBROADCAST: return OnPowerEvent(wparam);
     // Closing the window destroys it.
     case WM_CLOSE: OnDestroy(window); return 0;

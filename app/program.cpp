@@ -16,6 +16,7 @@
 #include "epg/epg_store.h"
 #include "platform/main_loop.h"
 #include "platform/main_window.h"
+#include "platform/program_stop.h"
 #include "platform/single_instance.h"
 #include "recorder/edcb_patterns.h"
 #include "recorder/recorder_mode.h"
@@ -34,11 +35,19 @@ void LoadSettings() {
 }
 
 // Signals arrive as the messages the desktop would send: the exit command
-// and the reload request.
+// and the reload request. SIGTERM and SIGINT also stop the program's waits
+// on peers at once, from the handler, as the loop may be blocked in one.
 void WatchSignals(MainLoop& loop) {
   auto exitCommand = [&loop] { loop.Post(WM_COMMAND, kCommandExit); };
-  loop.WatchSignal(SIGTERM, exitCommand);
-  loop.WatchSignal(SIGINT, exitCommand);
+  if (const int stopSignals = CatchStopSignals(); stopSignals >= 0) {
+    loop.WatchReadable(stopSignals, [exitCommand] {
+      TakeStopSignals();
+      exitCommand();
+    });
+  } else {
+    loop.WatchSignal(SIGTERM, exitCommand);
+    loop.WatchSignal(SIGINT, exitCommand);
+  }
   loop.WatchSignal(SIGHUP, [&loop] { loop.Post(kReloadEpgMessage); });
 }
 

@@ -1,5 +1,9 @@
 #include "app/sleep_guard.h"
 
+#include <atomic>
+
+#include "platform/main_window.h"
+#include "platform/sync.h"
 #include "recorder/edcb_patterns.h"
 #include "server/connection_activity.h"
 #include "settings/settings.h"
@@ -9,9 +13,30 @@ namespace plimod {
 
 namespace {
 
+constexpr std::uint32_t kCheckerStopMs = 2'000;
+
 RecordingSleepGuard& Guard() {
   static RecordingSleepGuard guard;
   return guard;
+}
+
+struct BusyChecker {
+  std::atomic<bool> asked{false};
+  StoppableThread thread;
+};
+
+BusyChecker& Checker() {
+  static BusyChecker checker;
+  return checker;
+}
+
+void AnswerBusyChecks(StopSignal& stop) {
+  while (!stop.WaitForStop(kSleepGuardPeriodMs)) {
+    if (!Checker().asked.exchange(false)) continue;
+    const bool busy = IsRecordingBusy(Settings());
+    if (stop.StopRequested()) return;
+    PostMainWindowMessage(kSleepGuardAnswerMessage, busy ? 1 : 0);
+  }
 }
 
 }  // namespace
@@ -45,10 +70,15 @@ void RecordingSleepGuard::KeepAwakeForClients(bool served) {
   if (!idle_.Held()) idle_.Hold("plimod", "ページ表示中");
 }
 
-void StartSleepGuard(MainLoop& loop) { loop.SetTimer(kSleepGuardTimer, kSleepGuardPeriodMs); }
+void StartSleepGuard(MainLoop& loop) {
+  loop.SetTimer(kSleepGuardTimer, kSleepGuardPeriodMs);
+  Checker().thread.Start(AnswerBusyChecks);
+}
 
 void StopSleepGuard(MainLoop& loop) {
   loop.KillTimer(kSleepGuardTimer);
+  Checker().thread.Stop(kCheckerStopMs);
+  Checker().asked = false;
   Guard().Update(false);
   Guard().KeepAwakeForClients(false);
 }
@@ -58,7 +88,11 @@ void RunSleepGuard() {
   const std::uint64_t connections = ConnectionsAccepted();
   Guard().KeepAwakeForClients(connections != connectionsSeen);
   connectionsSeen = connections;
-  for (const std::string& line : Guard().Update(IsRecordingBusy(Settings()))) LogWriteNoPost("%s", line.c_str());
+  if (!Checker().asked.exchange(true)) Checker().thread.Wake();
+}
+
+void ApplySleepGuardAnswer(bool busy) {
+  for (const std::string& line : Guard().Update(busy)) LogWriteNoPost("%s", line.c_str());
 }
 
 }  // namespace plimod

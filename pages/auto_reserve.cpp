@@ -45,6 +45,8 @@ struct Pass {
   std::wstring history;
   bool update = false;
   bool changed = false;
+  // The server could not be reached: every further add would wait again.
+  bool unreachable = false;
 };
 
 void UpdateTitle(Pass& pass, IniSection& section, const EpgEvent& event, const ReserveEntry& entry) {
@@ -64,7 +66,15 @@ void Reserve(Pass& pass, IniSection& section, const EpgEvent& event, int conditi
   ReserveLine line = AutoReserveLine(section, event);
   const std::wstring title = AutoReserveTitle(section, event, TitleUse::kAdd);
   line.title = LineText(title);
-  if (!AddReservation(pass.settings, line)) return;
+  switch (AddNewReservation(pass.settings, line)) {
+    case AddOutcome::kAdded: break;
+    case AddOutcome::kAlreadyReserved:
+    case AddOutcome::kFailed: return;
+    case AddOutcome::kUnreachable:
+      LogWrite("EpgTimerSrvに接続できないため自動予約を中断しました\n");
+      pass.unreachable = true;
+      return;
+  }
   pass.changed = true;
   const std::uint64_t key = ProgramKey(event.eventId, ServiceKey(event.originalNetworkId,
                                                                  event.transportStreamId, event.serviceId));
@@ -80,6 +90,7 @@ void RunCondition(Pass& pass, int condition, int days) {
   if (!section.Select(name.c_str(), false)) return;
   const SearchCondition search = ReadSearchCondition(pass.settings, name, SearchNormalizeList(pass.settings));
   for (const SearchHit hit : RunSearchCondition(search, days, LocalNowTicks())) {
+    if (pass.unreachable) return;
     const EpgEvent* stored = FindHitEvent(hit);
     if (stored == nullptr) continue;
     // The marks go on a copy: the store is only written under its lock.
@@ -155,7 +166,7 @@ bool RunAutoReservePass(IniFile& settings, const ReserveLists& lists) {
   pass.update = settings.GetIntDefault(kAutoReserveSettings, L"AUTORESERVEUPDATE", 0) != 0;
   const int days = settings.GetIntDefault(kAutoReserveSettings, L"AUTORESERVEDAYS", kDefaultSearchDays);
   const int count = AutoReserveConditionCount(settings);
-  for (int condition = 1; condition <= count; ++condition) RunCondition(pass, condition, days);
+  for (int condition = 1; condition <= count && !pass.unreachable; ++condition) RunCondition(pass, condition, days);
   if (!pass.changed) return false;
   // The text-file recorder reads what was appended when it starts again.
   RestartEpgTimerBon(settings, nullptr, false);

@@ -87,6 +87,13 @@ void MobileProgramDetail(ReplyWriter& out, MobileRequest& request) {
   MobilePageEnd(out);
 }
 
+bool MobilePageLoadsReservations() {
+  const RequestParameters& params = CurrentParameters();
+  if (!params.Value("sid").empty() && !params.Value("eid").empty()) return RecorderLinkSetting() == 1;
+  const std::string page = params.Value("c");
+  return page == "s" || page == "e" || page == "w" || page == "n";
+}
+
 int ServeMobilePage(ReplyWriter& out) {
   // The listening thread installs each request's own context, so these
   // parameters are this request's and nobody else's.

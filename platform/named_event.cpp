@@ -9,9 +9,13 @@
 #include <string>
 #include <utility>
 
+#include "platform/program_stop.h"
+
 namespace plimod {
 
 namespace {
+
+constexpr std::uint32_t kStopPollMs = 100;
 
 std::string PrefixedName(std::string_view name) {
   const char* prefix = std::getenv("EPGTIMER_EVENT_PREFIX");
@@ -30,6 +34,10 @@ timespec DeadlineAfter(std::uint32_t ms) {
     now.tv_nsec -= 1'000'000'000L;
   }
   return now;
+}
+
+bool Before(const timespec& a, const timespec& b) {
+  return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
 }  // namespace
@@ -78,13 +86,21 @@ bool NamedEvent::Set() {
   return value > 0 || ::sem_post(sem_) == 0;
 }
 
+// In polls of 100 ms, so the program's stop ends the wait (as a time-out)
+// within one of them: a semaphore cannot be watched beside a descriptor.
 NamedEvent::WaitResult NamedEvent::Wait(std::uint32_t timeoutMs) {
   if (!valid()) return WaitResult::kFailed;
   const timespec deadline = DeadlineAfter(timeoutMs);
   for (;;) {
-    if (::sem_clockwait(sem_, CLOCK_MONOTONIC, &deadline) == 0) return WaitResult::kSignalled;
-    if (errno == ETIMEDOUT) return WaitResult::kTimedOut;
-    if (errno != EINTR) return WaitResult::kFailed;
+    if (ProgramStopRequested()) return WaitResult::kTimedOut;
+    timespec poll = DeadlineAfter(kStopPollMs);
+    if (Before(deadline, poll)) poll = deadline;
+    if (::sem_clockwait(sem_, CLOCK_MONOTONIC, &poll) == 0) return WaitResult::kSignalled;
+    if (errno == ETIMEDOUT) {
+      if (!Before(poll, deadline)) return WaitResult::kTimedOut;
+    } else if (errno != EINTR) {
+      return WaitResult::kFailed;
+    }
   }
 }
 

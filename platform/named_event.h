@@ -34,6 +34,7 @@ class NamedEvent {
 
   bool valid() const { return sem_ != SEM_FAILED; }
   bool Set();
+  // The program's stop ends a wait as kTimedOut.
   WaitResult Wait(std::uint32_t timeoutMs);
 
  private:

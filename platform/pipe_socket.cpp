@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/program_stop.h"
+
 namespace plimod {
 
 namespace {
@@ -22,10 +24,13 @@ int MsUntil(Clock::time_point deadline) {
   return left > 0 ? static_cast<int>(left) : 0;
 }
 
+// The program's stop ends the wait as a failure: a transfer still under
+// way then is abandoned.
 bool WaitFor(int fd, short events, Clock::time_point deadline) {
-  pollfd entry{fd, events, 0};
+  pollfd entries[2] = {{fd, events, 0}, {ProgramStopFd(), POLLIN, 0}};
   for (;;) {
-    const int ready = ::poll(&entry, 1, MsUntil(deadline));
+    const int ready = ::poll(entries, 2, MsUntil(deadline));
+    if (entries[1].revents != 0) return false;
     if (ready > 0) return true;
     if (ready == 0 || errno != EINTR) return false;
   }
@@ -65,6 +70,16 @@ PipeConnect ConnectPipeSocket(std::string_view name, UniqueFd& out) {
   }
   out = std::move(fd);
   return PipeConnect::kConnected;
+}
+
+bool PipeSocketListening(std::string_view name) {
+  sockaddr_un address;
+  if (!FillAddress(name, address)) return false;
+  // Non-blocking: with the server's backlog full a connect would wait.
+  UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  if (!fd) return true;  // cannot tell here; the caller's wait decides
+  if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return true;
+  return errno != ENOENT && errno != ECONNREFUSED;
 }
 
 UniqueFd ListenPipeSocket(std::string_view name, int backlog) {

@@ -2,7 +2,8 @@
 // The reservation server's named pipe "\\.\pipe\NAME" stands here as a
 // Unix-domain stream socket <folder>/NAME, the folder taken from
 // EPGTIMER_PIPE_DIR when set, else /tmp. Every transfer is bounded in time,
-// and a peer that closes early is a failure, never a reason to retry.
+// and a peer that closes early is a failure, never a reason to retry. The
+// program's stop (program_stop.h) ends every wait here as a failure.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +22,11 @@ enum class PipeConnect { kConnected, kNotThere, kFailed };
 
 // Connects to the pipe; kNotThere when nothing listens at its path.
 PipeConnect ConnectPipeSocket(std::string_view name, UniqueFd& out);
+
+// False when nothing listens at the pipe's path (no socket there, or a
+// refused connection); true when something does or it cannot be told. A
+// server that is there sees a connection closed before it sent anything.
+bool PipeSocketListening(std::string_view name);
 
 // Listens at the pipe's path (a stale socket file there is replaced); for
 // servers, which in this program means the test server only.

@@ -94,7 +94,9 @@ std::optional<ReserveRow> GetMatchingRow(std::uint64_t programKey, int reserveId
 
 AddOutcome AddNewReservation(const IniFile& settings, const ReserveLine& line) {
   if (EpgTimerSrvMode()) {
-    return SrvAddReservation(NewRow(line), kServerWaitMs) == 0 ? AddOutcome::kAdded : AddOutcome::kFailed;
+    const int result = SrvAddReservation(NewRow(line), kServerWaitMs);
+    if (result == 0) return AddOutcome::kAdded;
+    return SrvUnreachable(result) ? AddOutcome::kUnreachable : AddOutcome::kFailed;
   }
   const auto path = LocateProgramTxt(settings);
   if (!path) return AddOutcome::kFailed;

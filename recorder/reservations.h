@@ -15,7 +15,8 @@ namespace plimod {
 enum class AddOutcome {
   kAdded,
   kAlreadyReserved,  // text-file mode: Program.txt has a line of the programme
-  kFailed,
+  kUnreachable,      // server mode: nothing answers, so later adds would fail too
+  kFailed,           // refused, or the file could not be written
 };
 
 // In the text-file mode a programme gets one line only: its ids are all

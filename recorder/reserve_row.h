@@ -48,6 +48,11 @@ int SrvChangeReservation(const ReserveRow& row, std::uint32_t timeoutMs);
 int SrvEnumReservations(std::vector<ReserveRow>& rows, std::uint32_t timeoutMs);
 int SrvEnumTunerReservations(std::vector<TunerReserveRow>& tuners, std::uint32_t timeoutMs);
 
+// Whether a failure of the operations above means the server could not be
+// reached at all (nothing listens, no signal within the wait, or its pipe
+// would not open), rather than that it refused the command.
+bool SrvUnreachable(int result);
+
 // Whether the linked client lists recording results (with the reservations)
 // and deletes them.
 bool SrvListsRecordingResults();

@@ -5,6 +5,7 @@
 
 #include "platform/named_event.h"
 #include "platform/pipe_socket.h"
+#include "platform/program_stop.h"
 
 namespace plimod {
 
@@ -22,10 +23,16 @@ std::uint32_t GetLe32(const std::uint8_t* in) {
 
 ServerConnect ConnectToServer(std::string_view eventName, std::string_view pipeName,
                               std::uint32_t timeoutMs, int openAttempts, UniqueFd& pipe) {
+  if (ProgramStopRequested()) return ServerConnect::kTimedOut;
   {
     NamedEvent event = NamedEvent::CreateOrOpen(eventName);
     if (!event.valid()) return ServerConnect::kEventFailed;
-    if (event.Wait(timeoutMs) != NamedEvent::WaitResult::kSignalled) return ServerConnect::kTimedOut;
+    // A server that is there gets the whole wait for its signal; where
+    // nothing listens nobody will ever set the event, so that fails at once.
+    if (event.Wait(0) != NamedEvent::WaitResult::kSignalled) {
+      if (!PipeSocketListening(pipeName)) return ServerConnect::kTimedOut;
+      if (event.Wait(timeoutMs) != NamedEvent::WaitResult::kSignalled) return ServerConnect::kTimedOut;
+    }
   }
   for (int attempt = 0; attempt < openAttempts; ++attempt) {
     if (ConnectPipeSocket(pipeName, pipe) == PipeConnect::kConnected) return ServerConnect::kConnected;

@@ -27,6 +27,8 @@ enum class ServerConnect { kConnected, kEventFailed, kTimedOut, kPipeNotOpened }
 
 // Waits up to `timeoutMs` for the connect event (created unset when the
 // server has not made it), then opens the pipe, trying `openAttempts` times.
+// kTimedOut at once when the event is unset and nothing listens at the pipe,
+// or once the program stops.
 ServerConnect ConnectToServer(std::string_view eventName, std::string_view pipeName,
                               std::uint32_t timeoutMs, int openAttempts, UniqueFd& pipe);
 

@@ -47,28 +47,33 @@ void CgiWorker::Release() {
 void CgiWorker::Dispatch(CgiJob job) {
   {
     std::lock_guard lock(mutex_);
-    slot_ = std::move(job);
+    jobs_.push_back(std::move(job));
   }
+  ++held_;
   std::lock_guard lock(thread_mutex_);
   thread_.Wake();
 }
 
 std::optional<CgiJob> CgiWorker::TakeJob() {
   std::lock_guard lock(mutex_);
-  std::optional<CgiJob> job = std::move(slot_);
-  slot_.reset();
+  if (jobs_.empty()) return std::nullopt;
+  std::optional<CgiJob> job = std::move(jobs_.front());
+  jobs_.pop_front();
   return job;
 }
 
 void CgiWorker::Run(StopSignal& stop) {
-  LogWrite("cgi実行スレッド起動\n");
+  if (logged_) LogWrite("cgi実行スレッド起動\n");
   while (!stop.WaitForStop(kIdleWaitMs)) {
-    std::optional<CgiJob> job = TakeJob();
-    if (!job) continue;
-    RunJob(*job);
-    Release();
+    // Jobs that queued while one ran go next, without waiting for a wake-up.
+    while (std::optional<CgiJob> job = TakeJob()) {
+      RunJob(*job);
+      --held_;
+      Release();
+      if (stop.StopRequested()) break;
+    }
   }
-  LogWrite("cgi実行スレッド終了\n");
+  if (logged_) LogWrite("cgi実行スレッド終了\n");
 }
 
 void CgiWorker::RunJob(CgiJob& job) {
@@ -76,13 +81,13 @@ void CgiWorker::RunJob(CgiJob& job) {
     ScopedRequestContext scope(job.context);
     ReplyWriter out(job.socket.get());
     out.BufferOutput();  // sent before the connection closes below
-    RunPageHandler(out);
+    page_(out);
   }
   CloseConnection(job.socket, drain_ms_);
 }
 
 bool StartCgiWorker(int drain_ms) {
-  auto worker = std::make_shared<CgiWorker>(drain_ms);
+  auto worker = std::make_shared<CgiWorker>(drain_ms, RunPageHandler);
   if (!worker->Start()) return false;
   std::lock_guard lock(g_mutex);
   g_worker = worker;

@@ -1,10 +1,14 @@
 #pragma once
-// The request worker: one thread that runs the root path's pages, one
-// request at a time. The listener reserves it (marks it busy) before the
-// hand-off, so two requests can never share the one slot.
+// A request worker: one thread that runs pages, one request at a time.
+// The root path's worker is reserved (marked busy) by the listener before
+// the hand-off, so two requests never share it and a third gets "cgi busy".
+// The mobile pages that call the recorder have a worker of their own that
+// queues its requests instead: they used to wait their turn on the
+// listening thread and were never refused.
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -12,6 +16,7 @@
 
 #include "platform/file.h"
 #include "platform/sync.h"
+#include "server/reply_writer.h"
 #include "server/request_context.h"
 
 namespace plimod {
@@ -25,7 +30,12 @@ struct CgiJob {
 // page that outlasts the bounded stop still finds its state.
 class CgiWorker : public std::enable_shared_from_this<CgiWorker> {
  public:
-  explicit CgiWorker(int drain_ms) : drain_ms_(drain_ms) {}
+  using Page = std::function<int(ReplyWriter&)>;
+
+  // `page` writes the reply of the job's request; `logged`: the thread's
+  // start and end go to the log (the root path's worker).
+  CgiWorker(int drain_ms, Page page, bool logged = true)
+      : drain_ms_(drain_ms), page_(std::move(page)), logged_(logged) {}
   CgiWorker(const CgiWorker&) = delete;
   CgiWorker& operator=(const CgiWorker&) = delete;
 
@@ -40,9 +50,12 @@ class CgiWorker : public std::enable_shared_from_this<CgiWorker> {
   // free again, so a listener waiting to reserve it can try at once.
   void SetOnFree(std::function<void()> on_free);
   // Hands a job to a worker this caller reserved; the worker runs the page,
-  // closes the socket and becomes free again.
+  // closes the socket and becomes free again. Without a reservation jobs
+  // wait in turn (the mobile worker).
   void Dispatch(CgiJob job);
   bool Busy() const { return busy_.load(); }
+  // Jobs dispatched and not yet answered.
+  std::size_t Held() const { return held_.load(); }
 
  private:
   void Run(StopSignal& stop);
@@ -51,11 +64,14 @@ class CgiWorker : public std::enable_shared_from_this<CgiWorker> {
   void Release();
 
   const int drain_ms_;
+  const Page page_;
+  const bool logged_;
   std::atomic<bool> busy_{false};
+  std::atomic<std::size_t> held_{0};
   std::mutex free_mutex_;
   std::function<void()> on_free_;
   std::mutex mutex_;
-  std::optional<CgiJob> slot_;
+  std::deque<CgiJob> jobs_;
   std::mutex thread_mutex_;  // Wake from the listener never races Stop
   StoppableThread thread_;
 };

@@ -58,17 +58,23 @@ void ParseQuery(const std::optional<std::string>& query) {
   }
 }
 
+RequestStep RunMobilePage(HttpExchange& exchange) {
+  ReplyWriter out(&exchange.reply);
+  RunMobilePageHandler(out);
+  return RequestStep::kAnswer;
+}
+
 // The page request with its query settled: the mobile pages run here, the
 // others go to the worker.
 RequestStep RoutePage(HttpExchange& exchange) {
   if (!IsMobilePath(exchange.head.path)) return RequestStep::kNeedWorker;
-  // The mobile pages run on the listening thread, beside the worker's page;
-  // the handler start-up installs holds the EPG store's shared lock for the
-  // length of the page.
-  ReplyWriter out(&exchange.reply);
+  // The mobile pages run on the listening thread, beside the worker's page,
+  // and take the EPG store's shared lock where they read it. Those that
+  // call the recorder go to their own worker: a slow or absent recorder
+  // must not hold up every other client.
   ParseQuery(exchange.query);
-  RunMobilePageHandler(out);
-  return RequestStep::kAnswer;
+  if (MobilePageCallsRecorder()) return RequestStep::kNeedMobileWorker;
+  return RunMobilePage(exchange);
 }
 
 // The POST body is complete or can no longer be: the request goes on, or
@@ -143,6 +149,16 @@ void HandToWorker(HttpExchange& exchange, UniqueFd socket, CgiWorker& worker, in
   }
   PrepareWorkerSocket(socket.get(), io_timeout_ms);
   worker.Dispatch(CgiJob{std::move(socket), std::move(exchange.context)});
+}
+
+void HandToMobileWorker(HttpExchange& exchange, UniqueFd socket, CgiWorker& worker, int io_timeout_ms) {
+  PrepareWorkerSocket(socket.get(), io_timeout_ms);
+  worker.Dispatch(CgiJob{std::move(socket), std::move(exchange.context)});
+}
+
+RequestStep AnswerMobilePageHere(HttpExchange& exchange) {
+  ScopedRequestContext scope(exchange.context);
+  return RunMobilePage(exchange);
 }
 
 void AnswerWorkerBusy(HttpExchange& exchange) {

@@ -24,6 +24,8 @@ struct ListenerSetup {
   HttpConfig config;
   std::vector<LocalNetwork> networks;
   std::shared_ptr<CgiWorker> worker;
+  // The mobile pages that call the recorder; without it they run here.
+  std::shared_ptr<CgiWorker> mobile_worker;
 };
 
 // One request from its first byte to its answer.
@@ -41,6 +43,7 @@ enum class RequestStep {
   kAnswer,      // `reply` (and `file`) hold the whole answer
   kReadBody,    // a POST body is still arriving: call ContinuePostBody
   kNeedWorker,  // a page for the worker: reserve it, then HandToWorker
+  kNeedMobileWorker,  // a mobile page that calls the recorder: HandToMobileWorker
 };
 
 // The head is in (its empty line arrived, the buffer filled, the peer
@@ -54,6 +57,11 @@ RequestStep ContinuePostBody(HttpExchange& exchange);
 // The worker was reserved for this request: fills the parameters and hands
 // the socket over (the worker answers and closes it).
 void HandToWorker(HttpExchange& exchange, UniqueFd socket, CgiWorker& worker, int io_timeout_ms);
+
+// Queues the mobile page on its worker (its parameters are parsed already).
+void HandToMobileWorker(HttpExchange& exchange, UniqueFd socket, CgiWorker& worker, int io_timeout_ms);
+// Without a mobile worker the page runs here, as it always did: kAnswer.
+RequestStep AnswerMobilePageHere(HttpExchange& exchange);
 
 // No worker came free in time: the "cgi busy" answer.
 void AnswerWorkerBusy(HttpExchange& exchange);

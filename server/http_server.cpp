@@ -13,6 +13,7 @@
 #include "platform/message_box.h"
 #include "platform/system_time.h"
 #include "server/listener_loop.h"
+#include "server/page_hooks.h"
 #include "util/log.h"
 
 namespace plimod {
@@ -95,9 +96,14 @@ bool StartHttpServer() {
   state->wake = std::make_shared<UniqueFd>(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
   bool started = state->wake->valid() && StartCgiWorker(state->setup.config.drain_timeout_ms);
   state->setup.worker = CurrentCgiWorker();
+  state->setup.mobile_worker =
+      std::make_shared<CgiWorker>(state->setup.config.drain_timeout_ms, RunMobilePageHandler, false);
+  started = started && state->setup.mobile_worker->Start();
   if (state->setup.worker) {
     state->setup.worker->SetOnFree([wake = state->wake] { Wake(*wake); });
   }
+  // An answered mobile page may make room for a client that waits to be accepted.
+  state->setup.mobile_worker->SetOnFree([wake = state->wake] { Wake(*wake); });
 
   std::thread thread;
   if (started) {
@@ -114,6 +120,7 @@ bool StartHttpServer() {
       thread.join();
     }
     StopCgiWorker(kWorkerStopMs);
+    state->setup.mobile_worker->Stop(kWorkerStopMs);
     LogWrite("httpdスレッドエラー終了\n");
     ShowMessageBox(L"HTTPサーバの起動に失敗しました");
     return false;
@@ -140,6 +147,7 @@ void StopHttpServer() {
     server.thread.detach();
   }
   StopCgiWorker(kWorkerStopMs);
+  server.state->setup.mobile_worker->Stop(kWorkerStopMs);
 }
 
 bool HttpServerRunning() {

@@ -78,12 +78,17 @@ class ListenerLoop {
   void ReadHead(std::uint64_t id, Connection& c);
   void ReadBody(std::uint64_t id, Connection& c);
   void Proceed(std::uint64_t id, Connection& c, RequestStep step);
+  void HandToMobileWorker(std::uint64_t id, Connection& c);
   void StartReply(std::uint64_t id, Connection& c);
   void SendReply(std::uint64_t id, Connection& c);
   void StartDrain(std::uint64_t id, Connection& c);
   void Drain(std::uint64_t id, Connection& c);
   void Expire(std::uint64_t id, Connection& c);
   void Close(std::uint64_t id) { connections_.erase(id); }
+  // Those handed to the mobile worker count until it has answered them.
+  std::size_t OpenConnections() const {
+    return connections_.size() + (setup_.mobile_worker ? setup_.mobile_worker->Held() : 0);
+  }
 
   void ServeWorkerQueue();
   void ExpireDeadlines();
@@ -151,7 +156,7 @@ void ListenerLoop::Run(const std::atomic<bool>& stop) {
 
 void ListenerLoop::AcceptPending() {
   for (int i = 0; i < kAcceptsPerWake; ++i) {
-    const bool full = connections_.size() >= max_connections_;
+    const bool full = OpenConnections() >= max_connections_;
     if (full && !OldestHeadReader()) {
       SetAccepting(false);  // until a connection ends
       return;
@@ -216,7 +221,7 @@ void ListenerLoop::SetAccepting(bool on) {
 }
 
 void ListenerLoop::ResumeAcceptingWhenRoom() {
-  if (accepting_ || Clock::now() < accept_rest_until_ || connections_.size() >= max_connections_) return;
+  if (accepting_ || Clock::now() < accept_rest_until_ || OpenConnections() >= max_connections_) return;
   accept_rest_until_ = Clock::time_point::min();
   SetAccepting(true);
 }
@@ -276,7 +281,17 @@ void ListenerLoop::Proceed(std::uint64_t id, Connection& c, RequestStep step) {
       Watch(id, c, 0);
       worker_queue_.push_back(id);  // served after this round of events
       return;
+    case RequestStep::kNeedMobileWorker:
+      return HandToMobileWorker(id, c);
   }
+}
+
+void ListenerLoop::HandToMobileWorker(std::uint64_t id, Connection& c) {
+  CgiWorker* worker = setup_.mobile_worker.get();
+  if (worker == nullptr) return Proceed(id, c, AnswerMobilePageHere(c.exchange));
+  ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, c.socket.get(), nullptr);
+  plimod::HandToMobileWorker(c.exchange, std::move(c.socket), *worker, setup_.config.io_timeout_ms);
+  Close(id);
 }
 
 void ListenerLoop::StartReply(std::uint64_t id, Connection& c) {

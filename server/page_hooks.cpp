@@ -25,6 +25,7 @@ int DefaultMobilePage(ReplyWriter& out) {
 std::mutex g_mutex;
 PageHandler g_page = DefaultPage;
 PageHandler g_mobile = DefaultMobilePage;
+std::function<bool()> g_mobileCallsRecorder;
 
 PageHandler Current(const PageHandler& slot) {
   std::lock_guard lock(g_mutex);
@@ -38,9 +39,19 @@ void SetPageHandler(PageHandler handler) {
   g_page = handler ? std::move(handler) : PageHandler(DefaultPage);
 }
 
-void SetMobilePageHandler(PageHandler handler) {
+void SetMobilePageHandler(PageHandler handler, std::function<bool()> callsRecorder) {
   std::lock_guard lock(g_mutex);
   g_mobile = handler ? std::move(handler) : PageHandler(DefaultMobilePage);
+  g_mobileCallsRecorder = std::move(callsRecorder);
+}
+
+bool MobilePageCallsRecorder() {
+  std::function<bool()> test;
+  {
+    std::lock_guard lock(g_mutex);
+    test = g_mobileCallsRecorder;
+  }
+  return test && test();
 }
 
 int RunPageHandler(ReplyWriter& out) { return Current(g_page)(out); }

@@ -16,9 +16,12 @@ using PageHandler = std::function<int(ReplyWriter&)>;
 // The handler of the root path (run on the request worker). An empty
 // function restores the default.
 void SetPageHandler(PageHandler handler);
-// The handler of "/m/" (run on the listening thread). An empty function
-// restores the default.
-void SetMobilePageHandler(PageHandler handler);
+// The handler of "/m/". An empty function restores the default. It runs on
+// the listening thread, except for the requests `callsRecorder` picks
+// (judged from the current request's parameters): those may wait on the
+// recorder, so they run on the mobile pages' own worker.
+void SetMobilePageHandler(PageHandler handler, std::function<bool()> callsRecorder = {});
+bool MobilePageCallsRecorder();
 
 int RunPageHandler(ReplyWriter& out);
 int RunMobilePageHandler(ReplyWriter& out);

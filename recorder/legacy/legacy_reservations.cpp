@@ -32,6 +32,10 @@ int SrvEnumTunerReservations(std::vector<TunerReserveRow>& tuners, std::uint32_t
   return static_cast<int>(legacy::EnumTunerReservations(tuners, timeoutMs));
 }
 
+bool SrvUnreachable(int result) {
+  return result == static_cast<int>(legacy::kTimeOut) || result == static_cast<int>(legacy::kPipeNotOpened);
+}
+
 bool SrvListsRecordingResults() { return false; }
 
 std::uint32_t SrvDeleteRecordedInfo(const std::vector<std::uint32_t>&) {

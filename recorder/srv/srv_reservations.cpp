@@ -1,6 +1,7 @@
-// The reservation operations over the newer command set (plimod). Every
-// failure of the client becomes 1; the time-out argument is not used,
-// the client's own connect time-out applies.
+// The reservation operations over the newer command set (plimod). A
+// server that cannot be reached keeps the client's code (207 or 205), every
+// other failure becomes 1; the time-out argument is not used, the client's
+// own connect time-out applies.
 
 #include <cinttypes>
 #include <cstdio>
@@ -18,7 +19,12 @@ constexpr int kDone = 0;
 constexpr int kFailed = 1;
 constexpr std::uint8_t kDisabledMode = 5;
 
-int Outcome(std::uint32_t code) { return code == kSrvSuccess ? kDone : kFailed; }
+bool Unreachable(std::uint32_t code) { return code == kSrvTimeOut || code == kSrvPipeNotOpened; }
+
+int Outcome(std::uint32_t code) {
+  if (code == kSrvSuccess) return kDone;
+  return Unreachable(code) ? static_cast<int>(code) : kFailed;
+}
 
 // Before the first row that does not start earlier, so the list stays in
 // start order with the later-received first among equal starts.
@@ -109,6 +115,8 @@ int SrvEnumTunerReservations(std::vector<TunerReserveRow>& tuners, std::uint32_t
   }
   return kDone;
 }
+
+bool SrvUnreachable(int result) { return result >= 0 && Unreachable(static_cast<std::uint32_t>(result)); }
 
 bool SrvListsRecordingResults() { return true; }
 

@@ -14,6 +14,7 @@
 #include "epg/epg_busy_flag.h"
 #include "epg/epg_folder.h"
 #include "platform/main_window.h"
+#include "platform/program_stop.h"
 #include "platform/system_time.h"
 #include "platform/text_codec.h"
 #include "services/syoboi_schedule.h"
@@ -67,6 +68,7 @@ class MainWindowTest : public ::testing::Test {
   }
 
   ~MainWindowTest() override {
+    ClearProgramStop();  // the exit command stops the program's waits
     SetMainWindowHandle(nullptr);
     SetSleeperForTesting({});
     UseDesktop(nullptr);

@@ -1,6 +1,7 @@
 #include "recorder/srv/epgtimer_srv_client.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "platform/named_event.h"
+#include "platform/pipe_socket.h"
+#include "platform/program_stop.h"
 #include "platform/system_time.h"
 #include "platform/text_codec.h"
 #include "recorder/read_reserve_line.h"
@@ -219,6 +222,47 @@ TEST(SrvClientWithoutServer, NoServerTimesOutAndMissingPipeIsNotOpened) {
 
   EpgTimerSrvClient unnamed("", eventName, 100, 100, 1'000);
   EXPECT_EQ(unnamed.EnumReserve(listed), 204u);
+}
+
+// Nothing listening fails at once; a server that listens but has not
+// signalled yet gets the whole wait, which the program's stop cuts short.
+TEST(SrvClientWithoutServer, OnlyAServerThatIsThereGetsTheWaitAndTheStopEndsIt) {
+  test::TempFolder folder("srv");
+  test::ScopedEnv pipeDir("EPGTIMER_PIPE_DIR", folder.Path().c_str());
+  const std::string eventName = test::UniqueSrvName("quiet");
+  EpgTimerSrvClient client("pipe", eventName, 20'000, 1'000, 2'000);
+  std::vector<SrvReserveData> listed;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(client.EnumReserve(listed), 207u);  // no socket
+  { UniqueFd died = ListenPipeSocket("pipe"); }  // its socket file stays: refused
+  EXPECT_EQ(client.EnumReserve(listed), 207u);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));  // not the 20 s wait
+
+  UniqueFd listener = ListenPipeSocket("pipe");
+  std::thread server([&] {  // signals late, then answers past the client's probe
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    NamedEvent::CreateOrOpen(eventName).Set();
+    for (int i = 0; i < 2 && WaitReadableWithin(listener.get(), 5'000); ++i) {
+      UniqueFd peer(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
+      CommandPacket request;
+      if (ReadPacket(peer.get(), request, 1 << 20, 2'000)) {
+        (void)WritePacket(peer.get(), CommandPacket{1, {}}, 1 << 20, 2'000);
+        break;
+      }
+    }
+  });
+  EXPECT_EQ(client.DelReserve({}), 1u);
+  server.join();
+
+  std::thread stopper([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    RequestProgramStop();
+  });
+  EXPECT_EQ(client.EnumReserve(listed), 207u);  // listening, never signalling
+  stopper.join();
+  ClearProgramStop();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  NamedEvent::Remove(eventName);
 }
 
 TEST(SrvFakeProgram, ServesAsAProcessOfItsOwn) {

@@ -43,8 +43,11 @@ pid_t ProgramHome::Start(const std::vector<std::string>& arguments) const {
   std::vector<std::string> env = {"PLIMOD_HOME=" + Path().string(), "TZ=Asia/Tokyo", "LC_ALL=C.UTF-8",
                                   "PATH=/usr/bin:/bin"};
   AddSanitizerOptions(env);
-  // A fake calendar service reaches the program through this too.
-  if (const char* url = std::getenv("SYOBOCAL_URL")) env.push_back(std::string("SYOBOCAL_URL=") + url);
+  // Fakes of the calendar service and the reservation server reach the
+  // program through these too.
+  for (const char* name : {"SYOBOCAL_URL", "EPGTIMER_PIPE_DIR", "EPGTIMER_EVENT_PREFIX"}) {
+    if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
+  }
   return StartProcess((kBuiltPrograms / "plimod").string(), arguments, env);
 }
 

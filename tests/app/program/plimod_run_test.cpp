@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -28,6 +29,7 @@
 #include "tests/support/fake_remote_server.h"
 #include "tests/support/program_home.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -100,9 +102,10 @@ std::string LastLine(const std::string& log) {
   return log.substr(start == std::string::npos ? 0 : start + 1, end - start);
 }
 
-void ExpectCleanEnd(const ProgramHome& home, pid_t pid, int signal) {
+void ExpectCleanEnd(const ProgramHome& home, pid_t pid, int signal,
+                    std::chrono::seconds bound = 30s) {
   ASSERT_EQ(kill(pid, signal), 0);
-  std::optional<int> status = WaitForExit(pid, 30s);
+  std::optional<int> status = WaitForExit(pid, bound);
   ASSERT_TRUE(status) << "did not end after signal " << signal;
   ASSERT_TRUE(WIFEXITED(*status)) << "status " << *status;
   EXPECT_EQ(WEXITSTATUS(*status), 0);
@@ -271,6 +274,94 @@ TEST(PlimodRunTest, CalendarScheduleArrivesWithTheFirstLoadAndShowsOnTheSearchGr
   EXPECT_EQ(requests[0].query, "usr=viewer");
 
   ExpectCleanEnd(home, program.pid, SIGTERM);
+}
+
+// The recorder link on, in the reservation-server mode, with a pipe folder
+// and event names of this test's own; `more` adds settings sections.
+class ServerRecorderHome {
+ public:
+  explicit ServerRecorderHome(const std::wstring& more = L"")
+      : pipeDir_("EPGTIMER_PIPE_DIR", pipes_.Path().c_str()),
+        prefix_("EPGTIMER_EVENT_PREFIX", ("plimodrun." + std::to_string(getpid()) + ".").c_str()),
+        home_("plimod-srv", L"EPGDATACHECKCHANGES=0\r\n[EPGDATACAP]\r\nENABLE=1\r\nEPGTIMEREXE=" +
+                                plimod::Utf8ToWide((recorder_.Path() / "EpgTimer_Bon.exe").string()) + L"\r\n" +
+                                more) {
+    std::ofstream(recorder_.Path() / "EpgTimerSrv.ini") << "[BonDriver_T.dll]\r\nMode=0\r\nCount=2\r\n";
+    fs::create_directories(home_.Path() / "public_html");
+    std::ofstream(home_.Path() / "public_html" / "ping.txt") << "pong";
+  }
+  const ProgramHome& home() const { return home_; }
+  const fs::path& pipes() const { return pipes_.Path(); }
+
+  // A page as the program's own pages ask for it (others may not use its commands).
+  std::string Fetch(const std::string& path, int seconds = 10) const {
+    return plimod::test::CommandOutput("curl -s --max-time " + std::to_string(seconds) + " -e '" + home_.Url("/") +
+                                       "' '" + home_.Url(path) + "'");
+  }
+
+ private:
+  plimod::test::TempFolder recorder_{"plimod-srv-rec"};
+  plimod::test::TempFolder pipes_{"plimod-srv-pipe"};
+  plimod::test::ScopedEnv pipeDir_;
+  plimod::test::ScopedEnv prefix_;
+  ProgramHome home_;
+};
+
+std::size_t CountOf(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+  return count;
+}
+
+TEST(PlimodRunTest, AbsentReservationServerFailsEachCommandAtOnceAndHoldsNoShutdown) {
+  MachineWideLock lock;
+  ASSERT_TRUE(lock.Held());
+  ServerRecorderHome recorder(L"[AUTORESERVE_01]\r\nENABLE=1\r\nWORD=ニュース\r\nSEARCH_TITLE=1\r\n");
+  const ProgramHome& home = recorder.home();
+  ASSERT_TRUE(home.HasEpgData());
+  Running program{home.Start()};
+  ASSERT_GT(program.pid, 0);
+
+  // The first load's reservation pass meets many hits and no server: it
+  // gives up at the first add, well before one connect time-out per call.
+  const std::string gaveUp = "EpgTimerSrvに接続できないため自動予約を中断しました";
+  ASSERT_TRUE(home.WaitForLog(gaveUp, 12s)) << home.Log();
+
+  EXPECT_NE(recorder.Fetch("/?cmd=epgtimer").find("EpgDataCap_bon予約リスト"), std::string::npos);
+  EXPECT_NE(recorder.Fetch("/m/?c=n").find("ETB予約ﾘｽﾄ"), std::string::npos);
+  ExpectCleanEnd(home, program.pid, SIGTERM, 10s);
+  EXPECT_EQ(CountOf(home.Log(), gaveUp), 1u) << home.Log();
+}
+
+TEST(PlimodRunTest, SlowReservationServerHoldsUpOnlyThePageThatWaitsForIt) {
+  MachineWideLock lock;
+  ASSERT_TRUE(lock.Held());
+  ServerRecorderHome recorder;
+  const ProgramHome& home = recorder.home();
+  std::vector<std::string> env = {"EPGTIMER_PIPE_DIR=" + recorder.pipes().string(),
+                                  std::string("EPGTIMER_EVENT_PREFIX=") + std::getenv("EPGTIMER_EVENT_PREFIX")};
+  Running server{plimod::test::StartProcess((plimod::test::kBuiltPrograms / "fake_epgtimersrv").string(),
+                                            {"--delay-ms", "6000"}, env)};
+  ASSERT_GT(server.pid, 0);
+  for (int i = 0; i < 200 && !fs::exists(recorder.pipes() / "EpgTimerSrvPipe"); ++i) std::this_thread::sleep_for(10ms);
+  Running program{home.Start()};
+  ASSERT_GT(program.pid, 0);
+  ASSERT_TRUE(home.WaitForLog("httpdスレッド起動")) << home.Log();
+
+  std::atomic<bool> answered{false};
+  std::thread phone([&] {
+    recorder.Fetch("/m/?c=n", 60);
+    answered = true;
+  });
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(home.Fetch("/ping.txt"), "pong");
+  EXPECT_NE(home.Fetch("/m/").find("プリモ…"), std::string::npos);
+  EXPECT_FALSE(answered) << "the reservation list did not wait for the server";
+
+  // A call still waiting on the server does not hold the exit up.
+  ExpectCleanEnd(home, program.pid, SIGTERM, 10s);
+  phone.join();
+  plimod::test::StopProcess(server.pid, 5s);
 }
 
 }  // namespace

@@ -122,6 +122,7 @@ void FakeEpgTimerSrv::ServeConnection(int fd, int connection, StopSignal& stop) 
       requests_.push_back({connection, std::move(bytes)});
     }
     scripted = TakeScript(request.param);
+    if (const std::uint32_t delay = replyDelayMs_; delay > 0 && stop.WaitForStop(delay)) return;
     if (scripted) {
       if (!SendScripted(fd, *scripted, stop)) return;
       continue;

@@ -10,6 +10,7 @@
 // recorded byte for byte. It speaks both command sets: codes from 1000 up
 // are the newer one, the rest the older one.
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -79,6 +80,8 @@ class FakeEpgTimerSrv {
   void Stop();
 
   void Script(std::uint32_t command, ScriptedReply reply);
+  // Holds every reply back this long (a server that is slow to answer).
+  void DelayEveryReply(std::uint32_t ms) { replyDelayMs_ = ms; }
   std::vector<RecordedRequest> Requests() const;
   // The request bodies (without headers) of one command, in order.
   std::vector<std::string> BodiesOf(std::uint32_t command) const;
@@ -103,6 +106,7 @@ class FakeEpgTimerSrv {
   std::string savedReserveText_;
   std::map<std::uint32_t, std::vector<ScriptedReply>> scripts_;
   std::vector<RecordedRequest> requests_;
+  std::atomic<std::uint32_t> replyDelayMs_{0};
   UniqueFd listener_;
   unsigned long socketInode_ = 0;  // of the socket file this server bound
   StoppableThread thread_;

@@ -1,13 +1,15 @@
 // The test reservation server as a program of its own (the demo's
 // recorder): serves until SIGTERM or SIGINT.
 //   fake_epgtimersrv [--pipe NAME] [--event NAME] [--parent PID] [--folder DIR]
+//                    [--delay-ms MS]
 // The pipe is made in EPGTIMER_PIPE_DIR, and the event's name takes
 // EPGTIMER_EVENT_PREFIX unless --event names it: without them it would take
 // the names every real client on the machine looks for, so it refuses.
 // Prints "ready" once it accepts connections. With --parent it also stops
 // when that process, its parent, ends (the demo starts it from the shell
 // that becomes the program). With --folder it keeps its reservations in
-// DIR/Reserve.txt, read back at start.
+// DIR/Reserve.txt, read back at start. With --delay-ms every reply is held
+// back that long.
 
 #include <signal.h>
 #include <sys/prctl.h>
@@ -24,6 +26,7 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: fake_epgtimersrv [--pipe NAME] [--event NAME] [--parent PID] [--folder DIR]\n"
+    "                        [--delay-ms MS]\n"
     "  EPGTIMER_PIPE_DIR (the pipe's folder) must be set, and EPGTIMER_EVENT_PREFIX\n"
     "  unless --event is given.\n";
 
@@ -33,6 +36,7 @@ struct Options {
   bool eventGiven = false;
   long parent = 0;
   std::string folder;
+  unsigned long delayMs = 0;
 };
 
 bool IsSet(const char* name) {
@@ -55,6 +59,8 @@ bool ReadOptions(int argc, char** argv, Options& options) {
       options.parent = std::strtol(value, nullptr, 10);
     } else if (name == "--folder") {
       options.folder = value;
+    } else if (name == "--delay-ms") {
+      options.delayMs = std::strtoul(value, nullptr, 10);
     } else {
       return false;
     }
@@ -83,6 +89,7 @@ int main(int argc, char** argv) {
 
   plimod::test::FakeEpgTimerSrv server(options.pipe, options.event);
   if (!options.folder.empty()) server.KeepReservationsIn(options.folder);
+  server.DelayEveryReply(static_cast<std::uint32_t>(options.delayMs));
   if (!server.Start()) {
     std::fprintf(stderr, "fake_epgtimersrv: cannot listen on %s\n", options.pipe.c_str());
     return 1;
