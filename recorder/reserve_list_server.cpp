@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "util/conversions.h"
 #include "util/keys.h"
@@ -49,13 +50,20 @@ std::vector<Tuner> TunerTable(const std::vector<TunerReserveRow>& rows) {
   return tuners;
 }
 
-const Tuner* TunerOf(const std::vector<Tuner>& tuners, std::int32_t reserveId) {
-  if (reserveId < 0) return nullptr;  // a recording result is on no tuner's list
+// Each reserve id to the first tuner, in ascending key order, whose list
+// holds it.
+std::unordered_map<std::uint32_t, const Tuner*> TunersByReserveId(const std::vector<Tuner>& tuners) {
+  std::unordered_map<std::uint32_t, const Tuner*> byId;
   for (const Tuner& tuner : tuners) {
-    const auto& ids = *tuner.reserveIds;
-    if (std::find(ids.begin(), ids.end(), static_cast<std::uint32_t>(reserveId)) != ids.end()) return &tuner;
+    for (const std::uint32_t id : *tuner.reserveIds) byId.emplace(id, &tuner);
   }
-  return nullptr;
+  return byId;
+}
+
+const Tuner* TunerOf(const std::unordered_map<std::uint32_t, const Tuner*>& byId, std::int32_t reserveId) {
+  if (reserveId < 0) return nullptr;  // a recording result is on no tuner's list
+  const auto found = byId.find(static_cast<std::uint32_t>(reserveId));
+  return found == byId.end() ? nullptr : found->second;
 }
 
 SystemTime Normalised(const SystemTime& start) {
@@ -89,9 +97,11 @@ ReserveEntry EntryOfRow(const ReserveRow& row) {
 void AddServerReservations(ReserveLists& lists, const std::vector<ReserveRow>& rows,
                            const std::vector<TunerReserveRow>& tuners) {
   const std::vector<Tuner> table = TunerTable(tuners);
+  const auto byId = TunersByReserveId(table);
+  lists.reserveList.reserve(lists.reserveList.size() + rows.size());
   for (const ReserveRow& row : rows) {
     ReserveEntry& entry = lists.reserveList.emplace_back(EntryOfRow(row));
-    if (const Tuner* tuner = TunerOf(table, entry.reserveId)) {
+    if (const Tuner* tuner = TunerOf(byId, entry.reserveId)) {
       entry.tunerKey = static_cast<std::int32_t>(tuner->key);
       entry.tunerLabel = tuner->label;
     }

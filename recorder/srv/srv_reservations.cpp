@@ -2,7 +2,9 @@
 // failure of the client becomes 1; the time-out argument is not used,
 // the client's own connect time-out applies.
 
+#include <algorithm>
 #include <cinttypes>
+#include <iterator>
 #include <cstdio>
 
 #include "guide/civil_time.h"
@@ -20,12 +22,18 @@ constexpr std::uint8_t kDisabledMode = 5;
 
 int Outcome(std::uint32_t code) { return code == kSrvSuccess ? kDone : kFailed; }
 
-// Before the first row that does not start earlier, so the list stays in
-// start order with the later-received first among equal starts.
-void InsertByStart(std::vector<ReserveRow>& rows, ReserveRow row) {
-  auto at = rows.begin();
-  while (at != rows.end() && !SystemTimeLess(row.start, at->start)) ++at;
-  rows.insert(at, std::move(row));
+// Start order, the later-received first among equal starts: what putting
+// each row before the first one that does not start earlier gives, sorted
+// once instead. Rows already in `rows` are taken to be in that order and
+// to have come first.
+void MergeByStart(std::vector<ReserveRow>& rows, std::vector<ReserveRow> received) {
+  const auto earlier = [](const ReserveRow& a, const ReserveRow& b) { return !SystemTimeLess(b.start, a.start); };
+  std::reverse(received.begin(), received.end());
+  std::stable_sort(received.begin(), received.end(), earlier);
+  const auto count = static_cast<std::ptrdiff_t>(received.size());
+  rows.insert(rows.begin(), std::make_move_iterator(received.begin()), std::make_move_iterator(received.end()));
+  // Stable: among equal starts the new rows stay before the old.
+  std::inplace_merge(rows.begin(), rows.begin() + count, rows.end(), earlier);
 }
 
 ReserveRow RowOf(const SrvReserveData& data) {
@@ -93,10 +101,15 @@ int SrvChangeReservation(const ReserveRow& row, std::uint32_t) {
 int SrvEnumReservations(std::vector<ReserveRow>& rows, std::uint32_t) {
   std::vector<SrvReserveData> reserves;
   if (ProgramSrvClient().EnumReserve(reserves) != kSrvSuccess) return kFailed;
-  for (const SrvReserveData& data : reserves) InsertByStart(rows, RowOf(data));
+  std::vector<ReserveRow> received;
+  received.reserve(reserves.size());
+  for (const SrvReserveData& data : reserves) received.push_back(RowOf(data));
+  MergeByStart(rows, std::move(received));
   std::vector<SrvRecFileInfo> results;
   if (ProgramSrvClient().EnumRecResult(results) != kSrvSuccess) return kFailed;
-  for (const SrvRecFileInfo& result : results) InsertByStart(rows, RowOf(ResultAsReservation(result)));
+  received.clear();
+  for (const SrvRecFileInfo& result : results) received.push_back(RowOf(ResultAsReservation(result)));
+  MergeByStart(rows, std::move(received));
   return kDone;
 }
 
