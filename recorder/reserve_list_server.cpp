@@ -73,14 +73,26 @@ SystemTime Normalised(const SystemTime& start) {
   return start;
 }
 
-ReserveEntry EntryOfRow(const ReserveRow& row) {
+// Most comments are empty: no converter for those.
+std::string NarrowText(const std::wstring& text, std::size_t maxBytes) {
+  return text.empty() ? std::string() : CutCp932(WideToAnsi(text), maxBytes);
+}
+
+// Stations repeat over thousands of rows: each is converted once a load.
+using StationTexts = std::unordered_map<std::wstring, std::string>;
+
+ReserveEntry EntryOfRow(const ReserveRow& row, StationTexts& stations) {
   ReserveEntry entry;
   entry.reserveId = row.reserveId;
   entry.start = Normalised(row.start);
   entry.durationSeconds = static_cast<std::int32_t>(row.duration);
-  entry.title = CutCp932(WideToAnsi(row.title), kEntryTitleMaxBytes);
-  entry.station = CutCp932(WideToAnsi(row.station), kEntryStationMaxBytes);
-  entry.comment = CutCp932(WideToAnsi(row.comment), kEntryCommentMaxBytes);
+  entry.title = NarrowText(row.title, kEntryTitleMaxBytes);
+  auto station = stations.find(row.station);
+  if (station == stations.end()) {
+    station = stations.emplace(row.station, NarrowText(row.station, kEntryStationMaxBytes)).first;
+  }
+  entry.station = station->second;
+  entry.comment = NarrowText(row.comment, kEntryCommentMaxBytes);
   entry.serviceKey = ServiceKey(row.originalNetworkId, row.transportStreamId, row.serviceId);
   entry.eventId = row.eventId;
   entry.follow = row.follow;
@@ -99,8 +111,9 @@ void AddServerReservations(ReserveLists& lists, const std::vector<ReserveRow>& r
   const std::vector<Tuner> table = TunerTable(tuners);
   const auto byId = TunersByReserveId(table);
   lists.reserveList.reserve(lists.reserveList.size() + rows.size());
+  StationTexts stations;
   for (const ReserveRow& row : rows) {
-    ReserveEntry& entry = lists.reserveList.emplace_back(EntryOfRow(row));
+    ReserveEntry& entry = lists.reserveList.emplace_back(EntryOfRow(row, stations));
     if (const Tuner* tuner = TunerOf(byId, entry.reserveId)) {
       entry.tunerKey = static_cast<std::int32_t>(tuner->key);
       entry.tunerLabel = tuner->label;

@@ -127,6 +127,10 @@ void Run(int scale) {
   const int reserved =
       options.reservations != 0 ? bench::ReserveConditionHits(Settings(), options.reservations, options.days) : 0;
   std::printf("  %d reservations (%s)\n", reserved, options.server ? "fake reservation server" : "text file");
+  if (options.reservations != 0 || options.server) {
+    const double load = bench::LeastCpuMs(kRepeats, [] { LoadReserveList(Settings()); });
+    std::printf("  loading the reservation list: %.2f ms\n", load);
+  }
 
   const Figures front = TimePage("");
   std::printf("  front page (search grid, 30 conditions): %.2f ms (%zu KB)\n", front.ms,

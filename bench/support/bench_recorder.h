@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "epg/epg_index.h"
 #include "epg/search_condition.h"
 #include "epg/search_runner.h"
 #include "pages/auto_reserve_history.h"
@@ -146,6 +147,9 @@ inline int ReserveConditionHits(plimod::IniFile& settings, int count, int days) 
       if (event == nullptr || !taken.insert(hit).second) continue;
       ReserveLine line;
       line.title = CutLineText(WideToCp932(event->Title()));
+      if (const auto station = ServiceMap.find(ServiceKeyOf(hit)); station != ServiceMap.end()) {
+        line.station = CutLineText(WideToCp932(station->second));
+      }
       line.networkId = event->originalNetworkId;
       line.transportStreamId = event->transportStreamId;
       line.serviceId = event->serviceId;
