@@ -85,9 +85,11 @@ void RunCondition(Pass& pass, int condition, int days) {
   for (const SearchHit hit : RunSearchCondition(search, days, LocalNowTicks())) {
     const EpgEvent* stored = FindHitEvent(hit);
     if (stored == nullptr) continue;
-    // The marks go on a copy: the store is only written under its lock.
-    EpgEvent event = *stored;
-    const ReserveEntry* entry = FindReserveForEvent(pass.lists, event);
+    // Nothing here reads the reserved marks, so the stored event is read as
+    // it is (and only written under the store's lock).
+    const EpgEvent& event = *stored;
+    const ReserveEntry* entry = FindReserve(
+        pass.lists, ServiceKey(event.originalNetworkId, event.transportStreamId, event.serviceId), event.eventId);
     const bool inHistory = HistoryHasKey(pass.inHistory, hit);
     if (entry != nullptr) {
       if (pass.update && inHistory) UpdateTitle(pass, section, event, *entry);
