@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -78,20 +79,66 @@ std::string NarrowText(const std::wstring& text, std::size_t maxBytes) {
   return text.empty() ? std::string() : CutCp932(WideToAnsi(text), maxBytes);
 }
 
-// Stations repeat over thousands of rows: each is converted once a load.
-using StationTexts = std::unordered_map<std::wstring, std::string>;
+// Titles and stations in the system code page. Stations repeat over the
+// rows, and most titles come again in the next load: the texts of the last
+// load are kept and looked up before converting. Only the last load's are
+// kept, so the cache never outgrows the list.
+class NarrowTexts {
+ public:
+  explicit NarrowTexts(std::size_t maxBytes) : maxBytes_(maxBytes) {}
 
-ReserveEntry EntryOfRow(const ReserveRow& row, StationTexts& stations) {
+  void Take(std::unordered_map<std::wstring, std::string>& kept) { last_ = std::move(kept); }
+  void Give(std::unordered_map<std::wstring, std::string>& kept) { kept = std::move(now_); }
+
+  const std::string& Of(const std::wstring& text) {
+    if (auto found = now_.find(text); found != now_.end()) return found->second;
+    auto last = last_.find(text);
+    std::string narrow = last != last_.end() ? std::move(last->second) : NarrowText(text, maxBytes_);
+    return now_.emplace(text, std::move(narrow)).first->second;
+  }
+
+ private:
+  std::size_t maxBytes_;
+  std::unordered_map<std::wstring, std::string> last_;
+  std::unordered_map<std::wstring, std::string> now_;
+};
+
+struct KeptTexts {
+  std::mutex mutex;  // loads may run on several threads; one of them keeps its texts
+  std::unordered_map<std::wstring, std::string> titles;
+  std::unordered_map<std::wstring, std::string> stations;
+};
+
+KeptTexts& Kept() {
+  static KeptTexts kept;
+  return kept;
+}
+
+struct EntryTexts {
+  NarrowTexts titles{kEntryTitleMaxBytes};
+  NarrowTexts stations{kEntryStationMaxBytes};
+
+  EntryTexts() {
+    std::lock_guard lock(Kept().mutex);
+    titles.Take(Kept().titles);
+    stations.Take(Kept().stations);
+  }
+  ~EntryTexts() {
+    std::lock_guard lock(Kept().mutex);
+    titles.Give(Kept().titles);
+    stations.Give(Kept().stations);
+  }
+  EntryTexts(const EntryTexts&) = delete;
+  EntryTexts& operator=(const EntryTexts&) = delete;
+};
+
+ReserveEntry EntryOfRow(const ReserveRow& row, EntryTexts& texts) {
   ReserveEntry entry;
   entry.reserveId = row.reserveId;
   entry.start = Normalised(row.start);
   entry.durationSeconds = static_cast<std::int32_t>(row.duration);
-  entry.title = NarrowText(row.title, kEntryTitleMaxBytes);
-  auto station = stations.find(row.station);
-  if (station == stations.end()) {
-    station = stations.emplace(row.station, NarrowText(row.station, kEntryStationMaxBytes)).first;
-  }
-  entry.station = station->second;
+  entry.title = texts.titles.Of(row.title);
+  entry.station = texts.stations.Of(row.station);
   entry.comment = NarrowText(row.comment, kEntryCommentMaxBytes);
   entry.serviceKey = ServiceKey(row.originalNetworkId, row.transportStreamId, row.serviceId);
   entry.eventId = row.eventId;
@@ -111,9 +158,9 @@ void AddServerReservations(ReserveLists& lists, const std::vector<ReserveRow>& r
   const std::vector<Tuner> table = TunerTable(tuners);
   const auto byId = TunersByReserveId(table);
   lists.reserveList.reserve(lists.reserveList.size() + rows.size());
-  StationTexts stations;
+  EntryTexts texts;
   for (const ReserveRow& row : rows) {
-    ReserveEntry& entry = lists.reserveList.emplace_back(EntryOfRow(row, stations));
+    ReserveEntry& entry = lists.reserveList.emplace_back(EntryOfRow(row, texts));
     if (const Tuner* tuner = TunerOf(byId, entry.reserveId)) {
       entry.tunerKey = static_cast<std::int32_t>(tuner->key);
       entry.tunerLabel = tuner->label;
