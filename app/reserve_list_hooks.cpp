@@ -27,6 +27,12 @@ void ConnectReserveListMarks() {
     const ReserveSnapshot lists = CurrentReserveLists();
     return PageReserveMarkOf(*lists, event);
   };
+  // A page reads the lists it started with.
+  hooks.pageStart.push_back([](EpgPageHooks& page) {
+    page.findReserveForEvent = [lists = CurrentReserveLists()](const EpgEvent& event) {
+      return PageReserveMarkOf(*lists, event);
+    };
+  });
   SetEpgPageHooks(std::move(hooks));
 }
 

@@ -12,7 +12,7 @@
 namespace plimod {
 
 int ServeEpgPage(ReplyWriter& out, RequestParameters& params, IniFile& settings, const PageView& view) {
-  const EpgPageHooks hooks = CurrentEpgPageHooks();
+  const EpgPageHooks hooks = EpgPageHooksForPage();
   const EpgPageLayout layout = CollectEpgPageCells(view, params, settings, hooks);
   const EpgPageSettings page = ReadEpgPageSettings(settings);
 

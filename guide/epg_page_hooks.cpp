@@ -29,4 +29,11 @@ EpgPageHooks CurrentEpgPageHooks() {
   return Hooks();
 }
 
+EpgPageHooks EpgPageHooksForPage() {
+  EpgPageHooks hooks = CurrentEpgPageHooks();
+  const auto steps = hooks.pageStart;  // a step may change the hooks it runs on
+  for (const auto& step : steps) step(hooks);
+  return hooks;
+}
+
 }  // namespace plimod

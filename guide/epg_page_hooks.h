@@ -53,10 +53,16 @@ struct EpgPageHooks {
   std::function<std::optional<PageSyoboiProgram>(int pid, const SystemTime& start)> findSyoboiProgramByPid;
   // Host of the calendar's title pages.
   std::string syoboiHost = "cal.syoboi.jp";
+  // Run once as a page starts, on that page's own copy of the hooks: a part
+  // may put in look-ups over what it read once for the page, so thousands
+  // of cells do not read it again each.
+  std::vector<std::function<void(EpgPageHooks&)>> pageStart;
 };
 
 void SetEpgPageHooks(EpgPageHooks hooks);
 // A copy of what is registered.
 EpgPageHooks CurrentEpgPageHooks();
+// A copy with its pageStart steps run: the hooks of one page.
+EpgPageHooks EpgPageHooksForPage();
 
 }  // namespace plimod

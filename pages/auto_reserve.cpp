@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "epg/epg_index.h"
@@ -43,6 +44,7 @@ struct Pass {
   IniFile& settings;
   const ReserveLists& lists;
   std::wstring history;
+  HistoryLookup inHistory;  // the keys of `history`, kept with it
   bool update = false;
   bool changed = false;
   // The server could not be reached: every further add would wait again.
@@ -78,7 +80,9 @@ void Reserve(Pass& pass, IniSection& section, const EpgEvent& event, int conditi
   pass.changed = true;
   const std::uint64_t key = ProgramKey(event.eventId, ServiceKey(event.originalNetworkId,
                                                                  event.transportStreamId, event.serviceId));
-  AppendHistoryToken(pass.history, HistoryToken(key, condition));
+  const std::wstring token = HistoryToken(key, condition);
+  AppendHistoryToken(pass.history, token);
+  AddHistoryLookupToken(pass.inHistory, token);
   LogWrite("自動予約:%s\n", WideToUtf8String(title).c_str());
   ArmSyoboiUploadTimer();
 }
@@ -93,10 +97,12 @@ void RunCondition(Pass& pass, int condition, int days) {
     if (pass.unreachable) return;
     const EpgEvent* stored = FindHitEvent(hit);
     if (stored == nullptr) continue;
-    // The marks go on a copy: the store is only written under its lock.
-    EpgEvent event = *stored;
-    const ReserveEntry* entry = FindReserveForEvent(pass.lists, event);
-    const bool inHistory = FindHistoryToken(pass.history, HistoryKeyText(hit)) != std::wstring::npos;
+    // Nothing here reads the reserved marks, so the stored event is read as
+    // it is (and only written under the store's lock).
+    const EpgEvent& event = *stored;
+    const ReserveEntry* entry = FindReserve(
+        pass.lists, ServiceKey(event.originalNetworkId, event.transportStreamId, event.serviceId), event.eventId);
+    const bool inHistory = HistoryHasKey(pass.inHistory, hit);
     if (entry != nullptr) {
       if (pass.update && inHistory) UpdateTitle(pass, section, event, *entry);
     } else if (!inHistory) {
@@ -162,7 +168,9 @@ ReserveLine AutoReserveLine(const IniSection& section, const EpgEvent& event) {
 }
 
 bool RunAutoReservePass(IniFile& settings, const ReserveLists& lists) {
-  Pass pass{settings, lists, LoadAutoReserveHistory(settings).pruned};
+  std::wstring history = LoadAutoReserveHistory(settings).pruned;
+  HistoryLookup inHistory = ReadHistoryLookup(history);
+  Pass pass{settings, lists, std::move(history), std::move(inHistory)};
   pass.update = settings.GetIntDefault(kAutoReserveSettings, L"AUTORESERVEUPDATE", 0) != 0;
   const int days = settings.GetIntDefault(kAutoReserveSettings, L"AUTORESERVEDAYS", kDefaultSearchDays);
   const int count = AutoReserveConditionCount(settings);

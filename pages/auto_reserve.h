@@ -5,8 +5,8 @@
 // reserved in the recorder in use. With [EPGDATACAP] AUTORESERVEUPDATE set,
 // the titles of reservations it made follow the condition's title rule.
 //
-// Callers hold EpgBusyFlag, which keeps loads of the store out; events are
-// marked on copies only.
+// Callers hold EpgBusyFlag, which keeps loads of the store out; the pass
+// reads the stored events and marks none.
 
 #include <string>
 

@@ -1,6 +1,8 @@
 #include "pages/auto_reserve_history.h"
 
+#include <algorithm>
 #include <cwchar>
+#include <optional>
 
 #include "epg/epg_index.h"
 #include "guide/grid_layout.h"
@@ -20,11 +22,40 @@ std::wstring StoredHistory(const IniFile& settings) {
   return settings.GetString(kAutoReserveSettings, kAutoReserveHistoryKey).value_or(L"");
 }
 
-// Before the first event that does not start later than `event`.
-void InsertLatestFirst(std::vector<EpgEvent>& events, const EpgEvent& event) {
-  auto at = events.begin();
-  while (at != events.end() && CompareEventStart(event, *at)) ++at;
-  events.insert(at, event);
+// Latest start first and, among equal starts, the later token first: what
+// putting each event before the first that does not start later gives.
+void SortLatestFirst(std::vector<EpgEvent>& events) {
+  std::reverse(events.begin(), events.end());
+  std::stable_sort(events.begin(), events.end(),
+                   [](const EpgEvent& a, const EpgEvent& b) { return CompareEventStart(b, a); });
+}
+
+constexpr std::size_t kKeyChars = 16;
+
+// The key of a token that begins with the sixteen lower-case digits
+// HistoryKeyText writes; nothing for any other token.
+std::optional<std::uint64_t> TokenKey(std::wstring_view token) {
+  if (token.size() < kKeyChars) return std::nullopt;
+  for (std::size_t i = 0; i < kKeyChars; ++i) {
+    const wchar_t c = token[i];
+    if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'))) return std::nullopt;
+  }
+  return ParseHex64W(token.substr(0, kKeyChars));
+}
+
+// Calls `use` with each blank-separated token in order.
+template <typename Use>
+void ForEachToken(std::wstring_view history, Use use) {
+  std::size_t pos = 0;
+  while (pos < history.size()) {
+    if (history[pos] == L' ') {
+      ++pos;
+      continue;
+    }
+    const std::size_t end = std::min(history.find(L' ', pos), history.size());
+    use(history.substr(pos, end - pos));
+    pos = end;
+  }
 }
 
 int ConditionAfterKey(std::wstring_view history, std::uint64_t programKey) {
@@ -76,23 +107,46 @@ void AppendHistoryToken(std::wstring& history, std::wstring_view token) {
   history += token;
 }
 
+HistoryLookup ReadHistoryLookup(std::wstring_view history) {
+  HistoryLookup lookup;
+  ForEachToken(history, [&](std::wstring_view token) { AddHistoryLookupToken(lookup, token); });
+  return lookup;
+}
+
+HistoryLookup ReadStoredHistoryLookup(const IniFile& settings) { return ReadHistoryLookup(StoredHistory(settings)); }
+
+void AddHistoryLookupToken(HistoryLookup& lookup, std::wstring_view token) {
+  const std::optional<std::uint64_t> key = TokenKey(token);
+  if (!key) return;
+  const bool numbered = token.size() > kKeyChars && token[kKeyChars] == L'_';
+  const int condition = numbered ? static_cast<int>(ParseHex32W(token.substr(kKeyChars + 1))) : 0;
+  lookup.conditionOfKey.emplace(*key, condition);
+}
+
+bool HistoryHasKey(const HistoryLookup& lookup, std::uint64_t programKey) {
+  return lookup.conditionOfKey.contains(programKey);
+}
+
+int ConditionOfKey(const HistoryLookup& lookup, std::uint64_t programKey) {
+  const auto found = lookup.conditionOfKey.find(programKey);
+  return found == lookup.conditionOfKey.end() ? 0 : found->second;
+}
+
+int ConditionOfEvent(const HistoryLookup& lookup, const EpgEvent& event) {
+  return ConditionOfKey(
+      lookup, ProgramKey(event.eventId, ServiceKey(event.originalNetworkId, event.transportStreamId, event.serviceId)));
+}
+
 AutoReserveHistory LoadAutoReserveHistory(const IniFile& settings) {
   AutoReserveHistory history;
   const std::wstring stored = StoredHistory(settings);
-  std::size_t pos = 0;
-  while (pos < stored.size()) {
-    if (stored[pos] == L' ') {
-      ++pos;
-      continue;
-    }
-    const std::size_t end = std::min(stored.find(L' ', pos), stored.size());
-    const std::wstring_view token = std::wstring_view(stored).substr(pos, end - pos);
-    pos = end;
+  ForEachToken(stored, [&](std::wstring_view token) {
     const EpgEvent* event = FindHitEvent(ParseHex64W(token));
-    if (event == nullptr) continue;
-    InsertLatestFirst(history.events, *event);
+    if (event == nullptr) return;
+    history.events.push_back(*event);
     if (token.size() <= kHistoryTokenMaxChars) AppendHistoryToken(history.pruned, token);
-  }
+  });
+  SortLatestFirst(history.events);
   return history;
 }
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "epg/epg_event.h"
@@ -43,6 +44,20 @@ std::size_t FindHistoryToken(std::wstring_view history, std::wstring_view token)
 bool EraseHistoryTokens(std::wstring& history, std::wstring_view token);
 // Appends the token with one blank before it unless the history is empty.
 void AppendHistoryToken(std::wstring& history, std::wstring_view token);
+
+// The history read once, for callers that ask about many programmes: each
+// programme key with the condition number of its first token (0 when that
+// token has no "_" after the key), as FindAutoReserveNoForKey reads it.
+struct HistoryLookup {
+  std::unordered_map<std::uint64_t, int> conditionOfKey;
+};
+HistoryLookup ReadHistoryLookup(std::wstring_view history);
+HistoryLookup ReadStoredHistoryLookup(const IniFile& settings);
+// Adds one token; a key already there keeps its first token's number.
+void AddHistoryLookupToken(HistoryLookup& lookup, std::wstring_view token);
+bool HistoryHasKey(const HistoryLookup& lookup, std::uint64_t programKey);
+int ConditionOfKey(const HistoryLookup& lookup, std::uint64_t programKey);
+int ConditionOfEvent(const HistoryLookup& lookup, const EpgEvent& event);
 
 // Rebuilds the history from the stored string and the EPG store.
 AutoReserveHistory LoadAutoReserveHistory(const IniFile& settings);

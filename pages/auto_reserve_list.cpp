@@ -41,6 +41,7 @@ void WriteHistoryTable(ReplyWriter& out, const std::string& cmd, const std::stri
                        const IniFile& settings) {
   const AutoReserveHistory history = LoadAutoReserveHistory(settings);
   if (history.events.empty()) return;
+  const HistoryLookup numbers = ReadStoredHistoryLookup(settings);
   SendPageText(out, "<TABLE cellpadding=2 cellspacing=2><thead>\n");
   SendPageText(out, "<tr><td>日時</td><td>放送局</td><td>番組名</td><td>説明</td><td>No</td></tr></thead><tbody>\n");
   for (const EpgEvent& event : history.events) {
@@ -54,7 +55,7 @@ void WriteHistoryTable(ReplyWriter& out, const std::string& cmd, const std::stri
     }
     SendPageText(out, "<td valign=top>%s</td>", PageText(event.Title()).c_str());
     SendPageText(out, "<td valign=top>%s</td>", PageText(event.ShortText()).c_str());
-    if (const int number = FindAutoReserveNoForEvent(settings, event); number > 0) {
+    if (const int number = ConditionOfEvent(numbers, event); number > 0) {
       SendPageText(out, "<td align=right><a href='?cmd=autore&sh_idx=%d'>%d</a></td>", number, number);
     }
   }

@@ -1,6 +1,7 @@
 #include "pages/auto_reserve_page.h"
 
 #include <cinttypes>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -283,6 +284,11 @@ void RegisterAutoReservePage() {
   SetCommandPage("autore", ServeAutoReservePage);
   EpgPageHooks hooks = CurrentEpgPageHooks();
   hooks.findAutoReserveNoForEvent = [](const EpgEvent& event) { return FindAutoReserveNoForEvent(Settings(), event); };
+  // A page reads the history once.
+  hooks.pageStart.push_back([](EpgPageHooks& page) {
+    auto numbers = std::make_shared<const HistoryLookup>(ReadStoredHistoryLookup(Settings()));
+    page.findAutoReserveNoForEvent = [numbers](const EpgEvent& event) { return ConditionOfEvent(*numbers, event); };
+  });
   SetEpgPageHooks(std::move(hooks));
 }
 

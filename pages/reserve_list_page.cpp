@@ -79,8 +79,16 @@ const char* RowColour(const ReserveLists& lists, const ReserveEntry& entry) {
 
 std::string Label(std::string_view field, int value) { return std::string(RecOptionLabel(field, value)); }
 
-void WriteRow(ReplyWriter& out, const RequestParameters& params, const IniFile& settings,
-              const ReserveLists& lists, const ReserveEntry& entry, bool confirming) {
+// What every row reads, read once for the page.
+struct ListPageFacts {
+  const ReserveLists& lists;
+  HistoryLookup history;
+  bool tunerNames = false;
+};
+
+void WriteRow(ReplyWriter& out, const RequestParameters& params, const ListPageFacts& facts,
+              const ReserveEntry& entry, bool confirming) {
+  const ReserveLists& lists = facts.lists;
   const std::string edcid = MakeEdcid(entry.ProgramKey(), entry.reserveId);
   const bool checked = params.Value(edcid) == "1";
   if (confirming && !checked) return;
@@ -108,14 +116,12 @@ void WriteRow(ReplyWriter& out, const RequestParameters& params, const IniFile& 
   SendPageText(out, "<td>%s</td>\n", entry.batch ? "あり " : "なし ");
   std::string last = PageText(AnsiToUtf8(entry.comment));
   SendPageText(out, "<td>%s\n", last.c_str());
-  if (settings.GetIntDefault(L"EPGDATACAP", L"ADDTUNERNAME", 0) != 0 && entry.tunerKey >= 0) {
+  if (facts.tunerNames && entry.tunerKey >= 0) {
     if (!last.empty()) SendPageText(out, "<br>");
     last = PageText(entry.tunerLabel);
     SendPageText(out, "%s", last.c_str());
   }
-  const std::uint64_t key = ProgramKey(entry.eventId, entry.serviceKey);
-  const int autoReserveNo = FindAutoReserveNoForKey(settings, static_cast<std::uint32_t>(key),
-                                                    static_cast<std::uint32_t>(key >> 32));
+  const int autoReserveNo = ConditionOfKey(facts.history, entry.ProgramKey());
   if (autoReserveNo > 0) {
     if (!last.empty()) SendPageText(out, "<br>");
     SendPageText(out, "<a href='?cmd=autore&sh_idx=%d'>自動予約 No.%d</a>", autoReserveNo, autoReserveNo);
@@ -191,13 +197,15 @@ void WriteListPage(ReplyWriter& out, const RequestParameters& params, const IniF
   WriteHead(out, params, filter, confirming);
   WriteFormHead(out, params);
   RowFilter rows(filter, LocalNowTicks());
+  const ListPageFacts facts{lists, ReadStoredHistoryLookup(settings),
+                            settings.GetIntDefault(L"EPGDATACAP", L"ADDTUNERNAME", 0) != 0};
   for (const ReserveEntry& entry : lists.reserveList) {
     const std::int64_t start = SystemTimeToTicks(entry.start).value_or(0);
     const std::int64_t end = start + entry.durationSeconds * kTicksPerSecond;
     bool bar = false;
     if (!confirming && !rows.Show(start, end, bar)) continue;
     if (bar) SendPageText(out, "%s", kSeparatorRow);
-    WriteRow(out, params, settings, lists, entry, confirming);
+    WriteRow(out, params, facts, entry, confirming);
   }
   SendPageText(out, "</tbody></TABLE>\n");
   WriteButtons(out, params, confirming);

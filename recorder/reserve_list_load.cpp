@@ -42,6 +42,7 @@ ReserveSnapshot LoadReserveList(const IniFile& settings) {
   } else {
     LoadFromText(settings, *lists);
   }
+  IndexReserveList(*lists);
   PublishReserveLists(lists);
   return lists;
 }

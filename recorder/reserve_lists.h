@@ -9,6 +9,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "epg/epg_event.h"
@@ -27,10 +29,24 @@ struct TunerSlotEntry {
 // Index 0: terrestrial services; 1: every other band.
 using TunerSlotList = std::array<std::vector<TunerSlotEntry>, 2>;
 
+// Look-ups of the lists, built once when they are loaded so that a page
+// marking thousands of cells never walks them.
+struct ReserveIndex {
+  std::size_t entries = 0;  // reserveList.size() when built
+  std::unordered_map<std::uint64_t, std::size_t> byProgramKey;  // the first entry of each key
+  std::unordered_map<std::int32_t, std::size_t> byReserveId;    // the first entry of each id
+};
+
 struct ReserveLists {
   std::vector<ReserveEntry> reserveList;         // in the recorder's order
   std::vector<std::uint64_t> unrecordableList;  // programme keys
   TunerSlotList tunerSlots;
+  // Kept by AddUnrecordableProgram and ClearTunerSlots with the list;
+  // `unrecordableCounted` is the list's size as they left it.
+  std::unordered_set<std::uint64_t> unrecordableKeys;
+  std::size_t unrecordableCounted = 0;
+  // Lists filled by hand (tests) and not indexed are walked instead.
+  ReserveIndex index;
 };
 
 using ReserveSnapshot = std::shared_ptr<const ReserveLists>;
@@ -42,6 +58,10 @@ void PublishReserveLists(ReserveSnapshot lists);
 // The first entry of the service (only its low 48 bits count) with that
 // event id; null when none. Valid as long as the lists are held.
 const ReserveEntry* FindReserve(const ReserveLists& lists, std::uint64_t serviceKey, std::uint16_t eventId);
+// The first entry with that reserve id; null when none.
+const ReserveEntry* FindReserveById(const ReserveLists& lists, std::int32_t reserveId);
+// (Re)builds the look-ups of FindReserve and FindReserveById.
+void IndexReserveList(ReserveLists& lists);
 // FindReserve for the event; when found, marks the event reserved (flag 4)
 // and, for a disabled reservation, disabled (8). Bits are only ever set.
 // The event is the caller's copy, or a stored one while the caller holds

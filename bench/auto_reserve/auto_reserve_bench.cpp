@@ -1,9 +1,11 @@
-// Speed of one automatic reservation pass over the demo EPG store with the
-// 30 conditions users keep, against the text-file recorder (a Program.txt
-// in a temporary folder): the first pass, which reserves every hit, and a
-// later one, which finds them all in the history.
+// Speed of one automatic reservation pass over the demo EPG store (written
+// SCALE times over, as epgwriter --scale) with the 30 conditions users
+// keep, against the text-file recorder (a Program.txt in a temporary
+// folder) or, with --server, the fake reservation server: the first pass,
+// which reserves every hit, and a later one, which finds them all in the
+// history and reserved.
 //
-//   bench_auto_reserve [rounds]
+//   bench_auto_reserve [rounds] [--scale SCALE] [--server]
 //
 // Prints the least CPU time of the rounds.
 
@@ -13,10 +15,12 @@
 #include <string>
 
 #include "bench/support/bench_demo.h"
+#include "bench/support/bench_recorder.h"
 #include "epg/search_condition.h"
 #include "pages/auto_reserve.h"
 #include "pages/auto_reserve_history.h"
 #include "platform/system_time.h"
+#include "recorder/reserve_list_load.h"
 #include "recorder/reserve_lists.h"
 
 namespace {
@@ -44,10 +48,12 @@ std::size_t Tokens(const IniFile& settings) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  const int rounds = argc > 1 && argv[1][0] != '-' ? std::max(1, std::atoi(argv[1])) : 5;
+  const int scale = std::max(1, bench::IntOption(argc, argv, "--scale", 1));
+  const bool server = bench::FlagOption(argc, argv, "--server");
   bench::UseDemoDayAsNow(kDemoYear, kDemoMonth, kDemoDay);
   const std::int64_t day = epgwriter::JapanSeconds(kDemoYear, kDemoMonth, kDemoDay);
-  const std::string folder = bench::WriteScaledDemo(day, day, 1);
+  const std::string folder = bench::WriteScaledDemo(day, day, scale);
   if (folder.empty()) return 1;
   EpgStore store;
   const bool loaded = bench::LoadFolder(store, folder);
@@ -58,25 +64,27 @@ int main(int argc, char** argv) {
   }
   IniFile& settings = Settings();
   MoveConditionsToAutoReserve(settings);
-  const std::filesystem::path recorder =
-      std::filesystem::temp_directory_path() / ("plimod-bench-rec-" + std::to_string(getpid()));
-  std::filesystem::create_directories(recorder);
-  const std::filesystem::path programTxt = recorder / "Program.txt";
-  settings.SetString(kAutoReserveSettings, L"PROGRAMTXT", programTxt.wstring());
-  settings.SetString(kAutoReserveSettings, L"EPGTIMEREXE", (recorder / "missing").wstring());
+  bench::BenchRecorder recorder;
+  if (server) {
+    if (!recorder.UseServer(settings)) {
+      std::fprintf(stderr, "bench_auto_reserve: the fake reservation server did not start\n");
+      return 1;
+    }
+  } else {
+    recorder.UseTextFile(settings);
+  }
 
-  const ReserveLists none;
-  const double first = LeastCpuMs(rounds, [&] {
-    settings.SetString(kAutoReserveSettings, kAutoReserveHistoryKey, L"");
-    std::filesystem::remove(programTxt);
-    RunAutoReservePass(settings, none);
+  // The server keeps what the first rounds added: only one first pass
+  // there, against an empty server.
+  const double first = LeastCpuMs(server ? 1 : rounds, [&] {
+    recorder.Clear(settings);
+    RunAutoReserve(settings);
   });
   const std::size_t reserved = Tokens(settings);
-  const double later = LeastCpuMs(rounds, [&] { RunAutoReservePass(settings, none); });
-  std::printf("demo store: %zu services, %zu events, %d conditions\n", EpgEventIndex->size(), bench::CountEvents(),
-              kConditions);
+  const double later = LeastCpuMs(rounds, [&] { RunAutoReserve(settings); });
+  std::printf("demo store x%d: %zu services, %zu events, %d conditions, %s\n", scale, EpgEventIndex->size(),
+              bench::CountEvents(), kConditions, server ? "fake reservation server" : "text file");
   std::printf("  first pass (reserves every hit): %.1f ms (%zu reserved)\n", first, reserved);
   std::printf("  later pass (every hit in the history): %.1f ms\n", later);
-  std::filesystem::remove_all(recorder);
   return 0;
 }

@@ -9,6 +9,10 @@
 //   - the heap the store keeps per event,
 //   - the resident set after a load run on a thread of its own, as the
 //     folder watch runs it.
+// With --reloads N it reports instead the resident set after the first full
+// load and after N full reloads into the same store (every file read
+// again), taken in turn by the main thread and a thread of its own, as the
+// reload timer and the folder watch take them.
 // Run with TZ=Asia/Tokyo.
 
 #include <malloc.h>
@@ -81,6 +85,33 @@ void PrintResidentSet(const std::string& folder) {
               ResidentKilobytes() / 1024.0, before / 1024.0);
 }
 
+void RunReloads(int scale, int reloads) {
+  const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr)) + kJapanOffset;
+  const std::string folder = bench::WriteScaledDemo(now / kDaySeconds * kDaySeconds, now, scale);
+  if (folder.empty()) return;
+  plimod::Settings().SetString(L"SYSTEM", L"NORMALIZELIST", L"");
+  plimod::EpgStore store;
+  const auto fullLoad = [&](bool onThread) {
+    if (onThread) {
+      std::thread watch([&] { bench::LoadFolder(store, folder); });
+      watch.join();
+    } else {
+      bench::LoadFolder(store, folder);
+    }
+  };
+  fullLoad(false);
+  const long first = ResidentKilobytes();
+  std::printf("scale %2d: resident set after the first load %.1f MiB\n", scale, first / 1024.0);
+  for (int i = 1; i <= reloads; ++i) {
+    fullLoad(i % 2 == 1);
+    if (i == 1 || i % 5 == 0 || i == reloads) {
+      std::printf("  after %2d reloads %.1f MiB (%.2fx)\n", i, ResidentKilobytes() / 1024.0,
+                  static_cast<double>(ResidentKilobytes()) / static_cast<double>(first));
+    }
+  }
+  std::filesystem::remove_all(folder);
+}
+
 void Run(int scale) {
   const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr)) + kJapanOffset;
   const std::string folder = bench::WriteScaledDemo(now / kDaySeconds * kDaySeconds, now, scale);
@@ -123,14 +154,25 @@ void Run(int scale) {
 
 int main(int argc, char** argv) {
   std::vector<int> scales;
-  for (int i = 1; i < argc; ++i) scales.push_back(std::atoi(argv[i]));
+  int reloads = 0;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--reloads" && i + 1 < argc) {
+      reloads = std::atoi(argv[++i]);
+      continue;
+    }
+    scales.push_back(std::atoi(argv[i]));
+  }
   if (scales.empty()) scales = {1, 5, 8, 10};
   for (int scale : scales) {
     if (scale <= 0) continue;
     std::fflush(stdout);
     const pid_t child = fork();  // each scale starts from a clean heap
     if (child == 0) {
-      Run(scale);
+      if (reloads > 0) {
+        RunReloads(scale, reloads);
+      } else {
+        Run(scale);
+      }
       std::fflush(stdout);
       _exit(0);
     }

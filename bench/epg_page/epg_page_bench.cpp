@@ -1,10 +1,16 @@
-// epg_page_bench [SCALE...]: loads the demo EPG folder written SCALE times
-// over (epgwriter --scale; default 1, 5 and 10) with 30 saved search
-// conditions, then times, each page written to a socket a reader drains:
+// epg_page_bench [SCALE...] [--reservations N] [--server] [--days D]:
+// loads the demo EPG folder written SCALE times over (epgwriter --scale;
+// default 1, 5 and 10) with 30 saved search conditions, then times, each
+// page written to a socket a reader drains:
 //   - the front page (the search grid of the default view, 30 conditions),
 //     plain and with the search words marked,
 //   - the 24-hour programme table (05:00-29:00 of tomorrow) of each band
-//     with every channel on one page, and the default first page of ten.
+//     with every channel on one page, and the default first page of ten,
+//   - the reservation list page.
+// With --reservations N (-1: every hit) the hits of the conditions over D
+// days (default 8) are reserved first, as automatic reservations, in the
+// text-file recorder or, with --server, in the fake reservation server;
+// every page then loads the reservation list first, as the dispatcher does.
 // Run with TZ=Asia/Tokyo.
 
 #include <sys/socket.h>
@@ -18,12 +24,17 @@
 #include <thread>
 #include <vector>
 
+#include "app/reserve_list_hooks.h"
 #include "bench/support/bench_demo.h"
+#include "bench/support/bench_recorder.h"
 #include "epg/channel_order.h"
 #include "epg/mark_switch.h"
 #include "guide/civil_time.h"
 #include "guide/epg_page.h"
 #include "guide/page_state.h"
+#include "pages/auto_reserve_page.h"
+#include "pages/reserve_list_page.h"
+#include "recorder/reserve_list_load.h"
 #include "server/reply_writer.h"
 
 namespace {
@@ -43,8 +54,17 @@ struct Figures {
   std::size_t bytes = 0;
 };
 
+struct Options {
+  int reservations = 0;
+  bool server = false;
+  int days = 8;
+};
+Options options;
+
+enum class Page { kEpg, kReserveList };
+
 // One page written to a socket whose other end a thread drains.
-std::size_t RenderToSocket(const std::string& query) {
+std::size_t RenderToSocket(const std::string& query, Page page) {
   using namespace plimod;
   int fds[2];
   if (socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0) return 0;
@@ -62,11 +82,16 @@ std::size_t RenderToSocket(const std::string& query) {
   {
     RequestParameters params;
     params.Reset(query);
-    const PageView view = ReadViewParameters(params, PageModeOf(params.Value("mode")), LocalNow());
-    MarkSwitch = view.mark;  // as the dispatcher sets it
     ReplyWriter out(fds[0]);
     BufferIfOffered(out);
-    ServeEpgPage(out, params, Settings(), view);
+    if (page == Page::kReserveList) {
+      ServeReserveListPage(out, params, Settings());  // loads the list itself
+    } else {
+      const PageView view = ReadViewParameters(params, PageModeOf(params.Value("mode")), LocalNow());
+      MarkSwitch = view.mark;  // as the dispatcher sets it
+      if (options.reservations != 0 || options.server) LoadReserveList(Settings());  // the dispatcher's step
+      ServeEpgPage(out, params, Settings(), view);
+    }
   }
   close(fds[0]);
   reader.join();
@@ -74,9 +99,9 @@ std::size_t RenderToSocket(const std::string& query) {
   return received;
 }
 
-Figures TimePage(const std::string& query) {
+Figures TimePage(const std::string& query, Page page = Page::kEpg) {
   Figures figures;
-  figures.ms = bench::LeastCpuMs(kRepeats, [&] { figures.bytes = RenderToSocket(query); });
+  figures.ms = bench::LeastCpuMs(kRepeats, [&] { figures.bytes = RenderToSocket(query, page); });
   return figures;
 }
 
@@ -90,6 +115,22 @@ void Run(int scale) {
   std::filesystem::remove_all(folder);
   std::printf("scale %d: %zu services, %zu events\n", scale, EpgEventIndex->size(),
               bench::CountEvents());
+  bench::BenchRecorder recorder;
+  if (options.server) {
+    if (!recorder.UseServer(Settings())) {
+      std::fprintf(stderr, "epg_page_bench: the fake reservation server did not start\n");
+      return;
+    }
+  } else {
+    recorder.UseTextFile(Settings());
+  }
+  const int reserved =
+      options.reservations != 0 ? bench::ReserveConditionHits(Settings(), options.reservations, options.days) : 0;
+  std::printf("  %d reservations (%s)\n", reserved, options.server ? "fake reservation server" : "text file");
+  if (options.reservations != 0 || options.server) {
+    const double load = bench::LeastCpuMs(kRepeats, [] { LoadReserveList(Settings()); });
+    std::printf("  loading the reservation list: %.2f ms\n", load);
+  }
 
   const Figures front = TimePage("");
   std::printf("  front page (search grid, 30 conditions): %.2f ms (%zu KB)\n", front.ms,
@@ -111,16 +152,30 @@ void Run(int scale) {
                 name, CountChannels(mask), all.ms, all.bytes / 1024, first.ms, first.bytes / 1024);
   }
   std::printf("  24-hour table, every band, all channels: %.2f ms\n", allBands);
+  const Figures list = TimePage("cmd=edcb", Page::kReserveList);
+  std::printf("  reservation list page: %.2f ms (%zu KB)\n", list.ms, list.bytes / 1024);
+  recorder.Clear(Settings());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<int> scales;
-  for (int i = 1; i < argc; ++i) scales.push_back(std::atoi(argv[i]));
+  for (int i = 1; i < argc; ++i) {
+    if (argv[i][0] == '-') {
+      if (std::string_view(argv[i]) != "--server") ++i;  // the option's value
+      continue;
+    }
+    scales.push_back(std::atoi(argv[i]));
+  }
   if (scales.empty()) scales = {1, 5, 10};
+  options.reservations = bench::IntOption(argc, argv, "--reservations", 0);
+  options.server = bench::FlagOption(argc, argv, "--server");
+  options.days = bench::IntOption(argc, argv, "--days", options.days);
   plimod::Settings().Clear();
   bench::WriteConditions(plimod::Settings());
+  plimod::ConnectReserveListMarks();
+  plimod::RegisterAutoReservePage();
   for (int scale : scales) {
     if (scale > 0) Run(scale);
   }

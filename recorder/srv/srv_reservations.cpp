@@ -3,7 +3,11 @@
 // other failure becomes 1; the time-out argument is not used, the client's
 // own connect time-out applies.
 
+#include <algorithm>
+#include <array>
 #include <cinttypes>
+#include <iterator>
+#include <tuple>
 #include <cstdio>
 
 #include "guide/civil_time.h"
@@ -26,12 +30,35 @@ int Outcome(std::uint32_t code) {
   return Unreachable(code) ? static_cast<int>(code) : kFailed;
 }
 
-// Before the first row that does not start earlier, so the list stays in
-// start order with the later-received first among equal starts.
-void InsertByStart(std::vector<ReserveRow>& rows, ReserveRow row) {
-  auto at = rows.begin();
-  while (at != rows.end() && !SystemTimeLess(row.start, at->start)) ++at;
-  rows.insert(at, std::move(row));
+// Start order, the later-received first among equal starts: what putting
+// each row before the first one that does not start earlier gives, sorted
+// once instead. Rows already in `rows` are taken to be in that order and
+// to have come first. The rows are big: an order of small keys is sorted
+// and each row moved once.
+void MergeByStart(std::vector<ReserveRow>& rows, std::vector<ReserveRow> received) {
+  struct Place {
+    std::array<std::uint16_t, 6> start;  // year to second, as SystemTimeLess compares
+    std::size_t later;                   // 0 for the last received
+  };
+  std::vector<Place> order;
+  order.reserve(received.size());
+  for (std::size_t i = 0; i < received.size(); ++i) {
+    const SystemTime& t = received[i].start;
+    order.push_back({{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond}, received.size() - 1 - i});
+  }
+  std::sort(order.begin(), order.end(),
+            [](const Place& a, const Place& b) { return std::tie(a.start, a.later) < std::tie(b.start, b.later); });
+  std::vector<ReserveRow> sorted;
+  sorted.reserve(rows.size() + received.size());
+  for (const Place& place : order) sorted.push_back(std::move(received[received.size() - 1 - place.later]));
+  const auto count = static_cast<std::ptrdiff_t>(sorted.size());
+  sorted.insert(sorted.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+  if (count != static_cast<std::ptrdiff_t>(sorted.size())) {
+    // Stable: among equal starts the new rows stay before the old.
+    std::inplace_merge(sorted.begin(), sorted.begin() + count, sorted.end(),
+                       [](const ReserveRow& a, const ReserveRow& b) { return !SystemTimeLess(b.start, a.start); });
+  }
+  rows = std::move(sorted);
 }
 
 ReserveRow RowOf(const SrvReserveData& data) {
@@ -99,10 +126,15 @@ int SrvChangeReservation(const ReserveRow& row, std::uint32_t) {
 int SrvEnumReservations(std::vector<ReserveRow>& rows, std::uint32_t) {
   std::vector<SrvReserveData> reserves;
   if (ProgramSrvClient().EnumReserve(reserves) != kSrvSuccess) return kFailed;
-  for (const SrvReserveData& data : reserves) InsertByStart(rows, RowOf(data));
+  std::vector<ReserveRow> received;
+  received.reserve(reserves.size());
+  for (const SrvReserveData& data : reserves) received.push_back(RowOf(data));
+  MergeByStart(rows, std::move(received));
   std::vector<SrvRecFileInfo> results;
   if (ProgramSrvClient().EnumRecResult(results) != kSrvSuccess) return kFailed;
-  for (const SrvRecFileInfo& result : results) InsertByStart(rows, RowOf(ResultAsReservation(result)));
+  received.clear();
+  for (const SrvRecFileInfo& result : results) received.push_back(RowOf(ResultAsReservation(result)));
+  MergeByStart(rows, std::move(received));
   return kDone;
 }
 

@@ -158,6 +158,27 @@ TEST_F(EpgSearchGridTest, NoteColourAndMarkedWords) {
   EXPECT_NE(CellWith(cells, ">other<").text.find("bgcolor=#cbeac3"), std::string::npos);
 }
 
+TEST_F(EpgSearchGridTest, PageStartStepsRunOncePerPageAndTheirLookUpsAnswer) {
+  Condition(3, L"hit");
+  Add(Programme(TrKey(0x408), 1, 2025, 3, 4, 20, 0, 60, L"big hit show"));
+  Add(Programme(TrKey(0x408), 2, 2025, 3, 4, 22, 0, 60, L"second hit"));
+  static int runs = 0;
+  runs = 0;
+  EpgPageHooks hooks;
+  hooks.findAutoReserveNoForEvent = [](const EpgEvent&) { return 9; };
+  hooks.pageStart.push_back([](EpgPageHooks& page) {
+    const int number = ++runs;
+    page.findAutoReserveNoForEvent = [number](const EpgEvent& e) { return e.eventId == 1 ? number : 0; };
+  });
+  SetEpgPageHooks(hooks);
+
+  Render("day=20250304&range=1");
+  const auto cells = GridCells(DayTables(Render("day=20250304&range=1"))[0]);
+  EXPECT_EQ(runs, 2);
+  EXPECT_NE(CellWith(cells, "big hit show").text.find("自動予約 No.2"), std::string::npos);
+  EXPECT_EQ(CellWith(cells, "second hit").text.find("自動予約"), std::string::npos);
+}
+
 TEST_F(EpgSearchGridTest, CalendarProgrammesWithoutEpgEvents) {
   Add(Programme(TrKey(0x408), 1, 2025, 3, 4, 20, 0, 60, L"listed"));
   std::vector<PageSyoboiProgram> schedule;

@@ -30,6 +30,26 @@ TEST(AutoReserveHistoryTokens, MatchOnlyAtATokenStart) {
   EXPECT_EQ(Token(0x1234, 300), L"0000000000001234_12c");
 }
 
+TEST(AutoReserveHistoryTokens, LookupAnswersAsTheStoredTextIsSearched) {
+  // The first token of a key decides, even one without a number; tokens in
+  // capitals or with the key inside them are no key's.
+  const std::wstring history = L"0000000000000001_1c 0000000000000001_2 0000000000000002 0000000000000002_5 "
+                               L"00000000000000AB_3 x0000000000000003_4 0000000000001234_12c 00000000000000045_6";
+  IniFile settings;
+  settings.SetString(kAutoReserveSettings, kAutoReserveHistoryKey, history);
+  const HistoryLookup lookup = ReadHistoryLookup(history);
+  for (const std::uint64_t key : {0x1ull, 0x2ull, 0xabull, 0xABull, 0x3ull, 0x1234ull, 0x4ull, 0x45ull, 0x9ull}) {
+    const int stored = FindAutoReserveNoForKey(settings, static_cast<std::uint32_t>(key),
+                                               static_cast<std::uint32_t>(key >> 32));
+    EXPECT_EQ(ConditionOfKey(lookup, key), stored) << key;
+    EXPECT_EQ(HistoryHasKey(lookup, key), FindHistoryToken(history, HistoryKeyText(key)) != std::wstring::npos)
+        << key;
+  }
+  EXPECT_EQ(ConditionOfKey(lookup, 0x1), 0x1c);
+  EXPECT_EQ(ConditionOfKey(lookup, 0x1234), 0x12c);
+  EXPECT_TRUE(HistoryHasKey(lookup, 0x4));  // "...0004" begins "...00045"
+}
+
 TEST_F(AutoReserveTest, CountOutsideTheRangeGivesTwentyConditions) {
   for (const auto& [stored, count] : {std::pair{L"0", 20}, std::pair{L"1000", 20}, std::pair{L"999", 999}}) {
     Settings().SetString(L"EPGDATACAP", L"AUTORESERVECOUNT", stored);

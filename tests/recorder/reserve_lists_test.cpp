@@ -39,6 +39,25 @@ TEST(ReserveListsTest, FindReserveTakesTheFirstEntryOfServiceAndEvent) {
   EXPECT_EQ(FindReserve(lists, TrKey(0x400), 8), nullptr);
 }
 
+TEST(ReserveListsTest, IndexedListsFindWhatAWalkFinds) {
+  ReserveLists lists;
+  lists.reserveList = {Entry(1, TrKey(0x400), 7), Entry(2, BsKey(0x101), 7), Entry(3, BsKey(0x101), 7),
+                       Entry(3, BsKey(0x101), 8)};
+  IndexReserveList(lists);
+  EXPECT_EQ(FindReserve(lists, BsKey(0x101), 7)->reserveId, 2);
+  EXPECT_EQ(FindReserve(lists, ProgramKey(9, TrKey(0x400)), 7)->reserveId, 1);
+  EXPECT_EQ(FindReserve(lists, TrKey(0x400), 8), nullptr);
+  EXPECT_EQ(FindReserveById(lists, 3)->eventId, 7);  // the first with the id
+  EXPECT_EQ(FindReserveById(lists, 4), nullptr);
+  // An entry added after indexing is still found: the lists are walked.
+  lists.reserveList.push_back(Entry(5, TrKey(0x401), 1));
+  EXPECT_EQ(FindReserve(lists, TrKey(0x401), 1)->reserveId, 5);
+  EXPECT_EQ(FindReserveById(lists, 5)->reserveId, 5);
+  // So is an unrecordable key pushed by hand.
+  lists.unrecordableList.push_back(ProgramKey(1, TrKey(0x401)));
+  EXPECT_TRUE(IsUnrecordableProgram(lists, ProgramKey(1, TrKey(0x401))));
+}
+
 TEST(ReserveListsTest, FindReserveForEventOnlyEverSetsTheMarks) {
   ReserveLists lists;
   lists.reserveList = {Entry(1, TrKey(0x400), 7, kEntryRecordModeDisabled), Entry(2, TrKey(0x400), 8)};
