@@ -27,6 +27,7 @@
 #include "pages/settings_pages.h"
 #include "platform/desktop.h"
 #include "platform/main_window.h"
+#include "platform/stop_request.h"
 #include "recorder/edcb_patterns.h"
 #include "recorder/reserve_list_load.h"
 #include "server/http_server.h"
@@ -39,6 +40,8 @@
 #include "settings/settings.h"
 #include "util/log.h"
 
+#include <functional>
+#include <memory>
 #include <utility>
 
 namespace plimod {
@@ -47,7 +50,10 @@ namespace {
 
 EpgWatchOptions FolderWatchJobs() {
   EpgWatchOptions options;
-  options.jobs.refreshSyoboiPrograms = [] { RefreshSyoboiPrograms(); };
+  options.jobs.fetchSyoboiPrograms = []() -> std::function<void()> {
+    auto fetch = std::make_shared<const SyoboiFetch>(FetchSyoboiPrograms(Settings()));
+    return [fetch] { ApplySyoboiPrograms(Settings(), *fetch); };
+  };
   options.jobs.runAutoReserve = [] { RunAutoReserve(Settings()); };
   options.jobs.armSyoboiUploadTimer = [] { ArmSyoboiUploadTimer(); };
   return options;
@@ -97,6 +103,8 @@ void OnCreate(MainWindow& window) {
 }
 
 void OnDestroy(MainWindow& window) {
+  // Whatever still waits on a peer gives up now.
+  RequestProgramStop();
   window.loop.KillTimer(kEpgCheckTimer);
   window.loop.KillTimer(kSyoboiLoadTimer);
   window.loop.KillTimer(kSyoboiUploadTimer);

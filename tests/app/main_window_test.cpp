@@ -14,6 +14,7 @@
 #include "epg/epg_busy_flag.h"
 #include "epg/epg_folder.h"
 #include "platform/main_window.h"
+#include "platform/stop_request.h"
 #include "platform/system_time.h"
 #include "platform/text_codec.h"
 #include "services/syoboi_schedule.h"
@@ -67,6 +68,7 @@ class MainWindowTest : public ::testing::Test {
   }
 
   ~MainWindowTest() override {
+    ResetProgramStopForTesting();
     SetMainWindowHandle(nullptr);
     SetSleeperForTesting({});
     UseDesktop(nullptr);
@@ -159,6 +161,7 @@ TEST_F(MainWindowTest, ExitCommandClosesTheWindowAndEndsTheLoop) {
   loop_.Send(WM_COMMAND, kCommandExit);
   loop_.Run();  // handles the posted close, which quits
   EXPECT_TRUE(loop_.QuitRequested());
+  EXPECT_TRUE(ProgramStopRequested()) << "waits on peers must give up too";
   EXPECT_FALSE(desktop_->iconShown);
   for (std::uint32_t id : {kEpgCheckTimer, kSyoboiLoadTimer, kSyoboiUploadTimer, kSleepGuardTimer}) {
     EXPECT_EQ(loop_.TimerPeriod(id), 0u) << id;
