@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -209,9 +210,11 @@ TEST(SrvFakeProgram, ServesAsAProcessOfItsOwn) {
   test::TempFolder folder("srv");
   test::ScopedEnv pipeDir("EPGTIMER_PIPE_DIR", folder.Path().c_str());
   const std::string eventName = test::UniqueSrvName("program");
+  // The event prefix of the run goes along, as the client puts it first too.
+  std::vector<std::string> env = {"EPGTIMER_PIPE_DIR=" + folder.Path().string()};
+  if (const char* prefix = std::getenv("EPGTIMER_EVENT_PREFIX")) env.push_back(std::string("EPGTIMER_EVENT_PREFIX=") + prefix);
   const pid_t pid = test::StartProcess(PLIMOD_BINARY_DIR "/bin/fake_epgtimersrv",
-                                       {"--pipe", "pipe", "--event", eventName},
-                                       {"EPGTIMER_PIPE_DIR=" + folder.Path().string()});
+                                       {"--pipe", "pipe", "--event", eventName}, env);
   ASSERT_GT(pid, 0);
   for (int i = 0; i < 200 && !std::filesystem::exists(folder.File("pipe")); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
