@@ -7,7 +7,7 @@
 #include "pages/auto_reserve.h"
 #include "platform/desktop.h"
 #include "platform/main_window.h"
-#include "platform/stop_request.h"
+#include "platform/program_stop.h"
 #include "services/recording_alert.h"
 #include "services/syoboi_schedule.h"
 #include "services/syoboi_upload.h"

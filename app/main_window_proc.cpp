@@ -27,7 +27,7 @@
 #include "pages/settings_pages.h"
 #include "platform/desktop.h"
 #include "platform/main_window.h"
-#include "platform/stop_request.h"
+#include "platform/program_stop.h"
 #include "recorder/edcb_patterns.h"
 #include "recorder/reserve_list_load.h"
 #include "server/http_server.h"
@@ -103,7 +103,7 @@ void OnCreate(MainWindow& window) {
 }
 
 void OnDestroy(MainWindow& window) {
-  // Whatever still waits on a peer gives up now.
+  // Threads still waiting on a peer give up now, so the stops below are short.
   RequestProgramStop();
   window.loop.KillTimer(kEpgCheckTimer);
   window.loop.KillTimer(kSyoboiLoadTimer);

@@ -1,8 +1,5 @@
 #include "app/program.h"
 
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
@@ -17,11 +14,10 @@
 #include "epg/epg_busy_flag.h"
 #include "epg/epg_folder_watch.h"
 #include "epg/epg_store.h"
-#include "platform/file.h"
 #include "platform/main_loop.h"
 #include "platform/main_window.h"
+#include "platform/program_stop.h"
 #include "platform/single_instance.h"
-#include "platform/stop_request.h"
 #include "recorder/edcb_patterns.h"
 #include "recorder/epg_timer_bon_window.h"
 #include "recorder/recorder_mode.h"
@@ -42,16 +38,19 @@ void LoadSettings() {
 }
 
 // Signals arrive as the messages the desktop would send: the exit command
-// and the reload request. The stop signals also set the stop request at
-// once, which ends a wait on a peer that holds the main thread, so the loop
-// gets to the exit command soon.
-void WatchSignals(MainLoop& loop, const UniqueFd& stopSignalled) {
-  HandleStopSignal(SIGTERM, stopSignalled.get());
-  HandleStopSignal(SIGINT, stopSignalled.get());
-  loop.WatchReadable(stopSignalled.get(), [&loop, &stopSignalled] {
-    std::uint64_t count = 0;
-    if (read(stopSignalled.get(), &count, sizeof count) > 0) loop.Post(WM_COMMAND, kCommandExit);
-  });
+// and the reload request. SIGTERM and SIGINT also stop the program's waits
+// on peers at once, from the handler, as the loop may be blocked in one.
+void WatchSignals(MainLoop& loop) {
+  auto exitCommand = [&loop] { loop.Post(WM_COMMAND, kCommandExit); };
+  if (const int stopSignals = CatchStopSignals(); stopSignals >= 0) {
+    loop.WatchReadable(stopSignals, [exitCommand] {
+      TakeStopSignals();
+      exitCommand();
+    });
+  } else {
+    loop.WatchSignal(SIGTERM, exitCommand);
+    loop.WatchSignal(SIGINT, exitCommand);
+  }
   loop.WatchSignal(SIGHUP, [&loop] { loop.Post(kReloadEpgMessage); });
 }
 
@@ -96,8 +95,7 @@ int RunProgram(int argc, const char* const* argv) {
     return MainWndProc(*window, message, wparam, lparam);
   });
   window = std::make_unique<MainWindow>(MainWindow{loop, *store});
-  const UniqueFd stopSignalled(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-  WatchSignals(loop, stopSignalled);
+  WatchSignals(loop);
   WatchLaterStarts(loop, instance);
   loop.Send(WM_CREATE);
   loop.Run();

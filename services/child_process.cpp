@@ -16,7 +16,7 @@
 
 #include "platform/process_end.h"
 #include "platform/spawn_attributes.h"
-#include "platform/stop_request.h"
+#include "platform/program_stop.h"
 #include "util/log.h"
 
 extern char** environ;
@@ -151,7 +151,7 @@ void ReadAndDiscard(ChildProcess& child) {
 // program's stop request.
 void AwaitOutput(ChildProcess& child, std::chrono::milliseconds wait) {
   if (!child.output) wait = std::min(wait, kEndingPollInterval);
-  pollfd watch[2] = {{child.output ? child.output.get() : -1, POLLIN, 0}, {StopRequestFd(), POLLIN, 0}};
+  pollfd watch[2] = {{child.output ? child.output.get() : -1, POLLIN, 0}, {ProgramStopFd(), POLLIN, 0}};
   if (poll(watch, 2, static_cast<int>(wait.count())) > 0 && (watch[0].revents & (POLLHUP | POLLERR)) &&
       !(watch[0].revents & POLLIN)) {
     child.output.reset();
@@ -217,7 +217,7 @@ bool WriteChildInput(ChildProcess& child, std::string_view bytes, Clock::time_po
   while (child.input && written < bytes.size() && Clock::now() < deadline && !ProgramStopRequested()) {
     pollfd watch[3] = {{child.input.get(), POLLOUT, 0},
                        {child.output ? child.output.get() : -1, POLLIN, 0},
-                       {StopRequestFd(), POLLIN, 0}};
+                       {ProgramStopFd(), POLLIN, 0}};
     if (poll(watch, 3, MillisecondsUntil(deadline, kChildPollInterval)) < 0 && errno != EINTR) break;
     if (watch[1].revents != 0) ReadAndDiscard(child);
     if (watch[0].revents == 0) continue;

@@ -7,7 +7,7 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/stop_request.h"
+#include "platform/program_stop.h"
 
 namespace plimod {
 

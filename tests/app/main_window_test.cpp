@@ -14,7 +14,7 @@
 #include "epg/epg_busy_flag.h"
 #include "epg/epg_folder.h"
 #include "platform/main_window.h"
-#include "platform/stop_request.h"
+#include "platform/program_stop.h"
 #include "platform/system_time.h"
 #include "platform/text_codec.h"
 #include "services/syoboi_schedule.h"
@@ -68,7 +68,7 @@ class MainWindowTest : public ::testing::Test {
   }
 
   ~MainWindowTest() override {
-    ResetProgramStopForTesting();
+    ClearProgramStop();
     SetMainWindowHandle(nullptr);
     SetSleeperForTesting({});
     UseDesktop(nullptr);

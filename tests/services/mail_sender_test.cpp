@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/stop_request.h"
+#include "platform/program_stop.h"
 #include "services/mail_sender.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scoped_env.h"
@@ -170,7 +170,7 @@ TEST_F(MailSenderTest, AStopRequestEndsAHungProgramWithItsGroupLongBeforeTheLimi
   const auto stopAt = steady_clock::now();
   RequestProgramStop();
   mailer.join();  // with the two-minute limit still in force
-  ResetProgramStopForTesting();
+  ClearProgramStop();
   EXPECT_LT(steady_clock::now() - stopAt, std::chrono::seconds(3));
   EXPECT_TRUE(ProcessEnds(ReadFileBytes(sleeper))) << "what it started was left running";
   EXPECT_TRUE(ProcessEnds(sleeper.stem().string())) << "mail program left running";
