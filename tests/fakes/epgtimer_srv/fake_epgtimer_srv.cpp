@@ -118,7 +118,6 @@ void FakeEpgTimerSrv::ServeConnection(int fd, int connection, StopSignal& stop) 
       reply = request.param >= kNewerCommandsFrom ? AnswerCommand(state_, request)
                                                   : AnswerLegacyCommand(state_, walk, request);
     }
-    if (const std::uint32_t delay = replyDelayMs_; delay > 0 && stop.WaitForStop(delay)) return;
     if (!WritePacket(fd, reply, kPieceBytes, kIoTimeoutMs)) return;
   }
 }

@@ -9,7 +9,6 @@
 // recorded byte for byte. It speaks both command sets: codes from 1000 up
 // are the newer one, the rest the older one.
 
-#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -75,8 +74,6 @@ class FakeEpgTimerSrv {
   void Stop();
 
   void Script(std::uint32_t command, ScriptedReply reply);
-  // Every unscripted reply waits this long first (a slow server).
-  void DelayEveryReply(std::uint32_t ms) { replyDelayMs_ = ms; }
   std::vector<RecordedRequest> Requests() const;
   // The request bodies (without headers) of one command, in order.
   std::vector<std::string> BodiesOf(std::uint32_t command) const;
@@ -93,7 +90,6 @@ class FakeEpgTimerSrv {
 
   std::string pipeName_;
   std::string eventName_;
-  std::atomic<std::uint32_t> replyDelayMs_{0};
   mutable std::mutex mutex_;
   FakeSrvState state_;
   std::map<std::uint32_t, std::vector<ScriptedReply>> scripts_;

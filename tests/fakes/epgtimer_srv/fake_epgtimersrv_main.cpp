@@ -1,10 +1,9 @@
 // The test reservation server as a program of its own (the demo's
 // recorder): serves until SIGTERM or SIGINT.
-//   fake_epgtimersrv [--pipe NAME] [--event NAME] [--parent PID] [--delay-ms MS]
+//   fake_epgtimersrv [--pipe NAME] [--event NAME] [--parent PID]
 // The pipe is made in EPGTIMER_PIPE_DIR (or /tmp). Prints "ready" once it
 // accepts connections. With --parent it also stops when that process, its
 // parent, ends (the demo starts it from the shell that becomes the program).
-// With --delay-ms every reply waits that long (a slow server).
 
 #include <signal.h>
 #include <sys/prctl.h>
@@ -21,12 +20,10 @@ int main(int argc, char** argv) {
   std::string pipe = "EpgTimerSrvPipe";
   std::string event = "EpgTimerSrvConnect";
   long parent = 0;
-  long delayMs = 0;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "--pipe") == 0) pipe = argv[i + 1];
     if (std::strcmp(argv[i], "--event") == 0) event = argv[i + 1];
     if (std::strcmp(argv[i], "--parent") == 0) parent = std::strtol(argv[i + 1], nullptr, 10);
-    if (std::strcmp(argv[i], "--delay-ms") == 0) delayMs = std::strtol(argv[i + 1], nullptr, 10);
   }
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
@@ -40,7 +37,6 @@ int main(int argc, char** argv) {
   }
 
   plimod::test::FakeEpgTimerSrv server(pipe, event);
-  if (delayMs > 0) server.DelayEveryReply(static_cast<std::uint32_t>(delayMs));
   if (!server.Start()) {
     std::fprintf(stderr, "fake_epgtimersrv: cannot listen on %s\n", pipe.c_str());
     return 1;
