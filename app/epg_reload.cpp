@@ -7,6 +7,7 @@
 #include "pages/auto_reserve.h"
 #include "platform/desktop.h"
 #include "platform/main_window.h"
+#include "platform/program_stop.h"
 #include "services/recording_alert.h"
 #include "services/syoboi_schedule.h"
 #include "services/syoboi_upload.h"
@@ -28,6 +29,17 @@ void RearmAfterLoad() {
   }
 }
 
+// The calendar service may take its time: it is asked without the flag, so
+// pages keep answering meanwhile, and only matching its answer to the EPG
+// data and publishing it take the flag. True with the flag held (the caller
+// releases it); false when it stayed held or the program is stopping.
+bool FetchSyoboiThenTakeFlag() {
+  const SyoboiFetch fetch = FetchSyoboiPrograms(Settings());
+  if (ProgramStopRequested() || !EpgBusyFlag.TryAcquire(kEpgReloadPolls)) return false;
+  ApplySyoboiPrograms(Settings(), fetch);
+  return true;
+}
+
 }  // namespace
 
 bool ReloadEpg(EpgStore& store) {
@@ -41,7 +53,12 @@ bool ReloadEpg(EpgStore& store) {
   // Until the calendar answers, every reload tries it again and restarts
   // the recording alert (which stops its old watcher first).
   if (SyoboiProgramMapEmpty()) {
-    RefreshSyoboiPrograms();
+    EpgBusyFlag.Release();  // the tray keeps showing the reload
+    if (!FetchSyoboiThenTakeFlag()) {
+      SetTrayIconState(kTrayNormal);
+      RearmAfterLoad();
+      return true;
+    }
     SetSyoboiLoadTimer();
     ArmSyoboiUploadTimer();
     ConfigureEdcbAlert();
@@ -55,10 +72,7 @@ bool ReloadEpg(EpgStore& store) {
 
 void RunSyoboiLoadTimer() {
   LogWriteNoPost("syobocal timer\n");
-  if (EpgBusyFlag.TryAcquire(kEpgReloadPolls)) {
-    RefreshSyoboiPrograms();
-    EpgBusyFlag.Release();
-  }
+  if (FetchSyoboiThenTakeFlag()) EpgBusyFlag.Release();
   SetSyoboiLoadTimer();
 }
 

@@ -40,6 +40,8 @@
 #include "settings/settings.h"
 #include "util/log.h"
 
+#include <functional>
+#include <memory>
 #include <utility>
 
 namespace plimod {
@@ -48,7 +50,10 @@ namespace {
 
 EpgWatchOptions FolderWatchJobs() {
   EpgWatchOptions options;
-  options.jobs.refreshSyoboiPrograms = [] { RefreshSyoboiPrograms(); };
+  options.jobs.fetchSyoboiPrograms = []() -> std::function<void()> {
+    auto fetch = std::make_shared<const SyoboiFetch>(FetchSyoboiPrograms(Settings()));
+    return [fetch] { ApplySyoboiPrograms(Settings(), *fetch); };
+  };
   options.jobs.runAutoReserve = [] { RunAutoReserve(Settings()); };
   options.jobs.armSyoboiUploadTimer = [] { ArmSyoboiUploadTimer(); };
   return options;

@@ -19,6 +19,7 @@
 #include "platform/program_stop.h"
 #include "platform/single_instance.h"
 #include "recorder/edcb_patterns.h"
+#include "recorder/epg_timer_bon_window.h"
 #include "recorder/recorder_mode.h"
 #include "server/request_token.h"
 #include "services/recording_alert.h"
@@ -102,6 +103,7 @@ int RunProgram(int argc, const char* const* argv) {
 
   StopEpgFolderWatch();
   StopRecordingFolderWatch();
+  EndStartedEpgTimerBon();
   bool storeFree = ClaimStoreForShutdown();
   if (storeFree) {
     // Not saved: every page and dialog that changes a setting saves itself.

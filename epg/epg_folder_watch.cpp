@@ -10,6 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -56,8 +57,16 @@ void FirstPass(WatchState& state) {
   if (!EpgBusyFlag.TryAcquire(kEpgReloadPolls)) return;
   ShowEpgBusy(true);
   LoadEpgFolder(*state.store);
+  // The busy state stays shown for the whole pass; only the flag is let go
+  // while the calendar is asked.
+  EpgBusyFlag.Release();
   const EpgWatchJobs& jobs = state.options.jobs;
-  if (jobs.refreshSyoboiPrograms) jobs.refreshSyoboiPrograms();
+  const std::function<void()> applySyoboi = jobs.fetchSyoboiPrograms ? jobs.fetchSyoboiPrograms() : nullptr;
+  if (state.stop || !EpgBusyFlag.TryAcquire(kEpgReloadPolls)) {
+    ShowEpgBusy(false);
+    return;
+  }
+  if (applySyoboi) applySyoboi();
   if (jobs.runAutoReserve) jobs.runAutoReserve();
   if (jobs.armSyoboiUploadTimer) jobs.armSyoboiUploadTimer();
   ShowEpgBusy(false);

@@ -10,12 +10,13 @@
 
 namespace plimod {
 
-// The jobs the watch runs after its first load, while still holding
-// EpgBusyFlag: the calendar refresh, the automatic reservation (with the
-// settings document) and the arming of the calendar upload timer. Start-up
-// wires them to their services; an empty job is skipped.
+// The jobs the watch runs after its first load. The calendar fetch runs
+// without EpgBusyFlag (the service may be slow) and hands back what applies
+// its answer; that, the automatic reservation (with the settings document)
+// and the arming of the calendar upload timer run with the flag taken
+// again. Start-up wires them to their services; an empty job is skipped.
 struct EpgWatchJobs {
-  std::function<void()> refreshSyoboiPrograms;
+  std::function<std::function<void()>()> fetchSyoboiPrograms;
   std::function<void()> runAutoReserve;
   std::function<void()> armSyoboiUploadTimer;
 };

@@ -16,6 +16,7 @@ class NoRecorderWindows final : public RecorderWindows {
   }
   bool RequestClose(RecorderWindowId, std::uint32_t) override { return false; }
   bool PostClick(RecorderWindowId, int, int) override { return false; }
+  bool CanSeeWindows() const override { return false; }
 };
 
 std::unique_ptr<RecorderWindows>& Current() {

@@ -6,8 +6,9 @@
 // that pages print in hexadecimal and read back from a request.
 //
 // No such programs run on Linux, so the implementation in use finds no
-// windows: the pages take their "not running" branches. Tests install a
-// scripted implementation.
+// windows and says it cannot see any: the pages take their "not running"
+// branches and nothing waits for a window. Tests install a scripted
+// implementation.
 
 #include <cstdint>
 #include <memory>
@@ -43,6 +44,10 @@ class RecorderWindows {
   virtual bool RequestClose(RecorderWindowId window, std::uint32_t timeoutMs) = 0;
   // Posts a left click at the control's client point; false when unknown.
   virtual bool PostClick(RecorderWindowId control, int x, int y) = 0;
+  // False when this implementation cannot see windows at all: then a
+  // window's absence says nothing, and nobody should wait for one to
+  // appear or go.
+  virtual bool CanSeeWindows() const { return true; }
 };
 
 // The first visible top-level window titled `title`.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "platform/process_end.h"
 #include "platform/recorder_windows.h"
 #include "platform/system_time.h"
 #include "recorder/recorder_mode.h"
@@ -34,17 +35,22 @@ constexpr int kCloseWaitPolls = 50;
 constexpr int kStartWaitPolls = 50;
 constexpr std::uint32_t kPollMs = 100;
 
-std::mutex reapMutex;
+std::mutex startedMutex;
 std::vector<pid_t> startedPrograms;
 
-// Reaps started recorder programs that have ended since the last start.
-void ReapEnded() {
-  std::lock_guard lock(reapMutex);
-  std::erase_if(startedPrograms, [](pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
+// Ends the recorder programs this program started (each leads a session of
+// its own) and reaps them, so copies never pile up.
+void EndStarted() {
+  std::vector<pid_t> started;
+  {
+    std::lock_guard lock(startedMutex);
+    started.swap(startedPrograms);
+  }
+  for (pid_t pid : started) EndProcessGroup(pid);
 }
 
 void Remember(pid_t pid) {
-  std::lock_guard lock(reapMutex);
+  std::lock_guard lock(startedMutex);
   startedPrograms.push_back(pid);
 }
 
@@ -84,6 +90,12 @@ bool IsEpgDataCapBusy() {
 bool CloseEpgTimerBon(ReplyWriter& out) {
   if (EpgTimerSrvMode()) return true;
   RecorderWindows& windows = CurrentRecorderWindows();
+  if (!windows.CanSeeWindows()) {
+    // Its window cannot be asked to close: the copy we started is ended
+    // instead, before its files are rewritten.
+    EndStarted();
+    return true;
+  }
   const auto window = FindRecorderWindow(windows, kEpgTimerBonTitle);
   if (!window) return true;
   if (IsEpgDataCapBusy()) {
@@ -105,11 +117,13 @@ bool RestartEpgTimerBon(const IniFile& settings, ReplyWriter* out, bool writeHea
   std::wstring program;
   const bool made = GetSettingFilePath(settings, program, kMaxPathChars, L"EPGDATACAP",
                                        L"EPGTIMEREXE", L"EpgTimer_Bon.exe", true);
-  ReapEnded();
-  const pid_t pid = made && IsExecutableFile(program) ? StartProgramMinimized(program) : 0;
+  const bool startable = made && IsExecutableFile(program);
+  if (startable) EndStarted();  // one copy at a time
+  const pid_t pid = startable ? StartProgramMinimized(program) : 0;
   if (pid > 0) {
     Remember(pid);
     RecorderWindows& windows = CurrentRecorderWindows();
+    if (!windows.CanSeeWindows()) return true;  // no window will show
     SleepMs(200);
     for (int i = 0; i < kStartWaitPolls; ++i) {
       if (FindRecorderWindow(windows, kEpgTimerBonTitle)) break;
@@ -124,5 +138,7 @@ bool RestartEpgTimerBon(const IniFile& settings, ReplyWriter* out, bool writeHea
   SendPageText(*out, "%s\n", WideToUtf8(program).c_str());
   return false;
 }
+
+void EndStartedEpgTimerBon() { EndStarted(); }
 
 }  // namespace plimod

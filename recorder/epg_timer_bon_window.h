@@ -23,7 +23,13 @@ bool CloseEpgTimerBon(ReplyWriter& out);
 // about 5.5 seconds to show; true once started, whether or not the window
 // showed. True at once in reservation-server mode. When the program cannot
 // be started: false, and with `out` the failure text (after a plain-text
-// header when `writeHeader`).
+// header when `writeHeader`). A copy this program started earlier is ended
+// first (SIGTERM to its session, a bounded wait, SIGKILL). Where windows
+// cannot be seen at all, nothing waits for one, and closing ends the copy
+// we started instead of asking its window.
 bool RestartEpgTimerBon(const IniFile& settings, ReplyWriter* out, bool writeHeader);
+
+// Ends the copies started by RestartEpgTimerBon (at exit).
+void EndStartedEpgTimerBon();
 
 }  // namespace plimod

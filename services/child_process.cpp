@@ -14,7 +14,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/process_end.h"
 #include "platform/spawn_attributes.h"
+#include "platform/program_stop.h"
 #include "util/log.h"
 
 extern char** environ;
@@ -28,7 +30,6 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kDrainBytes = 8191;
 // Once the child has closed its output it is about to end: look more often.
 constexpr std::chrono::milliseconds kEndingPollInterval{10};
-constexpr std::chrono::milliseconds kReapAfterKill{2000};
 
 // A write to a pipe whose reader is gone raises SIGPIPE, which would end
 // this program where it is not ignored. Blocked for the writing thread, and
@@ -146,28 +147,20 @@ void ReadAndDiscard(ChildProcess& child) {
   if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) child.output.reset();
 }
 
-// Waits up to `wait` for output (or the end of it) to read.
+// Waits up to `wait` for output (or the end of it) to read, or for the
+// program's stop request.
 void AwaitOutput(ChildProcess& child, std::chrono::milliseconds wait) {
-  if (!child.output) {
-    std::this_thread::sleep_for(std::min(wait, kEndingPollInterval));
-    return;
-  }
-  pollfd watch{child.output.get(), POLLIN, 0};
-  if (poll(&watch, 1, static_cast<int>(wait.count())) > 0 && (watch.revents & (POLLHUP | POLLERR)) &&
-      !(watch.revents & POLLIN)) {
+  if (!child.output) wait = std::min(wait, kEndingPollInterval);
+  pollfd watch[2] = {{child.output ? child.output.get() : -1, POLLIN, 0}, {ProgramStopFd(), POLLIN, 0}};
+  if (poll(watch, 2, static_cast<int>(wait.count())) > 0 && (watch[0].revents & (POLLHUP | POLLERR)) &&
+      !(watch[0].revents & POLLIN)) {
     child.output.reset();
   }
 }
 
-void KillAndReap(ChildProcess& child) {
-  kill(-child.pid, SIGKILL);
-  kill(child.pid, SIGKILL);
-  const auto deadline = Clock::now() + kReapAfterKill;
-  int status = 0;
-  while (waitpid(child.pid, &status, WNOHANG) == 0 && Clock::now() < deadline) {
-    std::this_thread::sleep_for(kEndingPollInterval);
-  }
-  child.exitCode = ExitCodeOf(status);
+void EndAndReap(ChildProcess& child) {
+  const int status = EndProcessGroup(child.pid);
+  child.exitCode = status < 0 ? 1 : ExitCodeOf(status);
   child.pid = -1;
 }
 
@@ -221,9 +214,11 @@ bool PollChildProcess(ChildProcess& child) {
 bool WriteChildInput(ChildProcess& child, std::string_view bytes, Clock::time_point deadline) {
   const SigpipeBlock noSigpipe;
   std::size_t written = 0;
-  while (child.input && written < bytes.size() && Clock::now() < deadline) {
-    pollfd watch[2] = {{child.input.get(), POLLOUT, 0}, {child.output ? child.output.get() : -1, POLLIN, 0}};
-    if (poll(watch, 2, MillisecondsUntil(deadline, kChildPollInterval)) < 0 && errno != EINTR) break;
+  while (child.input && written < bytes.size() && Clock::now() < deadline && !ProgramStopRequested()) {
+    pollfd watch[3] = {{child.input.get(), POLLOUT, 0},
+                       {child.output ? child.output.get() : -1, POLLIN, 0},
+                       {ProgramStopFd(), POLLIN, 0}};
+    if (poll(watch, 3, MillisecondsUntil(deadline, kChildPollInterval)) < 0 && errno != EINTR) break;
     if (watch[1].revents != 0) ReadAndDiscard(child);
     if (watch[0].revents == 0) continue;
     const ssize_t sent = write(child.input.get(), bytes.data() + written, bytes.size() - written);
@@ -240,9 +235,14 @@ bool WriteChildInput(ChildProcess& child, std::string_view bytes, Clock::time_po
 int WaitChildProcess(ChildProcess& child, Clock::time_point deadline) {
   child.input.reset();
   while (child.pid > 0) {
+    if (ProgramStopRequested()) {
+      LogWrite("終了のため外部プログラムを終了させました: %ls\n", child.program.c_str());
+      EndAndReap(child);
+      break;
+    }
     if (Clock::now() >= deadline) {
       LogWrite("外部プログラムが時間内に終わらないため終了させました: %ls\n", child.program.c_str());
-      KillAndReap(child);
+      EndAndReap(child);
       break;
     }
     AwaitOutput(child, std::chrono::milliseconds(MillisecondsUntil(deadline, kChildPollInterval)));
@@ -257,7 +257,7 @@ int WaitChildProcess(ChildProcess& child, Clock::time_point deadline) {
 int GetChildExitCode(const ChildProcess& child) { return child.exitCode; }
 
 void CloseChildProcess(ChildProcess& child) {
-  if (child.pid > 0) KillAndReap(child);
+  if (child.pid > 0) EndAndReap(child);
   child.output.reset();
   child.input.reset();
   child.program.clear();

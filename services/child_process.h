@@ -49,18 +49,20 @@ bool PollChildProcess(ChildProcess& child);
 // Writes `bytes` to the child's standard input while draining its output,
 // so a child that writes before it reads cannot stall either side, then
 // closes that input. A child that stops reading (or has ended) takes what
-// it took: false then, and false when `deadline` passed first.
+// it took: false then, and false when `deadline` passed or the program was
+// asked to stop first.
 bool WriteChildInput(ChildProcess& child, std::string_view bytes,
                      std::chrono::steady_clock::time_point deadline);
 
 // Drains and polls until the child ends; a child still running at
-// `deadline` is killed with its process group and reaped (the log says
+// `deadline`, or when the program is asked to stop, is ended with its
+// process group (SIGTERM, a bounded wait, SIGKILL) and reaped (the log says
 // so). Closes the slot and returns the stored exit code.
 int WaitChildProcess(ChildProcess& child, std::chrono::steady_clock::time_point deadline);
 
 int GetChildExitCode(const ChildProcess& child);
-// Closes the pipes and forgets the texts. A child still running is killed
-// and reaped, so nothing is left behind.
+// Closes the pipes and forgets the texts. A child still running is ended
+// with its process group and reaped, so nothing is left behind.
 void CloseChildProcess(ChildProcess& child);
 
 }  // namespace plimod

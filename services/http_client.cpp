@@ -7,6 +7,8 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/program_stop.h"
+
 namespace plimod {
 
 namespace {
@@ -51,6 +53,10 @@ std::size_t StoreBody(char* data, std::size_t size, std::size_t count, void* use
   return room;
 }
 
+// Ends the transfer once the program is stopping; curl calls it at least
+// about once a second, also while a slow service says nothing.
+int AbortOnStop(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) { return ProgramStopRequested() ? 1 : 0; }
+
 // The service's answers change during the day: no proxy may serve an old one.
 constexpr const char* kNoCacheHeaders[] = {"Cache-Control: no-cache", "Pragma: no-cache"};
 
@@ -77,6 +83,8 @@ void SetOptions(CURL* curl, const HttpRequest& request, BodySink& sink, curl_sli
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, StoreBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, AbortOnStop);
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   if (request.postBody) {
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.postBody->data());
     curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.postBody->size()));
@@ -92,6 +100,10 @@ void SetOptions(CURL* curl, const HttpRequest& request, BodySink& sink, curl_sli
 HttpReply SendHttpRequest(const HttpRequest& request) {
   InitCurlOnce();
   HttpReply reply;
+  if (ProgramStopRequested()) {
+    reply.error = "stopping";
+    return reply;
+  }
   std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
   if (!curl) {
     reply.error = "curl_easy_init failed";

@@ -2,7 +2,8 @@
 // HTTP requests to outside web services over libcurl. Proxies come from the
 // usual environment variables; nothing is cached; every request is bounded
 // by a connect and a total time-out, so a stalled service cannot hold the
-// caller (which may hold EpgBusyFlag) for long.
+// caller for long, and ends within about a second of the program's stop
+// request (a request made after it fails at once).
 
 #include <cstddef>
 #include <cstdint>

@@ -145,18 +145,25 @@ std::shared_ptr<const SyoboiSchedule> CurrentSyoboiSchedule() {
 
 bool SyoboiProgramMapEmpty() { return CurrentSyoboiSchedule()->programs.empty(); }
 
-void RefreshSyoboiPrograms(const IniFile& settings) {
-  if (settings.GetIntDefault(L"SYSTEM", L"SYOBOCAL_ENABLE", 0) == 0) {
+SyoboiFetch FetchSyoboiPrograms(const IniFile& settings) {
+  SyoboiFetch fetch;
+  fetch.enabled = settings.GetIntDefault(L"SYSTEM", L"SYOBOCAL_ENABLE", 0) != 0;
+  if (!fetch.enabled) return fetch;
+  LogWriteNoPost("しょぼかる受信開始\n");
+  fetch.reply = FetchSyoboiUserPrograms(UserName(settings), kReplyLimit);
+  return fetch;
+}
+
+void ApplySyoboiPrograms(const IniFile& settings, const SyoboiFetch& fetch) {
+  if (!fetch.enabled) {
     Publish(std::make_shared<const SyoboiSchedule>());
     return;
   }
-  LogWriteNoPost("しょぼかる受信開始\n");
-  const HttpReply reply = FetchSyoboiUserPrograms(UserName(settings), kReplyLimit);
-  if (!reply.ok || reply.body.empty()) {
+  if (!fetch.reply.ok || fetch.reply.body.empty()) {
     // An error page or a broken transfer says nothing about the schedule.
     LogWriteNoPost("しょぼかる受信失敗\n");
   } else {
-    std::shared_ptr<const SyoboiSchedule> schedule = ScheduleBuilder(settings).Build(reply.body);
+    std::shared_ptr<const SyoboiSchedule> schedule = ScheduleBuilder(settings).Build(fetch.reply.body);
     const std::size_t count = schedule->programs.size();
     Publish(std::move(schedule));
     LogWriteNoPost("しょぼかる受信成功(%d件)\n", static_cast<int>(count));
@@ -164,6 +171,8 @@ void RefreshSyoboiPrograms(const IniFile& settings) {
   // After a failed fetch the alert checks the schedule kept from before.
   RunSyoboiAlert(settings);
 }
+
+void RefreshSyoboiPrograms(const IniFile& settings) { ApplySyoboiPrograms(settings, FetchSyoboiPrograms(settings)); }
 
 void RefreshSyoboiPrograms() { RefreshSyoboiPrograms(Settings()); }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/system_time.h"
+#include "services/http_client.h"
 #include "settings/ini_file.h"
 
 namespace plimod {
@@ -48,8 +49,20 @@ struct SyoboiSchedule {
 std::shared_ptr<const SyoboiSchedule> CurrentSyoboiSchedule();
 bool SyoboiProgramMapEmpty();
 
-// Fetches the user's list and publishes the new schedule; a failed fetch
-// keeps the old one, a disabled calendar empties it.
+// What the service answered, before it is matched against the EPG data.
+struct SyoboiFetch {
+  bool enabled = false;  // false: the calendar is off (nothing was asked)
+  HttpReply reply;
+};
+
+// The slow half: asks the service, touching neither the EPG store nor the
+// schedule, so callers run it without EpgBusyFlag.
+SyoboiFetch FetchSyoboiPrograms(const IniFile& settings);
+// The quick half, under EpgBusyFlag: matches the channels, publishes the new
+// schedule (a failed fetch keeps the old one, a disabled calendar empties
+// it) and runs the alert.
+void ApplySyoboiPrograms(const IniFile& settings, const SyoboiFetch& fetch);
+// Both halves in one go.
 void RefreshSyoboiPrograms(const IniFile& settings);
 void RefreshSyoboiPrograms();  // with Settings()
 

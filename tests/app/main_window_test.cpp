@@ -161,6 +161,7 @@ TEST_F(MainWindowTest, ExitCommandClosesTheWindowAndEndsTheLoop) {
   loop_.Send(WM_COMMAND, kCommandExit);
   loop_.Run();  // handles the posted close, which quits
   EXPECT_TRUE(loop_.QuitRequested());
+  EXPECT_TRUE(ProgramStopRequested()) << "waits on peers must give up too";
   EXPECT_FALSE(desktop_->iconShown);
   for (std::uint32_t id : {kEpgCheckTimer, kSyoboiLoadTimer, kSyoboiUploadTimer, kSleepGuardTimer}) {
     EXPECT_EQ(loop_.TimerPeriod(id), 0u) << id;

@@ -3,10 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+#include <vector>
 
 #include "recorder/epg_timer_bon_window.h"
 #include "tests/recorder/recorder_fixture.h"
+#include "tests/support/scoped_env.h"
 
 namespace plimod {
 namespace {
@@ -31,6 +40,26 @@ class EpgTimerBonWindowTest : public test::RecorderTest {
     ::chmod(program.c_str(), 0755);
     return Wide(program);
   }
+  // The stand-in that stays resident; returns where it notes its pids.
+  std::filesystem::path InstallResidentRecorder() {
+    const auto program = File("recorder") / "EpgTimer_Bon.exe";
+    std::filesystem::copy_file(PLIMOD_SOURCE_DIR "/tests/fakes/recorder/resident_recorder", program,
+                               std::filesystem::copy_options::overwrite_existing);
+    return File("recorder") / "pids";
+  }
+  // Waits until `count` copies have noted their pid.
+  static std::vector<pid_t> StartedPids(const std::filesystem::path& pids, std::size_t count) {
+    std::vector<pid_t> found;
+    for (int tries = 0; tries < 500 && found.size() < count; ++tries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      std::istringstream lines(test::ReadFileBytes(pids));
+      found.clear();
+      for (pid_t pid; lines >> pid;) found.push_back(pid);
+    }
+    return found;
+  }
+  static bool Running(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
+
   std::string reply_;
   ReplyWriter out_{&reply_};
 };
@@ -109,6 +138,35 @@ TEST_F(EpgTimerBonWindowTest, RestartWaitsForTheWindowAFewSecondsAtMost) {
   EXPECT_TRUE(RestartEpgTimerBon(settings_, nullptr, false));
   EXPECT_EQ(sleptMs_, 5400u);
   EXPECT_EQ(windows_->Lookups(L"EpgTimer_Bon"), 5 + 1 + 50);
+  EXPECT_TRUE(reply_.empty());
+}
+
+TEST_F(EpgTimerBonWindowTest, WithoutVisibleWindowsNothingWaitsAndOnlyOneCopyRuns) {
+  UseRecorderWindows(nullptr);
+  windows_ = nullptr;
+  const auto pids = InstallResidentRecorder();
+  const test::ScopedEnv dir("FAKE_RECORDER_DIR", pids.parent_path().c_str());
+  // One that ends on SIGTERM, and one that only SIGKILL ends.
+  for (const char* mode : {"", "stubborn"}) {
+    std::filesystem::remove(pids);
+    const test::ScopedEnv stubborn("FAKE_RECORDER_MODE", mode);
+    ASSERT_TRUE(RestartEpgTimerBon(settings_, &out_, true));
+    ASSERT_EQ(StartedPids(pids, 1).size(), 1u);
+    ASSERT_TRUE(RestartEpgTimerBon(settings_, &out_, true));  // the add page's way: no close first
+    const std::vector<pid_t> started = StartedPids(pids, 2);
+    ASSERT_EQ(started.size(), 2u) << mode;
+    EXPECT_FALSE(Running(started[0])) << mode << ": the earlier copy was left running";
+    EXPECT_TRUE(Running(started[1])) << mode;
+
+    EXPECT_TRUE(CloseEpgTimerBon(out_));  // before a rewrite: ended, not asked
+    EXPECT_FALSE(Running(started[1])) << mode;
+    ASSERT_TRUE(RestartEpgTimerBon(settings_, nullptr, false));
+    const std::vector<pid_t> last = StartedPids(pids, 3);
+    ASSERT_EQ(last.size(), 3u) << mode;
+    EndStartedEpgTimerBon();  // at exit
+    EXPECT_FALSE(Running(last[2])) << mode;
+  }
+  EXPECT_EQ(sleptMs_, 0u) << "waited for a window that cannot be seen";
   EXPECT_TRUE(reply_.empty());
 }
 

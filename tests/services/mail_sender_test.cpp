@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/program_stop.h"
 #include "services/mail_sender.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scoped_env.h"
@@ -149,6 +150,30 @@ TEST_F(MailSenderTest, AProgramThatNeverEndsIsKilledWithWhatItStartedAtTheLimit)
     EXPECT_TRUE(ProcessEnds(entry.path().stem().string())) << "mail program left running";
   }
   EXPECT_EQ(sleepers, 1);
+  prctl(PR_SET_CHILD_SUBREAPER, 0);
+}
+
+TEST_F(MailSenderTest, AStopRequestEndsAHungProgramWithItsGroupLongBeforeTheLimit) {
+  const ScopedEnv mode("FAKE_MAIL_MODE", "hang");
+  prctl(PR_SET_CHILD_SUBREAPER, 1);
+  std::thread mailer([this] { SendMailText(FakeProgram(), kAlert); });
+  const auto sleeperFile = [this]() -> fs::path {
+    for (const auto& entry : fs::directory_iterator(store_.Path())) {
+      if (entry.path().extension() == ".sleeper" && !ReadFileBytes(entry.path()).empty()) return entry.path();
+    }
+    return {};
+  };
+  const auto until = steady_clock::now() + std::chrono::seconds(10);
+  while (sleeperFile().empty() && steady_clock::now() < until) std::this_thread::sleep_for(milliseconds(10));
+  const fs::path sleeper = sleeperFile();
+  ASSERT_FALSE(sleeper.empty()) << "the fake never got to hang";
+  const auto stopAt = steady_clock::now();
+  RequestProgramStop();
+  mailer.join();  // with the two-minute limit still in force
+  ClearProgramStop();
+  EXPECT_LT(steady_clock::now() - stopAt, std::chrono::seconds(3));
+  EXPECT_TRUE(ProcessEnds(ReadFileBytes(sleeper))) << "what it started was left running";
+  EXPECT_TRUE(ProcessEnds(sleeper.stem().string())) << "mail program left running";
   prctl(PR_SET_CHILD_SUBREAPER, 0);
 }
 

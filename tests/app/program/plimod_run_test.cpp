@@ -103,7 +103,7 @@ std::string LastLine(const std::string& log) {
 }
 
 void ExpectCleanEnd(const ProgramHome& home, pid_t pid, int signal,
-                    std::chrono::seconds bound = 30s) {
+                    std::chrono::milliseconds bound = 30s) {
   ASSERT_EQ(kill(pid, signal), 0);
   std::optional<int> status = WaitForExit(pid, bound);
   ASSERT_TRUE(status) << "did not end after signal " << signal;
@@ -362,6 +362,29 @@ TEST(PlimodRunTest, SlowReservationServerHoldsUpOnlyThePageThatWaitsForIt) {
   ExpectCleanEnd(home, program.pid, SIGTERM, 10s);
   phone.join();
   plimod::test::StopProcess(server.pid, 5s);
+}
+
+TEST(PlimodRunTest, ASlowCalendarHoldsNeitherThePagesNorTheEnd) {
+  MachineWideLock lock;
+  ASSERT_TRUE(lock.Held());
+  plimod::test::FakeCalendar calendar;
+  ASSERT_TRUE(calendar.Running());
+  plimod::test::ScopedEnv url("SYOBOCAL_URL", calendar.BaseUrl().c_str());
+  calendar.Reply(200, plimod::test::SyoboiReplyDocument({}), 120'000);
+  ProgramHome home("plimod-slowcal", L"EPGDATACHECKCHANGES=0\r\nSYOBOCAL_ENABLE=1\r\nSYOBOCAL_USERNAME=viewer\r\n");
+  Running program{home.Start()};
+  ASSERT_GT(program.pid, 0);
+
+  // The request arrives once the data are loaded; its answer is far off.
+  const auto until = std::chrono::steady_clock::now() + 20s;
+  while (calendar.Requests().empty() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(50ms);
+  ASSERT_FALSE(calendar.Requests().empty());
+  const std::string page = home.Fetch("/?mode=epg");
+  EXPECT_EQ(page.find("Epgデータ読み込み中"), std::string::npos) << page;
+  EXPECT_NE(page.find("<"), std::string::npos) << page;
+
+  // The transfer gives up on the stop; the time-out is far off.
+  ExpectCleanEnd(home, program.pid, SIGTERM, 10s);
 }
 
 }  // namespace
