@@ -4,7 +4,7 @@
 #include "app/tray_icon.h"
 #include "epg/epg_busy_flag.h"
 #include "epg/epg_folder.h"
-#include "pages/auto_reserve.h"
+#include "pages/auto_reserve/auto_reserve.h"
 #include "platform/desktop.h"
 #include "platform/main_window.h"
 #include "platform/program_stop.h"

@@ -32,8 +32,8 @@
 #include "guide/civil_time.h"
 #include "guide/epg_page.h"
 #include "guide/page_state.h"
-#include "pages/auto_reserve_page.h"
-#include "pages/reserve_list_page.h"
+#include "pages/auto_reserve/auto_reserve_page.h"
+#include "pages/recorder/reserve_list_page.h"
 #include "recorder/reserve_list_load.h"
 #include "server/reply_writer.h"
 

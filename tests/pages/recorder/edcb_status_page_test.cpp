@@ -1,11 +1,11 @@
-#include "pages/edcb_status_page.h"
+#include "pages/recorder/edcb_status_page.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "pages/free_space.h"
+#include "pages/recorder/free_space.h"
 #include "recorder/reserve_lists.h"
 #include "tests/pages/recorder/recorder_page_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "pages/edcid.h"
+#include "pages/recorder/edcid.h"
 
 #include <gtest/gtest.h>
 

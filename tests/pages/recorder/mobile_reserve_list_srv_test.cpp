@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/mobile_page.h"
+#include "pages/mobile/mobile_page.h"
 #include "recorder/reserve_list_load.h"
 #include "tests/pages/recorder/srv_page_fixture.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "pages/reserve_edit_page.h"
+#include "pages/recorder/reserve_edit_page.h"
 #include "recorder/reserve_row.h"
 #include "tests/pages/recorder/srv_page_fixture.h"
 

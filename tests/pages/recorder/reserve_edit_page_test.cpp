@@ -1,14 +1,14 @@
 // The reservation edit page with the text-file recorder: the form filled
 // from Program.txt, the save that replaces one line, and what it refuses.
 
-#include "pages/reserve_edit_page.h"
+#include "pages/recorder/reserve_edit_page.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
-#include "pages/edcid.h"
+#include "pages/recorder/edcid.h"
 #include "tests/pages/recorder/recorder_page_fixture.h"
 #include "tests/support/file_size_limit.h"
 #include "util/keys.h"

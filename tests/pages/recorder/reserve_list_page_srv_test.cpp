@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "pages/reserve_list_page.h"
+#include "pages/recorder/reserve_list_page.h"
 #include "recorder/reserve_row.h"
 #include "tests/pages/recorder/srv_page_fixture.h"
 

@@ -1,7 +1,7 @@
 // The reservation list as a table (filters, bars, colours, labels) and its
 // actions in the text-file recorder mode.
 
-#include "pages/reserve_list_page.h"
+#include "pages/recorder/reserve_list_page.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "pages/edcid.h"
+#include "pages/recorder/edcid.h"
 #include "tests/pages/recorder/recorder_page_fixture.h"
 #include "tests/support/file_size_limit.h"
 #include "util/keys.h"

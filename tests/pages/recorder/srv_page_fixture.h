@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "pages/edcid.h"
+#include "pages/recorder/edcid.h"
 #include "tests/fakes/epgtimer_srv/fake_epgtimer_srv.h"
 #include "tests/pages/recorder/recorder_page_fixture.h"
 #include "tests/recorder/srv_test_server.h"

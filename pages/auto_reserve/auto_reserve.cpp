@@ -1,0 +1,192 @@
+#include "pages/auto_reserve/auto_reserve.h"
+
+#include <cwchar>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "epg/epg_index.h"
+#include "epg/search_condition.h"
+#include "epg/search_runner.h"
+#include "pages/auto_reserve/auto_reserve_history.h"
+#include "pages/search/search_hit_preview.h"
+#include "platform/system_time.h"
+#include "platform/text_codec.h"
+#include "recorder/epg_timer_bon_window.h"
+#include "recorder/reservation_title.h"
+#include "recorder/reservations.h"
+#include "recorder/reserve_list_load.h"
+#include "services/syoboi_schedule.h"
+#include "settings/settings.h"
+#include "util/keys.h"
+#include "util/log.h"
+
+namespace plimod {
+
+namespace {
+
+constexpr int kDefaultSearchDays = 2;
+constexpr std::size_t kTitleLogBytes = 1023;
+
+bool IsBlankText(std::wstring_view text) {
+  return text.find_first_not_of(L" \u3000") == std::wstring_view::npos;
+}
+
+std::string LineText(std::wstring_view text) { return CutLineText(WideToCp932(text)); }
+
+std::string StationOf(std::uint64_t serviceKey) {
+  const auto station = ServiceMap.find(serviceKey);
+  return station == ServiceMap.end() ? std::string() : LineText(station->second);
+}
+
+// The state of one pass.
+struct Pass {
+  IniFile& settings;
+  const ReserveLists& lists;
+  std::wstring history;
+  HistoryLookup inHistory;  // the keys of `history`, kept with it
+  bool update = false;
+  bool changed = false;
+  // The server could not be reached: every further add would wait again.
+  bool unreachable = false;
+};
+
+void UpdateTitle(Pass& pass, IniSection& section, const EpgEvent& event, const ReserveEntry& entry) {
+  const std::wstring wide = AutoReserveTitle(section, event, TitleUse::kUpdate);
+  if (IsBlankText(wide)) return;
+  const std::string title = LineText(wide);
+  if (title == entry.title) return;
+  const bool ok = ChangeReservationTitle(title, entry.ProgramKey(), entry.reserveId);
+  std::string text = WideToUtf8String(Cp932ToWide(entry.title)) + " -> " + WideToUtf8String(wide);
+  text.resize(Utf8CutPoint(text, kTitleLogBytes));
+  LogWrite(ok ? "自動予約タイトル更新:%s\n" : "自動予約タイトル更新失敗:%s\n", text.c_str());
+  // A failed change restarts nothing: the recorder holds what it held.
+  if (ok) pass.changed = true;
+}
+
+void Reserve(Pass& pass, IniSection& section, const EpgEvent& event, int condition) {
+  ReserveLine line = AutoReserveLine(section, event);
+  const std::wstring title = AutoReserveTitle(section, event, TitleUse::kAdd);
+  line.title = LineText(title);
+  switch (AddNewReservation(pass.settings, line)) {
+    case AddOutcome::kAdded: break;
+    case AddOutcome::kAlreadyReserved:
+    case AddOutcome::kFailed: return;
+    case AddOutcome::kUnreachable:
+      LogWrite("EpgTimerSrvに接続できないため自動予約を中断しました\n");
+      pass.unreachable = true;
+      return;
+  }
+  pass.changed = true;
+  const std::uint64_t key = ProgramKey(event.eventId, ServiceKey(event.originalNetworkId,
+                                                                 event.transportStreamId, event.serviceId));
+  const std::wstring token = HistoryToken(key, condition);
+  AppendHistoryToken(pass.history, token);
+  AddHistoryLookupToken(pass.inHistory, token);
+  LogWrite("自動予約:%s\n", WideToUtf8String(title).c_str());
+  ArmSyoboiUploadTimer();
+}
+
+void RunCondition(Pass& pass, int condition, int days) {
+  const std::wstring name = AutoReserveSectionName(condition);
+  if (pass.settings.GetIntDefault(name.c_str(), L"ENABLE", 0) == 0) return;
+  IniSection section(pass.settings);
+  if (!section.Select(name.c_str(), false)) return;
+  const SearchCondition search = ReadSearchCondition(pass.settings, name, SearchNormalizeList(pass.settings));
+  for (const SearchHit hit : RunSearchCondition(search, days, LocalNowTicks())) {
+    if (pass.unreachable) return;
+    const EpgEvent* stored = FindHitEvent(hit);
+    if (stored == nullptr) continue;
+    // Nothing here reads the reserved marks, so the stored event is read as
+    // it is (and only written under the store's lock).
+    const EpgEvent& event = *stored;
+    const ReserveEntry* entry = FindReserve(
+        pass.lists, ServiceKey(event.originalNetworkId, event.transportStreamId, event.serviceId), event.eventId);
+    const bool inHistory = HistoryHasKey(pass.inHistory, hit);
+    if (entry != nullptr) {
+      if (pass.update && inHistory) UpdateTitle(pass, section, event, *entry);
+    } else if (!inHistory) {
+      Reserve(pass, section, event, condition);
+    }
+  }
+}
+
+}  // namespace
+
+std::wstring AutoReserveSectionName(int number) {
+  wchar_t name[32];
+  std::swprintf(name, 32, L"AUTORESERVE_%02d", number);
+  return name;
+}
+
+int AutoReserveConditionCount(const IniFile& settings) {
+  const int count = settings.GetIntDefault(kAutoReserveSettings, L"AUTORESERVECOUNT", kDefaultConditionCount);
+  return count < 1 || count > kMaxConditionCount ? kDefaultConditionCount : count;
+}
+
+std::wstring AutoReserveTitle(IniSection& section, const EpgEvent& event, TitleUse use) {
+  switch (section.GetIntDefault(nullptr, L"TITLETYPE", 0)) {
+    case 2: {
+      if (use == TitleUse::kAdd) return MakeTitleByCommand(section, event, true, false);
+      if (use == TitleUse::kPreview) return MakeTitleByCommand(section, event, false, false);
+      std::wstring title = MakeTitleByCommand(section, event, false, true);
+      return IsBlankText(title) ? event.Title() : title;
+    }
+    case 1: return MakeReservationTitle(event);
+    default: return event.Title();
+  }
+}
+
+ReserveLine AutoReserveLine(const IniSection& section, const EpgEvent& event) {
+  ReserveLine line;
+  const std::uint64_t serviceKey = ServiceKey(event.originalNetworkId, event.transportStreamId, event.serviceId);
+  line.station = StationOf(serviceKey);
+  line.batchPath = LineText(section.GetString(nullptr, L"EXT2").value_or(L""));
+  line.networkId = event.originalNetworkId;
+  line.transportStreamId = event.transportStreamId;
+  line.serviceId = event.serviceId;
+  line.eventId = event.eventId;
+  line.start = event.start;
+  line.durationHours = static_cast<std::int32_t>(event.durationSeconds / 3600);
+  line.durationMinutes = static_cast<std::int32_t>(event.durationSeconds / 60 % 60);
+  line.durationSeconds = static_cast<std::int32_t>(event.durationSeconds % 60);
+  // Hand-edited sections may lack these; each falls back on the one before.
+  int chained = section.GetIntDefault(nullptr, L"TITLETYPE", 0);
+  for (auto [key, field] : {std::pair{L"PRIORITY", &line.priority}, std::pair{L"FORROW", &line.follow},
+                            std::pair{L"RECMODE", &line.recordMode}, std::pair{L"EXT1", &line.pittari}}) {
+    chained = section.GetIntDefault(nullptr, key, chained);
+    *field = chained;
+  }
+  line.recFolder = LineText(section.GetString(nullptr, L"RECDIR").value_or(L""));
+  line.postAction = section.GetIntDefault(nullptr, L"POSTACTION", 4);
+  line.resumeRestart = section.GetIntDefault(nullptr, L"RESUMERESTART", 0);
+  line.marginEnable = section.GetIntDefault(nullptr, L"MARGIN_ENABLE", 0);
+  line.marginStart = section.GetIntDefault(nullptr, L"MARGIN_START", 0);
+  line.marginEnd = section.GetIntDefault(nullptr, L"MARGIN_END", 0);
+  line.serviceOptions = section.GetIntDefault(nullptr, L"SERVICE", 0);
+  return line;
+}
+
+bool RunAutoReservePass(IniFile& settings, const ReserveLists& lists) {
+  std::wstring history = LoadAutoReserveHistory(settings).pruned;
+  HistoryLookup inHistory = ReadHistoryLookup(history);
+  Pass pass{settings, lists, std::move(history), std::move(inHistory)};
+  pass.update = settings.GetIntDefault(kAutoReserveSettings, L"AUTORESERVEUPDATE", 0) != 0;
+  const int days = settings.GetIntDefault(kAutoReserveSettings, L"AUTORESERVEDAYS", kDefaultSearchDays);
+  const int count = AutoReserveConditionCount(settings);
+  for (int condition = 1; condition <= count && !pass.unreachable; ++condition) RunCondition(pass, condition, days);
+  if (!pass.changed) return false;
+  // The text-file recorder reads what was appended when it starts again.
+  RestartEpgTimerBon(settings, nullptr, false);
+  settings.SetString(kAutoReserveSettings, kAutoReserveHistoryKey, pass.history);
+  (void)SaveSettings(settings);
+  return true;
+}
+
+void RunAutoReserve(IniFile& settings) {
+  if (settings.GetIntDefault(kAutoReserveSettings, L"ENABLE", 0) == 0) return;
+  const ReserveSnapshot lists = LoadReserveList(settings);
+  RunAutoReservePass(settings, *lists);
+}
+
+}  // namespace plimod

@@ -1,0 +1,101 @@
+#include "pages/recorder/reserve_list_actions.h"
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "pages/recorder/edcid.h"
+#include "recorder/epg_timer_bon_window.h"
+#include "recorder/program_txt_rewrite.h"
+#include "recorder/recorder_paths.h"
+#include "recorder/reserve_line.h"
+#include "recorder/reserve_row.h"
+#include "util/conversions.h"
+#include "util/keys.h"
+
+namespace plimod {
+namespace {
+
+constexpr std::uint32_t kSrvWaitMs = 15000;
+// The server's own code for success, as SrvDeleteRecordedInfo hands it on.
+constexpr std::uint32_t kSrvResultSuccess = 1;
+
+std::string RowEdcid(const ReserveRow& row) {
+  const std::uint64_t key =
+      ProgramKey(row.eventId, ServiceKey(row.originalNetworkId, row.transportStreamId, row.serviceId));
+  return MakeEdcid(key, row.reserveId);
+}
+
+bool DisableOnServer(std::int32_t reserveId) {
+  ReserveRow row;
+  if (SrvGetReservation(static_cast<std::uint32_t>(reserveId), row, kSrvWaitMs) != 0) return false;
+  row.recordMode = kRecordModeDisabled;
+  return SrvChangeReservation(row, kSrvWaitMs) == 0;
+}
+
+std::string ProgramTxtFailure(const std::wstring& path) {
+  return "Program.txtオープンエラー\n" + WideToUtf8(path);
+}
+
+}  // namespace
+
+ReserveActionResult ApplyServerReserveAction(RequestParameters& params) {
+  const bool remove = !params.Value("delete").empty();
+  const bool disable = !params.Value("invalid").empty();
+  std::vector<ReserveRow> listed;
+  if (SrvEnumReservations(listed, kSrvWaitMs) != 0) return {false, "予約サーバから予約を取得できませんでした"};
+  bool refused = false;
+  std::vector<ReserveRow> toDelete;
+  std::vector<std::uint32_t> resultIds;
+  for (const ReserveRow& row : listed) {
+    const std::string edcid = RowEdcid(row);
+    if (params.Value(edcid).empty()) continue;
+    if (remove) {
+      if (row.reserveId < 0 && SrvListsRecordingResults()) {
+        resultIds.push_back(static_cast<std::uint32_t>(-static_cast<std::int64_t>(row.reserveId)));
+        continue;
+      }
+      ReserveRow fetched;
+      if (SrvGetReservation(static_cast<std::uint32_t>(row.reserveId), fetched, kSrvWaitMs) == 0) {
+        toDelete.push_back(fetched);
+      } else {
+        refused = true;
+      }
+    } else if (disable) {
+      if (!DisableOnServer(row.reserveId)) refused = true;
+      params[edcid].clear();
+    }
+  }
+  if (remove) {
+    if (SrvDeleteReservations(toDelete, kSrvWaitMs) != 0) refused = true;
+    if (!resultIds.empty() && SrvDeleteRecordedInfo(resultIds) != kSrvResultSuccess) refused = true;
+  }
+  if (!refused) return {};
+  return {false, remove ? "予約サーバで削除できませんでした" : "予約サーバで無効にできませんでした"};
+}
+
+ReserveActionResult ApplyProgramTxtReserveAction(ReplyWriter& out, const RequestParameters& params,
+                                                 const IniFile& settings) {
+  const std::optional<std::wstring> path = LocateProgramTxt(settings);
+  if (!path) return {false, ProgramTxtFailure(settings.GetString(L"EPGDATACAP", L"PROGRAMTXT").value_or(L""))};
+  if (!CloseEpgTimerBon(out)) return {true, {}};
+  // Whatever becomes of the rewrite, the recorder was closed and must run
+  // again, or it would miss its recordings.
+  // Two lines of one programme and reserve id share a name: one box ticked
+  // is one line gone, the first.
+  std::set<std::string> removed;
+  const RewriteResult rewritten =
+      RewriteProgramTxt(*path, [&params, &removed](const ReserveTextLine& line) -> std::optional<std::string> {
+        std::string edcid = LineEdcid(line);
+        if (params.Value(edcid).empty() || !removed.insert(std::move(edcid)).second) return std::nullopt;
+        return std::string();
+      });
+  // Nothing has been written yet, so a failed start answers with its own
+  // header.
+  if (!RestartEpgTimerBon(settings, &out, true)) return {true, {}};
+  if (rewritten != RewriteResult::kDone) return {false, ProgramTxtFailure(*path)};
+  return {};
+}
+
+}  // namespace plimod
