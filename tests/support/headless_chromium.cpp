@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -199,7 +200,7 @@ ChromiumPage::ChromiumPage(const std::string& chromium, const std::string& argum
 
 ChromiumPage::~ChromiumPage() {
   if (pid_ <= 0) return;
-  if (toBrowser_) {
+  if (channel_) {
     session_.clear();
     (void)Send(R"({"id":)" + std::to_string(++lastId_) + R"(,"method":"Browser.close"})");
   }
@@ -210,14 +211,10 @@ ChromiumPage::~ChromiumPage() {
 }
 
 bool ChromiumPage::Start(const std::string& chromium, const std::string& arguments) {
-  int commands[2];
-  int answers[2];
-  if (::pipe2(commands, O_CLOEXEC) != 0) return false;
-  UniqueFd commandsRead(commands[0]);
-  toBrowser_.reset(commands[1]);
-  if (::pipe2(answers, O_CLOEXEC) != 0) return false;
-  fromBrowser_.reset(answers[0]);
-  UniqueFd answersWrite(answers[1]);
+  int ends[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
+  channel_.reset(ends[0]);
+  UniqueFd browserEnd(ends[1]);
 
   std::vector<std::string> args = {chromium,
                                    "--headless",
@@ -240,7 +237,8 @@ bool ChromiumPage::Start(const std::string& chromium, const std::string& argumen
   const std::string errors = profile_.File("stderr.txt").string();
 
   // Between fork and exec only calls that are safe in a child of a
-  // threaded process: the browser reads commands on 3 and answers on 4.
+  // threaded process: the browser reads commands on 3 and answers on 4,
+  // here both the one socket.
   pid_ = ::fork();
   if (pid_ < 0) return false;
   if (pid_ == 0) {
@@ -248,7 +246,7 @@ bool ChromiumPage::Start(const std::string& chromium, const std::string& argumen
     const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int null = ::open("/dev/null", O_RDWR);
     if (err < 0 || null < 0 || ::dup2(null, 0) < 0 || ::dup2(null, 1) < 0 || ::dup2(err, 2) < 0 ||
-        ::dup2(commandsRead.get(), 3) < 0 || ::dup2(answersWrite.get(), 4) < 0) {
+        ::dup2(browserEnd.get(), 3) < 0 || ::dup2(browserEnd.get(), 4) < 0) {
       ::_exit(127);
     }
     ::execv(argv[0], argv.data());
@@ -263,9 +261,9 @@ bool ChromiumPage::Send(const std::string& message) {
   const Clock::time_point deadline = Clock::now() + kAnswerWait;
   std::size_t sent = 0;
   while (sent < bytes.size()) {
-    pollfd p{toBrowser_.get(), POLLOUT, 0};
+    pollfd p{channel_.get(), POLLOUT, 0};
     if (::poll(&p, 1, MillisecondsUntil(deadline)) <= 0) return false;
-    const ssize_t n = ::write(toBrowser_.get(), bytes.data() + sent, bytes.size() - sent);
+    const ssize_t n = ::send(channel_.get(), bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     sent += static_cast<std::size_t>(n);
@@ -280,10 +278,10 @@ std::optional<std::string> ChromiumPage::Receive(Clock::time_point deadline) {
       pending_.erase(0, end + 1);
       return message;
     }
-    pollfd p{fromBrowser_.get(), POLLIN, 0};
+    pollfd p{channel_.get(), POLLIN, 0};
     if (::poll(&p, 1, MillisecondsUntil(deadline)) <= 0) return std::nullopt;
     char buffer[65536];
-    const ssize_t n = ::read(fromBrowser_.get(), buffer, sizeof buffer);
+    const ssize_t n = ::recv(channel_.get(), buffer, sizeof buffer, 0);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return std::nullopt;
     pending_.append(buffer, static_cast<std::size_t>(n));
@@ -291,7 +289,7 @@ std::optional<std::string> ChromiumPage::Receive(Clock::time_point deadline) {
 }
 
 std::optional<std::string> ChromiumPage::Call(const std::string& method, const std::string& params) {
-  if (!toBrowser_) return std::nullopt;
+  if (!channel_) return std::nullopt;
   const std::string id = std::to_string(++lastId_);
   std::string message = R"({"id":)" + id + R"(,"method":)" + JsonString(method) + R"(,"params":)" + params;
   if (!session_.empty()) message += R"(,"sessionId":)" + JsonString(session_);

@@ -68,8 +68,7 @@ class ChromiumPage {
 
   TempFolder profile_{"plimod-chromium"};
   pid_t pid_ = -1;
-  UniqueFd toBrowser_;
-  UniqueFd fromBrowser_;
+  UniqueFd channel_;  // a socket, so that a browser gone raises no SIGPIPE
   std::string pending_;
   std::string session_;
   int lastId_ = 0;
