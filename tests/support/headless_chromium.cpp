@@ -37,7 +37,7 @@ std::string TextOfDom(std::string text) {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::chrono::seconds kAnswerWait{30};
+constexpr std::chrono::seconds kAnswerWait{60};  // a browser starting on a busy machine
 constexpr std::chrono::seconds kCloseWait{10};
 constexpr auto kPollStep = std::chrono::milliseconds(100);
 

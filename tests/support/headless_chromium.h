@@ -1,6 +1,8 @@
 #pragma once
 // Headless Chromium for the browser checks: each run gets a new empty
-// profile and no background traffic, and is cut off after two minutes.
+// profile and no background traffic. RunChromium runs it once on its
+// command line (cut off after two minutes); ChromiumPage drives it and
+// waits for what a check looks at.
 
 #include <sys/types.h>
 
