@@ -52,7 +52,7 @@ TEST(SleepGuardTest, BusyCheckWaitsForTheServerOffTheMainLoopAndPostsItsAnswer) 
                                     {"EPGTIMER_PIPE_DIR=" + pipes.Path().string(),
                                      std::string("EPGTIMER_EVENT_PREFIX=") + std::getenv("EPGTIMER_EVENT_PREFIX")});
   ASSERT_GT(server, 0);
-  for (int i = 0; i < 200 && !std::filesystem::exists(pipes.File("EpgTimerSrvPipe")); ++i) {
+  for (int i = 0; i < 1000 && !std::filesystem::exists(pipes.File("EpgTimerSrvPipe")); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   WriteFileBytes(folder.File("EpgTimerSrv.ini"), "[BonDriver_A.dll]\r\nMode=0\r\nCount=1\r\n");

@@ -1,12 +1,16 @@
 #include "recorder/srv/epgtimer_srv_client.h"
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +18,7 @@
 #include "platform/named_event.h"
 #include "platform/pipe_socket.h"
 #include "platform/program_stop.h"
+#include "platform/sync.h"
 #include "platform/system_time.h"
 #include "platform/text_codec.h"
 #include "recorder/read_reserve_line.h"
@@ -201,11 +206,100 @@ TEST_F(SrvClientTest, RequestOverOneMebibyteArrivesWhole) {
 }
 
 TEST_F(SrvClientTest, LockHeldPastTheWaitDoesNotStopTheNextCommand) {
-  EpgTimerSrvClient client = MakeClient(2'000, 50);
+  constexpr std::uint32_t kLockWaitMs = 200;
+  EpgTimerSrvClient client = MakeClient(2'000, kLockWaitMs);
   ASSERT_TRUE(client.Lock(0));  // taken and never given back
   std::vector<SrvReserveData> listed;
+  const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(client.EnumReserve(listed), 1u);
+  // It waited out the lock before going on without it.
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kLockWaitMs));
   EXPECT_EQ(client.EnumReserve(listed), 1u);
+}
+
+// A reservation server that takes every connection at once, each on a
+// thread of its own, and holds it a while before answering success: two
+// commands that are not kept apart show as connections open together.
+class OverlapRecordingServer {
+ public:
+  explicit OverlapRecordingServer(std::string eventName) : eventName_(std::move(eventName)) {}
+  ~OverlapRecordingServer() {
+    thread_.Stop();
+    for (std::thread& worker : workers_) worker.join();
+    ::unlink(PipeSocketPath("pipe").c_str());
+    NamedEvent::Remove(eventName_);
+  }
+
+  bool Start() {
+    event_ = NamedEvent::CreateOrOpen(eventName_);
+    listener_ = ListenPipeSocket("pipe");
+    return event_.valid() && listener_ && thread_.Start([this](StopSignal& stop) { Serve(stop); });
+  }
+  // "open" and "close" of each connection, in the order they happened.
+  std::vector<std::string> Steps() const {
+    std::lock_guard lock(mutex_);
+    return steps_;
+  }
+  int MostOpenAtOnce() const {
+    std::lock_guard lock(mutex_);
+    return mostOpen_;
+  }
+
+ private:
+  static constexpr std::uint32_t kHoldMs = 300;
+
+  void Serve(StopSignal& stop) {
+    while (!stop.StopRequested()) {
+      event_.Set();  // always ready for one more
+      if (!WaitReadableWithin(listener_.get(), 10)) continue;
+      UniqueFd peer(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+      if (peer) workers_.emplace_back([this, fd = std::move(peer)] { Answer(fd.get()); });
+    }
+  }
+  void Answer(int fd) {
+    Note("open", +1);
+    CommandPacket request;
+    if (ReadPacket(fd, request, 0x100000, 2'000)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(kHoldMs));
+      (void)WritePacket(fd, CommandPacket{kSrvSuccess, {}}, 0x100000, 2'000);
+    }
+    Note("close", -1);
+  }
+  void Note(const char* step, int change) {
+    std::lock_guard lock(mutex_);
+    steps_.push_back(step);
+    open_ += change;
+    mostOpen_ = std::max(mostOpen_, open_);
+  }
+
+  std::string eventName_;
+  NamedEvent event_;
+  UniqueFd listener_;
+  mutable std::mutex mutex_;
+  std::vector<std::string> steps_;
+  int open_ = 0;
+  int mostOpen_ = 0;
+  std::vector<std::thread> workers_;  // touched by the serving thread only, until it is stopped
+  StoppableThread thread_;
+};
+
+TEST(SrvClientLock, CommandsOfTwoThreadsRunOneAfterTheOther) {
+  test::TempFolder folder("srv");
+  test::ScopedEnv pipeDir("EPGTIMER_PIPE_DIR", folder.Path().c_str());
+  const std::string eventName = test::UniqueSrvName("overlap");
+  OverlapRecordingServer server(eventName);
+  ASSERT_TRUE(server.Start());
+  EpgTimerSrvClient client("pipe", eventName, 5'000, 10'000, 5'000);
+  std::uint32_t first = 0;
+  std::uint32_t second = 0;
+  std::thread one([&] { first = client.DelReserve({1}); });
+  std::thread two([&] { second = client.DelReserve({2}); });
+  one.join();
+  two.join();
+  EXPECT_EQ(first, kSrvSuccess);
+  EXPECT_EQ(second, kSrvSuccess);
+  EXPECT_EQ(server.MostOpenAtOnce(), 1);
+  EXPECT_EQ(server.Steps(), (std::vector<std::string>{"open", "close", "open", "close"}));
 }
 
 TEST(SrvClientWithoutServer, NoServerTimesOutAndMissingPipeIsNotOpened) {
@@ -268,11 +362,17 @@ TEST(SrvClientWithoutServer, OnlyAServerThatIsThereGetsTheWaitAndTheStopEndsIt) 
 TEST(SrvFakeProgram, ServesAsAProcessOfItsOwn) {
   test::TempFolder folder("srv");
   test::ScopedEnv pipeDir("EPGTIMER_PIPE_DIR", folder.Path().c_str());
+  // An event prefix of this test's own, whatever the caller's environment
+  // holds, the same for the child.
+  const std::string prefix = test::UniqueSrvName("prefix") + ".";
+  test::ScopedEnv eventPrefix("EPGTIMER_EVENT_PREFIX", prefix.c_str());
   const std::string eventName = test::UniqueSrvName("program");
-  const pid_t pid = test::StartProcess(PLIMOD_BINARY_DIR "/bin/fake_epgtimersrv",
-                                       {"--pipe", "pipe", "--event", eventName}, FakeProgramEnv(folder));
-  ASSERT_GT(pid, 0);
-  for (int i = 0; i < 200 && !std::filesystem::exists(folder.File("pipe")); ++i) {
+  std::vector<std::string> env = {"EPGTIMER_PIPE_DIR=" + folder.Path().string(), "EPGTIMER_EVENT_PREFIX=" + prefix};
+  test::AddSanitizerOptions(env);
+  test::StartedProcess server(
+      test::StartProcess(PLIMOD_BINARY_DIR "/bin/fake_epgtimersrv", {"--pipe", "pipe", "--event", eventName}, env));
+  ASSERT_GT(server.pid(), 0);
+  for (int i = 0; i < 1'000 && !std::filesystem::exists(folder.File("pipe")); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   EpgTimerSrvClient client("pipe", eventName, 5'000, 1'000, 5'000);
@@ -281,7 +381,7 @@ TEST(SrvFakeProgram, ServesAsAProcessOfItsOwn) {
   EXPECT_EQ(client.EnumReserve(listed), 1u);
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0].title, L"demo");
-  test::StopProcess(pid, std::chrono::milliseconds(5'000));
+  server.Stop();
   EXPECT_FALSE(std::filesystem::exists(folder.File("pipe")));
   NamedEvent::Remove(eventName);
 }
@@ -310,7 +410,7 @@ TEST(SrvFakeProgram, KeepsReservationsInReserveTxtAcrossARestart) {
     const pid_t pid = test::StartProcess(PLIMOD_BINARY_DIR "/bin/fake_epgtimersrv",
                                          {"--pipe", "pipe", "--event", eventName, "--folder", folder.Path().string()},
                                          FakeProgramEnv(folder));
-    for (int i = 0; i < 200 && !std::filesystem::exists(folder.File("pipe")); ++i) {
+    for (int i = 0; i < 1000 && !std::filesystem::exists(folder.File("pipe")); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return pid;

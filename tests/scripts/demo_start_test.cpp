@@ -205,10 +205,10 @@ TEST_F(DemoFrontPageTest, FrontPageShowsHitsOfEverySavedConditionInItsColour) {
   const fs::path shot = kArtifacts / "front_page.png";
   fs::remove(shot);
   std::string log;
-  plimod::test::RunChromium(chromium, "--window-size=1400,2400 --virtual-time-budget=5000 --screenshot=" + shot.string(),
-                            kDemoAddress + "/", log);
+  plimod::test::ScreenshotWhen(chromium, "--window-size=1400,2400", kDemoAddress + "/", "true", shot, log);
   EXPECT_GT(fs::exists(shot) ? fs::file_size(shot) : 0, 10000u) << "no screenshot of the front page";
-  const std::string dom = plimod::test::RunChromium(chromium, "--virtual-time-budget=5000 --dump-dom", kDemoAddress + "/", log);
+  const std::string dom = plimod::test::DumpDomWhen(chromium, "--window-size=1400,1000", kDemoAddress + "/",
+                                                    "document.querySelector('td[rowspan]') !== null", log);
   EXPECT_FALSE(Contains(log, "Uncaught")) << log;
   std::ofstream(kArtifacts / "front_page.txt") << dom;
 
@@ -256,10 +256,10 @@ TEST_F(DemoFrontPageTest, TableLinkReservesAndTheTableMarksTheProgramme) {
     const fs::path shot = kArtifacts / "programme_table_reserved.png";
     fs::remove(shot);
     std::string log;
-    plimod::test::RunChromium(chromium, "--window-size=1400,1400 --virtual-time-budget=5000 --screenshot=" + shot.string(),
-                              tablePage, log);
+    plimod::test::ScreenshotWhen(chromium, "--window-size=1400,1400", tablePage, "true", shot, log);
     EXPECT_GT(fs::exists(shot) ? fs::file_size(shot) : 0, 10000u) << "no screenshot of the programme table";
-    const std::string dom = plimod::test::RunChromium(chromium, "--virtual-time-budget=5000 --dump-dom", tablePage, log);
+    const std::string dom = plimod::test::DumpDomWhen(chromium, "--window-size=1400,1000", tablePage,
+                                                      "document.querySelector('td.resv') !== null", log);
     EXPECT_TRUE(std::regex_search(cellOf(dom), std::regex("class=\"?resv"))) << cellOf(dom);
   }
 

@@ -19,7 +19,8 @@ TEST_F(HttpClientTest, PostSendsHeadersAndTheWholeBody) {
   HttpRequest request;
   request.url = fake_.BaseUrl() + "sch_upload?slot=2";
   request.headers = {"Authorization: Basic dXNlcjpwYXNz", "Content-Type: application/x-www-form-urlencoded"};
-  request.postBody = "data=" + std::string(3000, 'x');  // long enough for curl to ask "100-continue"
+  // Past 1 MiB this libcurl asks "Expect: 100-continue" first.
+  request.postBody = "data=" + std::string(2 * 1024 * 1024, 'x');
   request.maxBytes = 2047;
   const HttpReply reply = SendHttpRequest(request);
   EXPECT_TRUE(reply.ok) << reply.error;
@@ -34,6 +35,7 @@ TEST_F(HttpClientTest, PostSendsHeadersAndTheWholeBody) {
   EXPECT_EQ(requests[0].headers.at("authorization"), "Basic dXNlcjpwYXNz");
   EXPECT_EQ(requests[0].headers.at("content-type"), "application/x-www-form-urlencoded");
   EXPECT_EQ(requests[0].headers.at("user-agent"), "plimod.exe");
+  EXPECT_EQ(requests[0].headers.at("expect"), "100-continue");
   EXPECT_EQ(requests[0].body, *request.postBody);
 }
 

@@ -131,6 +131,17 @@ TEST_F(SyoboiUploadServiceTest, ThePostCarriesSlotAuthorizationAndBodyAndShowsTh
   EXPECT_EQ(requests[0].body, "data=x");
 }
 
+// Past 1 MiB libcurl would ask "Expect: 100-continue" and wait for the
+// server's go-ahead; the empty header keeps a large upload from doing so.
+TEST_F(SyoboiUploadServiceTest, ALargeUploadAsksNoHundredContinue) {
+  const std::string body = "data=" + std::string(2 * 1024 * 1024, 'x');
+  EXPECT_EQ(UploadToSyoboi("user", "pass", 1, body, nullptr), 9);
+  const std::vector<RecordedRequest> requests = fake_.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].headers.count("expect"), 0u);
+  EXPECT_EQ(requests[0].body, body);
+}
+
 TEST_F(SyoboiUploadServiceTest, TheRecorderReservationsAreSentWithTheStoredCredentials) {
   TempFolder recorder("upload-recorder");
   const std::string programTxt = (recorder.Path() / "Program.txt").string();

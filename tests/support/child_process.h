@@ -37,4 +37,26 @@ std::optional<int> WaitForExit(pid_t pid, std::chrono::milliseconds bound);
 // within `bound`; reaps it either way.
 void StopProcess(pid_t pid, std::chrono::milliseconds bound);
 
+// A started child that is stopped (SIGTERM, then SIGKILL past `bound`) and
+// reaped when the owner goes out of scope, on every path out of a test.
+class StartedProcess {
+ public:
+  explicit StartedProcess(pid_t pid, std::chrono::milliseconds bound = std::chrono::seconds(5))
+      : pid_(pid), bound_(bound) {}
+  ~StartedProcess() { Stop(); }
+  StartedProcess(const StartedProcess&) = delete;
+  StartedProcess& operator=(const StartedProcess&) = delete;
+
+  pid_t pid() const { return pid_; }
+  // Stops it now; later calls do nothing.
+  void Stop() {
+    StopProcess(pid_, bound_);
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_;
+  std::chrono::milliseconds bound_;
+};
+
 }  // namespace plimod::test

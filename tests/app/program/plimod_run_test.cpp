@@ -343,7 +343,7 @@ TEST(PlimodRunTest, SlowReservationServerHoldsUpOnlyThePageThatWaitsForIt) {
   Running server{plimod::test::StartProcess((plimod::test::kBuiltPrograms / "fake_epgtimersrv").string(),
                                             {"--delay-ms", "6000"}, env)};
   ASSERT_GT(server.pid, 0);
-  for (int i = 0; i < 200 && !fs::exists(recorder.pipes() / "EpgTimerSrvPipe"); ++i) std::this_thread::sleep_for(10ms);
+  for (int i = 0; i < 1000 && !fs::exists(recorder.pipes() / "EpgTimerSrvPipe"); ++i) std::this_thread::sleep_for(10ms);
   Running program{home.Start()};
   ASSERT_GT(program.pid, 0);
   ASSERT_TRUE(home.WaitForLog("httpdスレッド起動")) << home.Log();

@@ -92,24 +92,22 @@ class EpgPageBrowserTest : public ::testing::Test {
     ASSERT_TRUE(started_) << "the program did not serve its programme table";
   }
 
-  static std::string Chromium(const std::string& arguments, const std::string& url, std::string& log) {
-    return plimod::test::RunChromium(chromium_, "--window-size=1400,1000 " + arguments, url, log);
-  }
+  static inline const std::string kWindow = "--window-size=1400,1000";
 
   // Photographs the view, then checks it through the check page.
   std::map<std::string, std::string> LoadView(const std::string& name, const std::string& query) {
     const fs::path shot = kArtifacts / (name + ".png");
     fs::remove(shot);
     std::string log;
-    Chromium("--virtual-time-budget=5000 --screenshot=" + shot.string(), program_->Url("/?" + query), log);
+    plimod::test::ScreenshotWhen(chromium_, kWindow, program_->Url("/?" + query), "true", shot, log);
     EXPECT_GT(fs::exists(shot) ? fs::file_size(shot) : 0, 10000u) << "no screenshot of " << name;
     // Script errors of the page itself show as console lines.
     EXPECT_EQ(log.find("Uncaught"), std::string::npos) << log;
 
     std::string encoded;
     for (char c : query) encoded += c == '&' ? std::string("%26") : std::string(1, c);
-    const std::string dom =
-        Chromium("--virtual-time-budget=15000 --dump-dom", program_->Url("/page_check.html#/?" + encoded), log);
+    const std::string dom = plimod::test::DumpDomWhen(chromium_, kWindow, program_->Url("/page_check.html#/?" + encoded),
+                                                      plimod::test::kCheckReportDone, log);
     std::ofstream(kArtifacts / (name + ".txt")) << query << "\n" << dom.substr(0, dom.find("<iframe"));
     auto report = plimod::test::ParseCheckReport(dom);
     EXPECT_EQ(report["done"], "1") << dom;

@@ -76,23 +76,23 @@ class ConfigBrowserTest : public ::testing::Test {
     ASSERT_TRUE(started_) << "the program did not serve its settings pages";
   }
 
-  static std::string Chromium(const std::string& arguments, const std::string& url) {
-    std::string log;
-    return plimod::test::RunChromium(chromium_, "--window-size=1200,1600 " + arguments, url, log);
-  }
+  static inline const std::string kWindow = "--window-size=1200,1600";
   // Settings pages answer only requests that come from the program's own
   // pages (the Referer), so they are shown in the check page's frame.
   static void Photograph(const std::string& name, const std::string& path) {
     const fs::path shot = kArtifacts / (name + ".png");
     fs::remove(shot);
-    Chromium("--virtual-time-budget=5000 --screenshot=" + shot.string(),
-             home_->Url("/config_check.html#" + EncodeForHash(path)));
+    std::string log;
+    plimod::test::ScreenshotWhen(chromium_, kWindow, home_->Url("/config_check.html#" + EncodeForHash(path)), "true",
+                                 shot, log);
     EXPECT_GT(fs::exists(shot) ? fs::file_size(shot) : 0, 10000u) << "no screenshot of " << name;
   }
   // Submits the environment form with `changes` ("name=value&..."), as typed.
   static std::map<std::string, std::string> SubmitConfig(const std::string& changes) {
-    const std::string dom = Chromium("--virtual-time-budget=15000 --dump-dom",
-                                     home_->Url("/config_check.html#" + EncodeForHash("/?cmd=config|" + changes)));
+    std::string log;
+    const std::string dom =
+        plimod::test::DumpDomWhen(chromium_, kWindow, home_->Url("/config_check.html#" + EncodeForHash("/?cmd=config|" + changes)),
+                                  plimod::test::kCheckReportDone, log);
     std::ofstream(kArtifacts / "config_submit.txt", std::ios::app) << changes << "\n" << dom.substr(0, 2000) << "\n";
     return plimod::test::ParseCheckReport(dom);
   }

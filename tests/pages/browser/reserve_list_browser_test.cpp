@@ -67,8 +67,7 @@ class ReserveListBrowserTest : public ::testing::Test {
 TEST_F(ReserveListBrowserTest, ListShowsTheEndedAndTheLaterReservationsAsRows) {
   const std::string page = "/reserve_list_check.html#/?cmd=epgtimer%26f=2";
   std::string log;
-  const std::string dom =
-      RunChromium(chromium_, "--window-size=1400,800 --virtual-time-budget=5000 --dump-dom", home_->Url(page), log);
+  const std::string dom = DumpDomWhen(chromium_, "--window-size=1400,800", home_->Url(page), kCheckReportDone, log);
   std::ofstream(kArtifacts / "reserve_list.txt") << dom.substr(0, dom.find("<iframe"));
   auto report = ParseCheckReport(dom);
   ASSERT_EQ(report["done"], "1") << dom;
@@ -83,8 +82,7 @@ TEST_F(ReserveListBrowserTest, ListShowsTheEndedAndTheLaterReservationsAsRows) {
 
   const fs::path shot = kArtifacts / "reserve_list.png";
   fs::remove(shot);
-  RunChromium(chromium_, "--window-size=1400,800 --virtual-time-budget=5000 --screenshot=" + shot.string(),
-              home_->Url(page), log);
+  ScreenshotWhen(chromium_, "--window-size=1400,800", home_->Url(page), "true", shot, log);
   EXPECT_GT(fs::exists(shot) ? fs::file_size(shot) : 0, 10000u);
 }
 

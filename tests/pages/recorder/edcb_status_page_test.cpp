@@ -109,9 +109,12 @@ TEST_F(StatusPageTest, ClicksTheUdpBoxOnlyWhenTheStateDiffers) {
 }
 
 TEST_F(StatusPageTest, EscapesTheCommandInTheSwitchLink) {
-  AddRecorder(Recorder(false, true, true), L"A", L"");
+  const RecorderWindowId window = AddRecorder(Recorder(false, true, true), L"A", L"");
   const std::string page = Run(ServeEpgDataCapStatusPage, "cmd=edcb%27onclick%3D");
   EXPECT_FALSE(Contains(page, "href='?cmd=edcb'"));
+  EXPECT_TRUE(Contains(page, "<a href='?cmd=edcb&#39;onclick=&wnd=" + RecorderWindowIdText(window) +
+                                 "&udp=1'>UDP:OFF</a>　"))
+      << page;
 }
 
 TEST_F(StatusPageTest, ShowsTheReservationsOfTheEarliestFutureStart) {
