@@ -17,21 +17,6 @@ std::size_t LineEndLength(const std::string& text, std::size_t pos) {
   return text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
 }
 
-// Year, month and day of the date field with the day of the week filled
-// in; a date the calendar does not know stays as it was read.
-SystemTime LineStart(const ReserveTextLine& line) {
-  SystemTime start;
-  start.wYear = static_cast<std::uint16_t>(line.Number(0, 0));
-  start.wMonth = static_cast<std::uint16_t>(line.Number(0, 5));
-  start.wDay = static_cast<std::uint16_t>(line.Number(0, 8));
-  start.wHour = static_cast<std::uint16_t>(line.Number(1, 0));
-  start.wMinute = static_cast<std::uint16_t>(line.Number(1, 3));
-  start.wSecond = static_cast<std::uint16_t>(line.Number(1, 6));
-  if (const auto ticks = SystemTimeToTicks(start)) {
-    if (const auto normalised = TicksToSystemTime(*ticks)) return *normalised;
-  }
-  return start;
-}
 
 // The lines of a RecInfo.txt line: 16 fields at most, like its own reader.
 void AppendRecInfoLine(std::string_view line, std::string& out) {
@@ -47,6 +32,20 @@ void AppendRecInfoLine(std::string_view line, std::string& out) {
 }
 
 }  // namespace
+
+SystemTime ReserveTextLineStart(const ReserveTextLine& line) {
+  SystemTime start;
+  start.wYear = static_cast<std::uint16_t>(line.Number(0, 0));
+  start.wMonth = static_cast<std::uint16_t>(line.Number(0, 5));
+  start.wDay = static_cast<std::uint16_t>(line.Number(0, 8));
+  start.wHour = static_cast<std::uint16_t>(line.Number(1, 0));
+  start.wMinute = static_cast<std::uint16_t>(line.Number(1, 3));
+  start.wSecond = static_cast<std::uint16_t>(line.Number(1, 6));
+  if (const auto ticks = SystemTimeToTicks(start)) {
+    if (const auto normalised = TicksToSystemTime(*ticks)) return *normalised;
+  }
+  return start;
+}
 
 int ReserveTextLine::Number(int n, std::size_t offset) const {
   return LeadingIntAt(Field(n), offset);
@@ -91,7 +90,7 @@ ReserveLine ParseReserveTextLine(const ReserveTextLine& line) {
   if (line.Field(14) != "0") record.batchPath = CutLineText(line.Field(14));
   record.comment = CutLineText(line.Field(16));
   record.recFolder = CutLineText(line.Field(17));
-  record.start = LineStart(line);
+  record.start = ReserveTextLineStart(line);
   record.durationHours = line.Number(2, 0);
   record.durationMinutes = line.Number(2, 3);
   record.durationSeconds = line.Number(2, 6);

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/system_time.h"
 #include "recorder/reserve_line.h"
 #include "settings/ini_file.h"
 
@@ -46,6 +47,9 @@ std::vector<ReserveTextLine> SplitReserveText(const std::string& text);
 // The ProgramKey of fields 5 to 8 and the reserve id of field 11.
 std::uint64_t LineProgramKey(const ReserveTextLine& line);
 int LineReserveId(const ReserveTextLine& line);
+// The start of fields 0 and 1 with the day of the week filled in; a date the
+// calendar does not know stays as it was read.
+SystemTime ReserveTextLineStart(const ReserveTextLine& line);
 
 // The record of a reservation line; the four ids stay 0 (callers hold the
 // key). Optional fields that are absent stay 0 or empty.

@@ -34,24 +34,12 @@ std::string FormatLine(const SrvReserveData& data) {
   return line;
 }
 
-SystemTime LineTime(const ReserveTextLine& line) {
-  SystemTime t;
-  t.wYear = static_cast<std::uint16_t>(line.Number(0, 0));
-  t.wMonth = static_cast<std::uint16_t>(line.Number(0, 5));
-  t.wDay = static_cast<std::uint16_t>(line.Number(0, 8));
-  t.wHour = static_cast<std::uint16_t>(line.Number(1, 0));
-  t.wMinute = static_cast<std::uint16_t>(line.Number(1, 3));
-  t.wSecond = static_cast<std::uint16_t>(line.Number(1, 6));
-  t.wDayOfWeek = static_cast<std::uint16_t>(DayOfWeek(t.wYear, t.wMonth, t.wDay));
-  return t;
-}
-
 SrvReserveData ParseLine(const ReserveTextLine& line) {
   const auto text = [&line](int n) { return Cp932ToWide(line.Field(n)); };
   const auto number = [&line](int n) { return static_cast<std::uint32_t>(line.Number(n)); };
   ReserveRow row;
   row.title = text(3);
-  row.start = LineTime(line);
+  row.start = ReserveTextLineStart(line);
   row.duration = number(2) * 3600 + static_cast<std::uint32_t>(line.Number(2, 3) * 60 + line.Number(2, 6));
   row.station = text(4);
   row.originalNetworkId = static_cast<std::uint16_t>(number(5));
