@@ -160,7 +160,9 @@ struct EpgStore::FetchedService {
   std::uint64_t key = 0;
   EpgService service;
   bool listed = false;  // the event-list call succeeded
-  std::vector<EpgEvent> events;
+  // Built as the map it will become, so each event's node lies beside its
+  // texts; after the merge it holds the replaced events, freed together.
+  EpgEventList events;
   std::int64_t earliestStart = 0;
 };
 
@@ -177,7 +179,6 @@ EpgStore::FetchedService EpgStore::FetchService(const EpgService& service,
     return fetched;
   }
   fetched.listed = true;
-  fetched.events.reserve(count);
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::optional<std::int64_t> ticks = StartTicksOf(list[i]);
     if (!ticks) {
@@ -186,7 +187,9 @@ EpgStore::FetchedService EpgStore::FetchService(const EpgService& service,
       continue;
     }
     if (fetched.events.empty() || *ticks < fetched.earliestStart) fetched.earliestStart = *ticks;
-    fetched.events.push_back(MakeEvent(list[i], *ticks, texts));
+    // A later event with an id already listed is dropped.
+    fetched.events.try_emplace(static_cast<std::uint16_t>(list[i].event_id),
+                               MakeEvent(list[i], *ticks, texts));
   }
   return fetched;
 }
@@ -196,14 +199,20 @@ void EpgStore::MergeService(FetchedService& fetched) {
   if (!fetched.listed) return;
   EpgEventList& events = events_[fetched.key];
   if (fetched.events.empty()) return;
-  // The new list replaces everything from its first start on.
+  // The new list replaces everything from its first start on. Earlier
+  // events stay (their nodes move across as they are) and win over a new
+  // event with the same id.
   const std::int64_t earliest = fetched.earliestStart;
-  std::erase_if(events, [earliest](const auto& item) {
-    return EventStartTicks(item.second) >= earliest;
-  });
-  for (EpgEvent& event : fetched.events) {
-    events.try_emplace(event.eventId, std::move(event));  // a kept event wins
+  for (auto it = events.begin(); it != events.end();) {
+    const auto next = std::next(it);
+    if (EventStartTicks(it->second) < earliest) {
+      auto node = events.extract(it);
+      fetched.events.erase(node.key());
+      fetched.events.insert(std::move(node));
+    }
+    it = next;
   }
+  events.swap(fetched.events);
 }
 
 int EpgStore::ImportFromDll(const std::wstring& normalizeList, bool halfWidth) {
@@ -227,6 +236,8 @@ int EpgStore::ImportFromDll(const std::wstring& normalizeList, bool halfWidth) {
     std::unique_lock lock(EpgDataLock());
     for (FetchedService& one : fetched) MergeService(one);
   }
+  // The replaced events go here, outside the lock, all at once.
+  fetched.clear();
   ResetDll();
   return 1;
 }

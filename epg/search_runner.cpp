@@ -1,6 +1,8 @@
 #include "epg/search_runner.h"
 
 #include <algorithm>
+#include <span>
+#include <utility>
 #include <tuple>
 
 #include "epg/channel_order.h"
@@ -30,33 +32,23 @@ bool InWindow(const EpgEvent& event, int days, std::int64_t nowTicks) {
   return days <= 0 || start <= nowTicks + std::int64_t{days} * kTicksPerDay;
 }
 
-// Adds the channel's hits; false once the list is full.
-bool CollectChannel(const SearchCondition& condition, std::uint64_t serviceKey,
+// Tests each event of the channel against the conditions in `searching`
+// (those that take the channel and still have room), in the channel's order.
+void CollectChannel(std::span<const SearchCondition> conditions,
+                    const std::vector<std::size_t>& searching, std::uint64_t serviceKey,
                     const EpgEventList& events, int days, std::int64_t nowTicks,
-                    std::vector<FoundHit>& hits) {
+                    std::vector<std::vector<FoundHit>>& found) {
   for (const auto& [eventId, event] : events) {
-    if (!InWindow(event, days, nowTicks) || !MatchSearchCondition(condition, event)) continue;
-    hits.push_back({ProgramKey(eventId, serviceKey), StartMinuteOf(event)});
-    if (hits.size() >= kMaxSearchHits) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
-std::vector<SearchHit> RunSearchCondition(const SearchCondition& condition, int days,
-                                          std::int64_t nowTicks) {
-  std::vector<FoundHit> found;
-  bool room = true;
-  for (std::uint32_t band : kSearchedBands) {
-    for (std::uint64_t serviceKey : ChannelsInDisplayOrder(band)) {
-      if (!room) break;
-      if (!MatchChannelMode(condition, serviceKey)) continue;
-      auto events = EpgEventIndex->find(serviceKey);
-      if (events == EpgEventIndex->end()) continue;
-      room = CollectChannel(condition, serviceKey, events->second, days, nowTicks, found);
+    if (!InWindow(event, days, nowTicks)) continue;
+    for (std::size_t i : searching) {
+      std::vector<FoundHit>& hits = found[i];
+      if (hits.size() >= kMaxSearchHits || !MatchSearchCondition(conditions[i], event)) continue;
+      hits.push_back({ProgramKey(eventId, serviceKey), StartMinuteOf(event)});
     }
   }
+}
+
+std::vector<SearchHit> SortedHits(std::vector<FoundHit>& found) {
   // Inserting each hit behind those that start no later is a stable sort.
   std::stable_sort(found.begin(), found.end(), [](const FoundHit& a, const FoundHit& b) {
     return a.startMinute < b.startMinute;
@@ -65,6 +57,37 @@ std::vector<SearchHit> RunSearchCondition(const SearchCondition& condition, int 
   hits.reserve(found.size());
   for (const FoundHit& hit : found) hits.push_back(hit.key);
   return hits;
+}
+
+}  // namespace
+
+std::vector<std::vector<SearchHit>> RunSearchConditions(std::span<const SearchCondition> conditions,
+                                                        int days, std::int64_t nowTicks) {
+  std::vector<std::vector<FoundHit>> found(conditions.size());
+  std::vector<std::size_t> searching;
+  for (std::uint32_t band : kSearchedBands) {
+    for (std::uint64_t serviceKey : ChannelsInDisplayOrder(band)) {
+      searching.clear();
+      for (std::size_t i = 0; i < conditions.size(); ++i) {
+        if (found[i].size() < kMaxSearchHits && MatchChannelMode(conditions[i], serviceKey)) {
+          searching.push_back(i);
+        }
+      }
+      if (searching.empty()) continue;
+      auto events = EpgEventIndex->find(serviceKey);
+      if (events == EpgEventIndex->end()) continue;
+      CollectChannel(conditions, searching, serviceKey, events->second, days, nowTicks, found);
+    }
+  }
+  std::vector<std::vector<SearchHit>> hits;
+  hits.reserve(found.size());
+  for (std::vector<FoundHit>& one : found) hits.push_back(SortedHits(one));
+  return hits;
+}
+
+std::vector<SearchHit> RunSearchCondition(const SearchCondition& condition, int days,
+                                          std::int64_t nowTicks) {
+  return std::move(RunSearchConditions(std::span(&condition, 1), days, nowTicks).front());
 }
 
 std::vector<SearchHit> RunSearchCondition(const IniSection& section, int days) {

@@ -3,6 +3,7 @@
 // start order.
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "epg/search_condition.h"
@@ -24,6 +25,10 @@ inline constexpr std::size_t kMaxSearchHits = 1000;
 // EpgBusyFlag or the EPG data lock.
 std::vector<SearchHit> RunSearchCondition(const SearchCondition& condition, int days,
                                           std::int64_t nowTicks);
+// Each condition's hits as RunSearchCondition gives them, from one walk over
+// the store: each event is tested against every condition in turn.
+std::vector<std::vector<SearchHit>> RunSearchConditions(std::span<const SearchCondition> conditions,
+                                                        int days, std::int64_t nowTicks);
 // The same for a condition section, from the local time now.
 std::vector<SearchHit> RunSearchCondition(const IniSection& section, int days);
 

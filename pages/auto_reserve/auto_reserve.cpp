@@ -87,13 +87,10 @@ void Reserve(Pass& pass, IniSection& section, const EpgEvent& event, int conditi
   ArmSyoboiUploadTimer();
 }
 
-void RunCondition(Pass& pass, int condition, int days) {
-  const std::wstring name = AutoReserveSectionName(condition);
-  if (pass.settings.GetIntDefault(name.c_str(), L"ENABLE", 0) == 0) return;
+void ReserveHits(Pass& pass, int condition, const std::vector<SearchHit>& hits) {
   IniSection section(pass.settings);
-  if (!section.Select(name.c_str(), false)) return;
-  const SearchCondition search = ReadSearchCondition(pass.settings, name, SearchNormalizeList(pass.settings));
-  for (const SearchHit hit : RunSearchCondition(search, days, LocalNowTicks())) {
+  if (!section.Select(AutoReserveSectionName(condition).c_str(), false)) return;
+  for (const SearchHit hit : hits) {
     if (pass.unreachable) return;
     const EpgEvent* stored = FindHitEvent(hit);
     if (stored == nullptr) continue;
@@ -109,6 +106,23 @@ void RunCondition(Pass& pass, int condition, int days) {
       Reserve(pass, section, event, condition);
     }
   }
+}
+
+// The enabled conditions, searched in one walk over the store; their hits
+// are then reserved condition by condition, as if each had been searched
+// in turn (nothing a reservation changes bears on a search).
+void RunConditions(Pass& pass, int count, int days) {
+  std::vector<int> numbers;
+  std::vector<SearchCondition> searches;
+  const std::wstring normalizeList = SearchNormalizeList(pass.settings);
+  for (int condition = 1; condition <= count; ++condition) {
+    const std::wstring name = AutoReserveSectionName(condition);
+    if (pass.settings.GetIntDefault(name.c_str(), L"ENABLE", 0) == 0) continue;
+    numbers.push_back(condition);
+    searches.push_back(ReadSearchCondition(pass.settings, name, normalizeList));
+  }
+  const std::vector<std::vector<SearchHit>> hits = RunSearchConditions(searches, days, LocalNowTicks());
+  for (std::size_t i = 0; i < numbers.size() && !pass.unreachable; ++i) ReserveHits(pass, numbers[i], hits[i]);
 }
 
 }  // namespace
@@ -174,7 +188,7 @@ bool RunAutoReservePass(IniFile& settings, const ReserveLists& lists) {
   pass.update = settings.GetIntDefault(kAutoReserveSettings, L"AUTORESERVEUPDATE", 0) != 0;
   const int days = settings.GetIntDefault(kAutoReserveSettings, L"AUTORESERVEDAYS", kDefaultSearchDays);
   const int count = AutoReserveConditionCount(settings);
-  for (int condition = 1; condition <= count && !pass.unreachable; ++condition) RunCondition(pass, condition, days);
+  RunConditions(pass, count, days);
   if (!pass.changed) return false;
   // The text-file recorder reads what was appended when it starts again.
   RestartEpgTimerBon(settings, nullptr, false);

@@ -61,9 +61,9 @@ void MergeByStart(std::vector<ReserveRow>& rows, std::vector<ReserveRow> receive
   rows = std::move(sorted);
 }
 
-ReserveRow RowOf(const SrvReserveData& data) {
+ReserveRow RowOf(SrvReserveData&& data) {
   ReserveRow row;
-  FromSrvReserveData(data, row);
+  FromSrvReserveData(std::move(data), row);
   (void)AddSecondsToSystemTime(row.start, 0);  // normalised as the server's clock would
   return row;
 }
@@ -128,11 +128,12 @@ int SrvEnumReservations(std::vector<ReserveRow>& rows, std::uint32_t) {
   if (ProgramSrvClient().EnumReserve(reserves) != kSrvSuccess) return kFailed;
   std::vector<ReserveRow> received;
   received.reserve(reserves.size());
-  for (const SrvReserveData& data : reserves) received.push_back(RowOf(data));
+  for (SrvReserveData& data : reserves) received.push_back(RowOf(std::move(data)));
   MergeByStart(rows, std::move(received));
   std::vector<SrvRecFileInfo> results;
   if (ProgramSrvClient().EnumRecResult(results) != kSrvSuccess) return kFailed;
   received.clear();
+  received.reserve(results.size());
   for (const SrvRecFileInfo& result : results) received.push_back(RowOf(ResultAsReservation(result)));
   MergeByStart(rows, std::move(received));
   return kDone;

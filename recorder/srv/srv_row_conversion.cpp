@@ -1,6 +1,7 @@
 #include "recorder/srv/srv_row_conversion.h"
 
 #include <tuple>
+#include <utility>
 
 #include "util/split.h"
 
@@ -69,13 +70,18 @@ void ToSrvReserveData(const ReserveRow& row, SrvReserveData& data) {
 }
 
 void FromSrvReserveData(const SrvReserveData& data, ReserveRow& row) {
-  static_cast<ReservedProgram&>(row) = data;
-  row.comment = data.comment;
+  SrvReserveData copy = data;
+  FromSrvReserveData(std::move(copy), row);
+}
+
+void FromSrvReserveData(SrvReserveData&& data, ReserveRow& row) {
+  static_cast<ReservedProgram&>(row) = std::move(static_cast<ReservedProgram&>(data));
+  row.comment = std::move(data.comment);
   row.reserveId = static_cast<std::int32_t>(data.reserveId);
-  row.extraText = data.extraText;
+  row.extraText = std::move(data.extraText);
   row.carriedByte = data.carriedByte;
   row.unrecordable = data.unrecordable;
-  const SrvRecSetting& s = data.setting;
+  SrvRecSetting& s = data.setting;
   row.recordMode = s.recordMode;
   row.priority = s.priority;
   row.follow = s.follow;
@@ -85,7 +91,7 @@ void FromSrvReserveData(const SrvReserveData& data, ReserveRow& row) {
   row.serviceFlags = s.serviceFlags;
   row.marginStart = s.marginStart;
   row.marginEnd = s.marginEnd;
-  row.batchPath = s.batchPath;
+  row.batchPath = std::move(s.batchPath);
   row.postAction = SwapPostAction(s.postAction);
   row.folderText = FolderTextOf(s.folders);
 }

@@ -11,6 +11,8 @@ namespace plimod {
 
 void ToSrvReserveData(const ReserveRow& row, SrvReserveData& data);
 void FromSrvReserveData(const SrvReserveData& data, ReserveRow& row);
+// The same, taking the texts over.
+void FromSrvReserveData(SrvReserveData&& data, ReserveRow& row);
 
 // True when `a` is not later than `b`, to the second (day of week and
 // milliseconds ignored).

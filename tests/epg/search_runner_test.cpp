@@ -100,6 +100,27 @@ TEST_F(SearchRunnerTest, OnlyShownChannelsOfTheModesAndNeverTheOtherBand) {
             (std::vector<SearchHit>{ProgramKey(1, TrKey(0x400)), ProgramKey(1, CsKey(0x202))}));
 }
 
+TEST_F(SearchRunnerTest, OneWalkForManyConditionsGivesEachConditionsOwnHits) {
+  // "drama" fills its 1000 hits inside the first channel of the walk while
+  // "news" keeps going; the second condition leaves BS out.
+  for (std::uint16_t id = 1; id <= 1100; ++id) {
+    AddEvent(MakeEvent(TrKey(0x400), id, id % 2 ? L"drama" : L"drama news", MinutesFromNoon(id % 50)));
+  }
+  AddEvent(MakeEvent(TrKey(0x408), 1, L"drama news", MinutesFromNoon(3)));
+  AddEvent(MakeEvent(BsKey(0x101), 1, L"news", MinutesFromNoon(1)));
+  std::vector<SearchCondition> conditions = {Word(L"drama")};
+  Set(L"SEARCH_01", L"CH_B_MODE", L"0");
+  conditions.push_back(Word(L"news"));
+  const std::vector<std::vector<SearchHit>> hits = RunSearchConditions(conditions, 0, now_);
+  ASSERT_EQ(hits.size(), 2u);
+  EXPECT_EQ(hits[0].size(), kMaxSearchHits);
+  EXPECT_EQ(hits[1].size(), 551u);
+  for (std::size_t i = 0; i < conditions.size(); ++i) {
+    EXPECT_EQ(hits[i], RunSearchCondition(conditions[i], 0, now_)) << i;
+  }
+  EXPECT_TRUE(RunSearchConditions({}, 0, now_).empty());
+}
+
 TEST_F(SearchRunnerTest, SectionFormReadsTheClock) {
   AddEvent(MakeEvent(TrKey(0x400), 1, L"drama", MinutesFromNoon(10)));
   SetClockForTesting([] { return At(2024, 5, 13, 12, 30); });

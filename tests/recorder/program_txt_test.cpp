@@ -93,6 +93,18 @@ TEST_F(ProgramTxtTest, AddAppendsAndRepairsAMissingLineEnd) {
   EXPECT_TRUE(read->recFolder.empty());
 }
 
+TEST_F(ProgramTxtTest, AnAddIsRefusedWhileTheFileHoldsTheProgrammeWhoeverWroteIt) {
+  EXPECT_EQ(AddNewReservation(settings_, SampleLine()), AddOutcome::kAdded);
+  EXPECT_EQ(AddNewReservation(settings_, SampleLine()), AddOutcome::kAlreadyReserved);
+  WriteFileBytes(ProgramTxt(), "");  // the recorder took the line away
+  EXPECT_EQ(AddNewReservation(settings_, SampleLine()), AddOutcome::kAdded);
+  WriteFileBytes(ProgramTxt(), "old line\r\n");
+  EXPECT_EQ(AddNewReservation(settings_, SampleLine()), AddOutcome::kAdded);
+  WriteFileBytes(ProgramTxt(), kSampleText);
+  EXPECT_EQ(AddNewReservation(settings_, SampleLine()), AddOutcome::kAlreadyReserved);
+  EXPECT_EQ(ReadFileBytes(ProgramTxt()), kSampleText);
+}
+
 TEST_F(ProgramTxtTest, AddFailsWithoutAPlaceToWrite) {
   settings_.SetString(L"EPGDATACAP", L"PROGRAMTXT", Wide(File("missing") / "Program.txt"));
   EXPECT_FALSE(AddReservation(settings_, SampleLine()));
