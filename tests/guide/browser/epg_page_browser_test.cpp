@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -16,25 +15,20 @@
 #include <map>
 #include <regex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
-#include "tests/support/child_process.h"
 #include "tests/support/headless_chromium.h"
-#include "tests/support/program_home.h"
+#include "tests/support/served_program.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-using plimod::test::ProgramHome;
 using plimod::test::ReportNumber;
 using plimod::test::Tomorrow;
 
 const fs::path kArtifacts = PLIMOD_BINARY_DIR "/test-artifacts/epg_page";
-const fs::path kSource = PLIMOD_SOURCE_DIR;
 
 // The program on the demo data with a search for "アニメ", serving the
 // pages and the check page. Its recorder is the text-file one with a single
@@ -42,35 +36,20 @@ const fs::path kSource = PLIMOD_SOURCE_DIR;
 class RunningProgram {
  public:
   RunningProgram()
-      : home_("plimod-browser", L"[SEARCH_01]\r\nENABLE=1\r\nWORD=アニメ\r\nSEARCH_TITLE=1\r\n"
-                                L"[EPGDATACAP]\r\nENABLE=1\r\nTUNERCOUNT=1,0,0\r\nPROGRAMTXT=" +
-                                    recorder_.File("Program.txt").wstring() + L"\r\n") {
-    fs::copy(kSource / "public_html", home_.Path() / "public_html", fs::copy_options::recursive);
-    fs::copy_file(kSource / "tests/guide/browser/page_check.html", home_.Path() / "public_html/page_check.html");
-  }
-  ~RunningProgram() { plimod::test::StopProcess(pid_, 10s); }
+      : served_("plimod-browser",
+                L"[SEARCH_01]\r\nENABLE=1\r\nWORD=アニメ\r\nSEARCH_TITLE=1\r\n"
+                L"[EPGDATACAP]\r\nENABLE=1\r\nTUNERCOUNT=1,0,0\r\nPROGRAMTXT=" +
+                    recorder_.File("Program.txt").wstring() + L"\r\n",
+                {"tests/guide/browser/page_check.html"}) {}
 
-  bool Start() {
-    if (!home_.HasEpgData()) return false;
-    pid_ = home_.Start();
-    if (pid_ <= 0) return false;
-    // Up once the programme table has titles (the first EPG load is done).
-    const auto end = std::chrono::steady_clock::now() + 60s;
-    while (std::chrono::steady_clock::now() < end) {
-      if (Fetch("/?mode=epg&day=" + Tomorrow()).find("<span class=title>") != std::string::npos) return true;
-      std::this_thread::sleep_for(200ms);
-    }
-    return false;
-  }
-
-  std::string Url(const std::string& path) const { return home_.Url(path); }
-  std::string Fetch(const std::string& path) const { return home_.Fetch(path); }
+  bool Start() { return served_.Start(); }
+  std::string Url(const std::string& path) const { return served_.Url(path); }
+  std::string Fetch(const std::string& path) const { return served_.Fetch(path); }
   fs::path ProgramTxt() const { return recorder_.File("Program.txt"); }
 
  private:
   plimod::test::TempFolder recorder_{"plimod-browser-recorder"};
-  ProgramHome home_;
-  pid_t pid_ = 0;
+  plimod::test::ServedProgram served_;
 };
 
 class EpgPageBrowserTest : public ::testing::Test {

@@ -5,26 +5,20 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
-#include <thread>
 
-#include "tests/support/child_process.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/headless_chromium.h"
-#include "tests/support/program_home.h"
+#include "tests/support/served_program.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-using plimod::test::ProgramHome;
 
 const fs::path kArtifacts = PLIMOD_BINARY_DIR "/test-artifacts/config_page";
-const fs::path kSource = PLIMOD_SOURCE_DIR;
 
 // Stored texts that break a form written without escaping: quotes of both
 // kinds, an entity the request parser made, Japanese and a character beyond
@@ -51,23 +45,12 @@ class ConfigBrowserTest : public ::testing::Test {
   static void SetUpTestSuite() {
     chromium_ = plimod::test::FindChromium();
     if (chromium_.empty()) return;
-    home_ = new ProgramHome("plimod-config-browser", kTrickySettings);
-    fs::copy(kSource / "public_html", home_->Path() / "public_html", fs::copy_options::recursive);
-    fs::copy_file(kSource / "tests/pages/browser/config_check.html", home_->Path() / "public_html/config_check.html");
-    pid_ = home_->Start();
-    const auto end = std::chrono::steady_clock::now() + 60s;
-    while (pid_ > 0 && std::chrono::steady_clock::now() < end) {
-      // Up once the programme table has titles (the first EPG load is done).
-      if (home_->Fetch("/?mode=epg&day=" + plimod::test::Tomorrow()).find("<span class=title>") != std::string::npos) {
-        started_ = true;
-        break;
-      }
-      std::this_thread::sleep_for(200ms);
-    }
+    home_ = new plimod::test::ServedProgram("plimod-config-browser", kTrickySettings,
+                                            {"tests/pages/browser/config_check.html"});
+    started_ = home_->Start();
     fs::create_directories(kArtifacts);
   }
   static void TearDownTestSuite() {
-    if (pid_ > 0) plimod::test::StopProcess(pid_, 10s);
     delete home_;
     home_ = nullptr;
   }
@@ -99,8 +82,7 @@ class ConfigBrowserTest : public ::testing::Test {
   static std::string IniBytes() { return plimod::test::ReadFileBytes(home_->Path() / "plimo.ini"); }
 
   static inline std::string chromium_;
-  static inline ProgramHome* home_ = nullptr;
-  static inline pid_t pid_ = 0;
+  static inline plimod::test::ServedProgram* home_ = nullptr;
   static inline bool started_ = false;
 };
 
