@@ -10,9 +10,9 @@
 #include <map>
 #include <string>
 
+#include "tests/support/browser_page_fixture.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/headless_chromium.h"
-#include "tests/support/served_program.h"
 
 namespace {
 
@@ -40,24 +40,12 @@ std::string EncodeForHash(const std::string& text) {
   return out;
 }
 
-class ConfigBrowserTest : public ::testing::Test {
+class ConfigBrowserTest : public plimod::test::BrowserPageTest {
  protected:
   static void SetUpTestSuite() {
-    chromium_ = plimod::test::FindChromium();
-    if (chromium_.empty()) return;
-    home_ = new plimod::test::ServedProgram("plimod-config-browser", kTrickySettings,
-                                            {"tests/pages/browser/config_check.html"});
-    started_ = home_->Start();
-    fs::create_directories(kArtifacts);
+    StartSuite("plimod-config-browser", kTrickySettings, {"tests/pages/browser/config_check.html"}, kArtifacts);
   }
-  static void TearDownTestSuite() {
-    delete home_;
-    home_ = nullptr;
-  }
-  void SetUp() override {
-    if (chromium_.empty()) GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it)";
-    ASSERT_TRUE(started_) << "the program did not serve its settings pages";
-  }
+  static void TearDownTestSuite() { StopSuite(); }
 
   static inline const std::string kWindow = "--window-size=1200,1600";
   // Settings pages answer only requests that come from the program's own
@@ -80,10 +68,6 @@ class ConfigBrowserTest : public ::testing::Test {
     return plimod::test::ParseCheckReport(dom);
   }
   static std::string IniBytes() { return plimod::test::ReadFileBytes(home_->Path() / "plimo.ini"); }
-
-  static inline std::string chromium_;
-  static inline plimod::test::ServedProgram* home_ = nullptr;
-  static inline bool started_ = false;
 };
 
 TEST_F(ConfigBrowserTest, PagesAreDrawn) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "tests/pages/browser/browser_page_fixture.h"
+#include "tests/support/browser_page_fixture.h"
 #include "tests/support/file_bytes.h"
 
 namespace plimod::test {
