@@ -28,7 +28,6 @@
 #include "platform/text_codec.h"
 #include "settings/ini_file.h"
 #include "tests/support/child_process.h"
-#include "tests/support/devtools_browser.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/headless_chromium.h"
 #include "tests/support/loopback_port.h"
@@ -336,7 +335,7 @@ TEST(DemoStartTest, ReservationOutlivesASecondStartAndARestart) {
   DemoTree tree;
   ASSERT_TRUE(tree.Start() && tree.WaitForAddresses() && WaitForHits()) << tree.Output();
   fs::create_directories(kArtifacts);
-  plimod::test::DevToolsBrowser browser(chromium);
+  plimod::test::ChromiumPage browser(chromium, "--hide-scrollbars");
   ASSERT_TRUE(browser.ok()) << browser.Log();
   const auto photograph = [&browser](const std::string& name) {
     EXPECT_TRUE(browser.Screenshot(kArtifacts / ("round_" + name + ".png"))) << name;

@@ -189,14 +189,17 @@ ChromiumPage::ChromiumPage(const std::string& chromium, const std::string& argum
   if (!session) return;
   session_ = *session;
   // The window's size is the screen of the page, as --screenshot takes it.
-  if (const auto size = WindowSize(arguments)) {
-    if (!Call("Emulation.setDeviceMetricsOverride",
-              R"({"width":)" + std::to_string(size->first) + R"(,"height":)" + std::to_string(size->second) +
-                  R"(,"deviceScaleFactor":1,"mobile":false})")) {
-      session_.clear();
-    }
-  }
+  if (const auto size = WindowSize(arguments); size && !SetScreen(size->first, size->second, false)) session_.clear();
 }
+
+bool ChromiumPage::SetScreen(int width, int height, bool mobile) {
+  return Call("Emulation.setDeviceMetricsOverride", R"({"width":)" + std::to_string(width) + R"(,"height":)" +
+                                                        std::to_string(height) + R"(,"deviceScaleFactor":1,"mobile":)" +
+                                                        (mobile ? "true" : "false") + "}")
+      .has_value();
+}
+
+bool ChromiumPage::EmulatePhone(int width, int height) { return ok() && SetScreen(width, height, true); }
 
 ChromiumPage::~ChromiumPage() {
   if (pid_ <= 0) return;
@@ -306,8 +309,21 @@ std::optional<std::string> ChromiumPage::Call(const std::string& method, const s
 }
 
 bool ChromiumPage::Open(const std::string& url) {
-  if (!ok() || !Call("Page.navigate", R"({"url":)" + JsonString(url) + "}")) return false;
-  return WaitFor("document.URL !== 'about:blank' && document.readyState === 'complete'");
+  return LeavePage([&] { return Call("Page.navigate", R"({"url":)" + JsonString(url) + "}").has_value(); });
+}
+
+bool ChromiumPage::Click(const std::string& elementJs) {
+  // A link that opens a new window opens in this one instead.
+  return LeavePage([&] {
+    return Evaluate("(function(){var e=" + elementJs +
+                    ";if(!e)return 'none';e.removeAttribute('target');e.click();return 'ok';})()") == "ok";
+  });
+}
+
+bool ChromiumPage::LeavePage(const std::function<bool()>& leave) {
+  // The mark goes with the document, so the wait sees the next one only.
+  return ok() && Evaluate("window.plimodLeft = true") == "true" && leave() &&
+         WaitFor("window.plimodLeft !== true && document.URL !== 'about:blank' && document.readyState === 'complete'");
 }
 
 std::optional<std::string> ChromiumPage::Evaluate(const std::string& expression) {
@@ -331,6 +347,8 @@ bool ChromiumPage::WaitFor(const std::string& condition, std::chrono::seconds bo
 }
 
 std::string ChromiumPage::Dom() { return Evaluate("document.documentElement.outerHTML").value_or(""); }
+
+std::string ChromiumPage::Text() { return Evaluate("document.body ? document.body.innerText : ''").value_or(""); }
 
 bool ChromiumPage::Screenshot(const std::filesystem::path& png) {
   const std::optional<std::string> answer = ok() ? Call("Page.captureScreenshot", R"({"format":"png"})") : std::nullopt;

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -33,9 +34,11 @@ std::map<std::string, std::string> ParseCheckReport(const std::string& dom);
 int ReportNumber(const std::map<std::string, std::string>& report, const std::string& key);
 
 // A headless Chromium driven over its DevTools pipe, so that a check waits
-// for what it looks at (a script condition becoming true) rather than for a
-// fixed time. Every wait is bounded, generously, for a loaded machine; the
-// browser is closed, or killed with its helpers, when the page goes.
+// for what it looks at (a script condition becoming true, a new page after a
+// click) rather than for a fixed time. Every wait is bounded, generously,
+// for a loaded machine; the browser is closed, or killed with its helpers,
+// when the page goes. One tab, used like a person's: links followed by
+// clicks carry their page as the Referer.
 class ChromiumPage {
  public:
   inline static constexpr std::chrono::seconds kWait{90};
@@ -48,8 +51,15 @@ class ChromiumPage {
   ChromiumPage& operator=(const ChromiumPage&) = delete;
 
   bool ok() const { return !session_.empty(); }
-  // Opens `url` and waits for its load event.
+  // A phone's screen: the layout follows the page's viewport line, as on
+  // a phone, and a page without one is laid out at the desktop width.
+  bool EmulatePhone(int width, int height);
+  // Loads `url` as a typed address and waits until the new page has loaded.
   bool Open(const std::string& url);
+  // Clicks the element that `elementJs` (a script expression) yields and
+  // waits for the page it leads to (in this tab, also for a link that would
+  // open a new window); false when there is none.
+  bool Click(const std::string& elementJs);
   // Waits until the script expression `condition` is true in the page.
   bool WaitFor(const std::string& condition, std::chrono::seconds bound = kWait);
   // A script expression's value as text; nothing when it threw or the
@@ -57,12 +67,18 @@ class ChromiumPage {
   std::optional<std::string> Evaluate(const std::string& expression);
   // The document's markup, as --dump-dom writes it.
   std::string Dom();
+  // The page's text as a person reads it.
+  std::string Text();
   bool Screenshot(const std::filesystem::path& png);
   // Chromium's standard error so far (the page's console lines among it).
   std::string Log() const;
 
  private:
   bool Start(const std::string& chromium, const std::string& arguments);
+  bool SetScreen(int width, int height, bool mobile);
+  // Marks the document shown now, runs `leave` (a command that leaves it)
+  // and waits until another document has loaded.
+  bool LeavePage(const std::function<bool()>& leave);
   // Sends a command (to the page once attached) and returns its answer.
   std::optional<std::string> Call(const std::string& method, const std::string& params);
   bool Send(const std::string& message);

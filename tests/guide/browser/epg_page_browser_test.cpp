@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -16,97 +15,54 @@
 #include <map>
 #include <regex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
-#include "tests/support/child_process.h"
+#include "tests/support/browser_page_fixture.h"
 #include "tests/support/headless_chromium.h"
-#include "tests/support/program_home.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-using plimod::test::ProgramHome;
 using plimod::test::ReportNumber;
 using plimod::test::Tomorrow;
 
 const fs::path kArtifacts = PLIMOD_BINARY_DIR "/test-artifacts/epg_page";
-const fs::path kSource = PLIMOD_SOURCE_DIR;
 
 // The program on the demo data with a search for "アニメ", serving the
 // pages and the check page. Its recorder is the text-file one with a single
 // terrestrial tuner and no Program.txt until a test writes one.
-class RunningProgram {
- public:
-  RunningProgram()
-      : home_("plimod-browser", L"[SEARCH_01]\r\nENABLE=1\r\nWORD=アニメ\r\nSEARCH_TITLE=1\r\n"
-                                L"[EPGDATACAP]\r\nENABLE=1\r\nTUNERCOUNT=1,0,0\r\nPROGRAMTXT=" +
-                                    recorder_.File("Program.txt").wstring() + L"\r\n") {
-    fs::copy(kSource / "public_html", home_.Path() / "public_html", fs::copy_options::recursive);
-    fs::copy_file(kSource / "tests/guide/browser/page_check.html", home_.Path() / "public_html/page_check.html");
-  }
-  ~RunningProgram() { plimod::test::StopProcess(pid_, 10s); }
-
-  bool Start() {
-    if (!home_.HasEpgData()) return false;
-    pid_ = home_.Start();
-    if (pid_ <= 0) return false;
-    // Up once the programme table has titles (the first EPG load is done).
-    const auto end = std::chrono::steady_clock::now() + 60s;
-    while (std::chrono::steady_clock::now() < end) {
-      if (Fetch("/?mode=epg&day=" + Tomorrow()).find("<span class=title>") != std::string::npos) return true;
-      std::this_thread::sleep_for(200ms);
-    }
-    return false;
-  }
-
-  std::string Url(const std::string& path) const { return home_.Url(path); }
-  std::string Fetch(const std::string& path) const { return home_.Fetch(path); }
-  fs::path ProgramTxt() const { return recorder_.File("Program.txt"); }
-
- private:
-  plimod::test::TempFolder recorder_{"plimod-browser-recorder"};
-  ProgramHome home_;
-  pid_t pid_ = 0;
-};
-
-class EpgPageBrowserTest : public ::testing::Test {
+class EpgPageBrowserTest : public plimod::test::BrowserPageTest {
  protected:
   static void SetUpTestSuite() {
-    chromium_ = plimod::test::FindChromium();
-    if (chromium_.empty()) return;
-    program_ = new RunningProgram();
-    started_ = program_->Start();
-    fs::create_directories(kArtifacts);
+    recorder_ = new plimod::test::TempFolder("plimod-browser-recorder");
+    StartSuite("plimod-browser",
+               L"[SEARCH_01]\r\nENABLE=1\r\nWORD=アニメ\r\nSEARCH_TITLE=1\r\n"
+               L"[EPGDATACAP]\r\nENABLE=1\r\nTUNERCOUNT=1,0,0\r\nPROGRAMTXT=" +
+                   ProgramTxt().wstring() + L"\r\n",
+               {"tests/guide/browser/page_check.html"}, kArtifacts);
   }
   static void TearDownTestSuite() {
-    delete program_;
-    program_ = nullptr;
+    StopSuite();
+    delete recorder_;
+    recorder_ = nullptr;
   }
-
-  void SetUp() override {
-    if (chromium_.empty()) GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it)";
-    ASSERT_TRUE(started_) << "the program did not serve its programme table";
-  }
-
-  static inline const std::string kWindow = "--window-size=1400,1000";
+  static fs::path ProgramTxt() { return recorder_->File("Program.txt"); }
 
   // Photographs the view, then checks it through the check page.
   std::map<std::string, std::string> LoadView(const std::string& name, const std::string& query) {
     const fs::path shot = kArtifacts / (name + ".png");
     fs::remove(shot);
     std::string log;
-    plimod::test::ScreenshotWhen(chromium_, kWindow, program_->Url("/?" + query), "true", shot, log);
+    plimod::test::ScreenshotWhen(chromium_, kDesktopWindow, home_->Url("/?" + query), "true", shot, log);
     EXPECT_GT(fs::exists(shot) ? fs::file_size(shot) : 0, 10000u) << "no screenshot of " << name;
     // Script errors of the page itself show as console lines.
     EXPECT_EQ(log.find("Uncaught"), std::string::npos) << log;
 
     std::string encoded;
     for (char c : query) encoded += c == '&' ? std::string("%26") : std::string(1, c);
-    const std::string dom = plimod::test::DumpDomWhen(chromium_, kWindow, program_->Url("/page_check.html#/?" + encoded),
+    const std::string dom = plimod::test::DumpDomWhen(chromium_, kDesktopWindow, home_->Url("/page_check.html#/?" + encoded),
                                                       plimod::test::kCheckReportDone, log);
     std::ofstream(kArtifacts / (name + ".txt")) << query << "\n" << dom.substr(0, dom.find("<iframe"));
     auto report = plimod::test::ParseCheckReport(dom);
@@ -124,14 +80,12 @@ class EpgPageBrowserTest : public ::testing::Test {
     EXPECT_EQ(ReportNumber(report, "tooltipScript"), 1);
   }
 
-  static inline std::string chromium_;
-  static inline RunningProgram* program_ = nullptr;
-  static inline bool started_ = false;
+  static inline plimod::test::TempFolder* recorder_ = nullptr;
 };
 
 TEST_F(EpgPageBrowserTest, ProgrammeTable) {
   const std::string query = "mode=epg&day=" + Tomorrow() + "&hour=19&range=6";
-  const std::string html = program_->Fetch("/?" + query);
+  const std::string html = home_->Fetch("/?" + query);
   int channels = 0;
   for (std::size_t at = html.find("bgcolor=#80ffff"); at != std::string::npos; at = html.find("bgcolor=#80ffff", at + 1)) {
     ++channels;
@@ -173,7 +127,7 @@ std::string ReservationLine(const std::string& sid, const std::string& eid, cons
 
 TEST_F(EpgPageBrowserTest, ProgrammeTableWithReservationMarks) {
   const std::string query = "mode=epg&day=" + Tomorrow() + "&hour=19&range=6";
-  const std::string html = program_->Fetch("/?" + query);
+  const std::string html = home_->Fetch("/?" + query);
   // The first four programmes of the page: one reserved, one disabled, and
   // two at the same time for the one tuner, so neither can be recorded.
   const std::regex link("<a href='\\?sid=([0-9a-f]+)&eid=([0-9a-f]+)");
@@ -184,14 +138,14 @@ TEST_F(EpgPageBrowserTest, ProgrammeTableWithReservationMarks) {
     if (programmes.size() == 4) break;
   }
   ASSERT_EQ(programmes.size(), 4u);
-  std::ofstream(program_->ProgramTxt(), std::ios::binary)
+  std::ofstream(ProgramTxt(), std::ios::binary)
       << ReservationLine(programmes[0].first, programmes[0].second, "10:00:00", 1)
       << ReservationLine(programmes[1].first, programmes[1].second, "12:00:00", 5)
       << ReservationLine(programmes[2].first, programmes[2].second, "14:00:00", 1)
       << ReservationLine(programmes[3].first, programmes[3].second, "14:30:00", 1);
 
   const auto report = LoadView("programme_table_marks", query);
-  fs::remove(program_->ProgramTxt());
+  fs::remove(ProgramTxt());
   ExpectSoundLayout(report);
   EXPECT_EQ(ReportNumber(report, "marked_resv"), 1);
   EXPECT_EQ(ReportNumber(report, "marked_gray"), 1);

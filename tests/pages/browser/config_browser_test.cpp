@@ -5,26 +5,20 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
-#include <thread>
 
-#include "tests/support/child_process.h"
+#include "tests/support/browser_page_fixture.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/headless_chromium.h"
-#include "tests/support/program_home.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-using plimod::test::ProgramHome;
 
 const fs::path kArtifacts = PLIMOD_BINARY_DIR "/test-artifacts/config_page";
-const fs::path kSource = PLIMOD_SOURCE_DIR;
 
 // Stored texts that break a form written without escaping: quotes of both
 // kinds, an entity the request parser made, Japanese and a character beyond
@@ -46,35 +40,12 @@ std::string EncodeForHash(const std::string& text) {
   return out;
 }
 
-class ConfigBrowserTest : public ::testing::Test {
+class ConfigBrowserTest : public plimod::test::BrowserPageTest {
  protected:
   static void SetUpTestSuite() {
-    chromium_ = plimod::test::FindChromium();
-    if (chromium_.empty()) return;
-    home_ = new ProgramHome("plimod-config-browser", kTrickySettings);
-    fs::copy(kSource / "public_html", home_->Path() / "public_html", fs::copy_options::recursive);
-    fs::copy_file(kSource / "tests/pages/browser/config_check.html", home_->Path() / "public_html/config_check.html");
-    pid_ = home_->Start();
-    const auto end = std::chrono::steady_clock::now() + 60s;
-    while (pid_ > 0 && std::chrono::steady_clock::now() < end) {
-      // Up once the programme table has titles (the first EPG load is done).
-      if (home_->Fetch("/?mode=epg&day=" + plimod::test::Tomorrow()).find("<span class=title>") != std::string::npos) {
-        started_ = true;
-        break;
-      }
-      std::this_thread::sleep_for(200ms);
-    }
-    fs::create_directories(kArtifacts);
+    StartSuite("plimod-config-browser", kTrickySettings, {"tests/pages/browser/config_check.html"}, kArtifacts);
   }
-  static void TearDownTestSuite() {
-    if (pid_ > 0) plimod::test::StopProcess(pid_, 10s);
-    delete home_;
-    home_ = nullptr;
-  }
-  void SetUp() override {
-    if (chromium_.empty()) GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it)";
-    ASSERT_TRUE(started_) << "the program did not serve its settings pages";
-  }
+  static void TearDownTestSuite() { StopSuite(); }
 
   static inline const std::string kWindow = "--window-size=1200,1600";
   // Settings pages answer only requests that come from the program's own
@@ -97,11 +68,6 @@ class ConfigBrowserTest : public ::testing::Test {
     return plimod::test::ParseCheckReport(dom);
   }
   static std::string IniBytes() { return plimod::test::ReadFileBytes(home_->Path() / "plimo.ini"); }
-
-  static inline std::string chromium_;
-  static inline ProgramHome* home_ = nullptr;
-  static inline pid_t pid_ = 0;
-  static inline bool started_ = false;
 };
 
 TEST_F(ConfigBrowserTest, PagesAreDrawn) {

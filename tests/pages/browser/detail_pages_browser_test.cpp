@@ -4,7 +4,7 @@
 // now gets the programme's fragment); the pages are photographed under
 // <build>/test-artifacts/detail_pages/.
 
-#include "tests/pages/browser/browser_page_fixture.h"
+#include "tests/support/browser_page_fixture.h"
 
 namespace plimod::test {
 namespace {

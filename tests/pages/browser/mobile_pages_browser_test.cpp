@@ -10,8 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "tests/pages/browser/browser_page_fixture.h"
-#include "tests/support/devtools_browser.h"
+#include "tests/support/browser_page_fixture.h"
 #include "tests/support/file_bytes.h"
 
 namespace plimod::test {
@@ -101,7 +100,7 @@ TEST_F(MobilePagesBrowserTest, OneOffSearchShowsItsHitsUnderTheForm) {
 // A phone lays a page without a viewport line out 980 px wide and shrinks
 // it; the pages are opened from the menu's links, as a phone user does.
 TEST_F(MobilePagesBrowserTest, EmulatedPhoneLaysOutMenuTableAndHitsAtItsOwnWidth) {
-  DevToolsBrowser phone(chromium_);
+  ChromiumPage phone(chromium_, "--hide-scrollbars");
   ASSERT_TRUE(phone.ok()) << phone.Log();
   ASSERT_TRUE(phone.EmulatePhone(kPhoneWidth, kPhoneHeight));
   const std::string layoutWidth = "document.documentElement.clientWidth + ' ' + window.innerWidth";

@@ -5,27 +5,25 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
-#include <thread>
+#include <vector>
 
 #include "tests/support/child_process.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/headless_chromium.h"
-#include "tests/support/program_home.h"
+#include "tests/support/served_program.h"
 #include "tests/support/temp_folder.h"
 
 namespace plimod::test {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 const fs::path kArtifacts = PLIMOD_BINARY_DIR "/test-artifacts/reserve_list";
-const fs::path kSource = PLIMOD_SOURCE_DIR;
 
 // A Program.txt line (UTF-8 titles are fine: the list shows what it reads).
 std::string Reservation(const std::string& date, const std::string& time, const std::string& title, int event,
@@ -39,35 +37,26 @@ class ReserveListBrowserTest : public ::testing::Test {
   void SetUp() override {
     chromium_ = FindChromium();
     if (chromium_.empty()) GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it)";
-    home_ = std::make_unique<ProgramHome>(
-        "plimod-reserve-list", L"[EPGDATACAP]\r\nENABLE=1\r\nTUNERCOUNT=2,0,0\r\nPROGRAMTXT=" +
-                                   recorder_.File("Program.txt").wstring() + L"\r\n");
-    fs::copy(kSource / "public_html", home_->Path() / "public_html", fs::copy_options::recursive);
-    fs::copy_file(kSource / "tests/pages/browser/reserve_list_check.html",
-                  home_->Path() / "public_html/reserve_list_check.html");
+    program_ = std::make_unique<ServedProgram>(
+        "plimod-reserve-list",
+        L"[EPGDATACAP]\r\nENABLE=1\r\nTUNERCOUNT=2,0,0\r\nPROGRAMTXT=" + recorder_.File("Program.txt").wstring() + L"\r\n",
+        std::vector<std::string>{"tests/pages/browser/reserve_list_check.html"});
     fs::create_directories(kArtifacts);
     std::ofstream(recorder_.File("Program.txt"), std::ios::binary)
         << Reservation("2020/01/01", "10:00:00", "ended", 1, 1) << Reservation("2099/01/01", "10:00:00", "first", 2, 1)
         << Reservation("2099/01/02", "10:00:00", "second", 3, 5) << Reservation("2099/01/03", "10:00:00", "third", 4, 1);
-    pid_ = home_->Start();
-    ASSERT_GT(pid_, 0);
-    const auto end = std::chrono::steady_clock::now() + 60s;
-    while (std::chrono::steady_clock::now() < end && home_->Fetch("/").empty()) std::this_thread::sleep_for(200ms);
-  }
-  void TearDown() override {
-    if (pid_ > 0) StopProcess(pid_, 10s);
+    ASSERT_TRUE(program_->Start()) << "the program did not serve its pages";
   }
 
   std::string chromium_;
   TempFolder recorder_{"plimod-reserve-list-recorder"};
-  std::unique_ptr<ProgramHome> home_;
-  pid_t pid_ = 0;
+  std::unique_ptr<ServedProgram> program_;
 };
 
 TEST_F(ReserveListBrowserTest, ListShowsTheEndedAndTheLaterReservationsAsRows) {
   const std::string page = "/reserve_list_check.html#/?cmd=epgtimer%26f=2";
   std::string log;
-  const std::string dom = DumpDomWhen(chromium_, "--window-size=1400,800", home_->Url(page), kCheckReportDone, log);
+  const std::string dom = DumpDomWhen(chromium_, "--window-size=1400,800", program_->Url(page), kCheckReportDone, log);
   std::ofstream(kArtifacts / "reserve_list.txt") << dom.substr(0, dom.find("<iframe"));
   auto report = ParseCheckReport(dom);
   ASSERT_EQ(report["done"], "1") << dom;
@@ -82,7 +71,7 @@ TEST_F(ReserveListBrowserTest, ListShowsTheEndedAndTheLaterReservationsAsRows) {
 
   const fs::path shot = kArtifacts / "reserve_list.png";
   fs::remove(shot);
-  ScreenshotWhen(chromium_, "--window-size=1400,800", home_->Url(page), "true", shot, log);
+  ScreenshotWhen(chromium_, "--window-size=1400,800", program_->Url(page), "true", shot, log);
   EXPECT_GT(fs::exists(shot) ? fs::file_size(shot) : 0, 10000u);
 }
 
@@ -91,7 +80,7 @@ TEST_F(ReserveListBrowserTest, ListShowsTheEndedAndTheLaterReservationsAsRows) {
 // the program's own pages.)
 TEST_F(ReserveListBrowserTest, TitleLinkOpensTheReservationInTheEditForm) {
   const auto fetch = [this](const std::string& path) {
-    return CommandOutput("curl -s --max-time 10 -e '" + home_->Url("/") + "' '" + home_->Url(path) + "'");
+    return CommandOutput("curl -s --max-time 10 -e '" + program_->Url("/") + "' '" + program_->Url(path) + "'");
   };
   const std::string list = fetch("/?cmd=epgtimer");
   const std::string link = "<a href='?cmd=edc_edit&edcid=";

@@ -5,7 +5,7 @@
 // the forms in a same-origin frame as a person would. A condition saved
 // there must then show in the search grid.
 
-#include "tests/pages/browser/browser_page_fixture.h"
+#include "tests/support/browser_page_fixture.h"
 #include "tests/support/file_bytes.h"
 
 namespace plimod::test {

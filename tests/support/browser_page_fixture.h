@@ -5,18 +5,15 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "tests/support/child_process.h"
 #include "tests/support/headless_chromium.h"
-#include "tests/support/program_home.h"
+#include "tests/support/served_program.h"
 
 namespace plimod::test {
 
@@ -26,22 +23,14 @@ class BrowserPageTest : public ::testing::Test {
   // source tree) go into its public_html; outputs go to `artifacts`.
   static void StartSuite(const std::string& prefix, const std::wstring& settings,
                          const std::vector<std::string>& checkPages, const std::filesystem::path& artifacts) {
-    namespace fs = std::filesystem;
     chromium_ = FindChromium();
     if (chromium_.empty()) return;
     artifacts_ = artifacts;
-    home_ = new ProgramHome(prefix, settings);
-    const fs::path source = PLIMOD_SOURCE_DIR;
-    fs::copy(source / "public_html", home_->Path() / "public_html", fs::copy_options::recursive);
-    for (const std::string& page : checkPages) {
-      fs::copy_file(source / page, home_->Path() / "public_html" / fs::path(page).filename());
-    }
-    fs::create_directories(artifacts_);
-    started_ = StartProgram();
+    home_ = new ServedProgram(prefix, settings, checkPages);
+    std::filesystem::create_directories(artifacts_);
+    started_ = home_->Start();
   }
   static void StopSuite() {
-    if (pid_ > 0) StopProcess(pid_, std::chrono::seconds(10));
-    pid_ = 0;
     delete home_;
     home_ = nullptr;
   }
@@ -81,25 +70,9 @@ class BrowserPageTest : public ::testing::Test {
 
   static inline const std::string kDesktopWindow = "--window-size=1400,1000";
   static inline std::string chromium_;
-  static inline ProgramHome* home_ = nullptr;
+  static inline ServedProgram* home_ = nullptr;
   static inline std::filesystem::path artifacts_;
-  static inline pid_t pid_ = 0;
   static inline bool started_ = false;
-
- private:
-  // Up once the programme table has titles (the first EPG load is done).
-  static bool StartProgram() {
-    using namespace std::chrono_literals;
-    if (!home_->HasEpgData()) return false;
-    pid_ = home_->Start();
-    if (pid_ <= 0) return false;
-    const auto end = std::chrono::steady_clock::now() + 60s;
-    while (std::chrono::steady_clock::now() < end) {
-      if (home_->Fetch("/?mode=epg&day=" + Tomorrow()).find("<span class=title>") != std::string::npos) return true;
-      std::this_thread::sleep_for(200ms);
-    }
-    return false;
-  }
 };
 
 }  // namespace plimod::test
