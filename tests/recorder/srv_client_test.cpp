@@ -256,14 +256,16 @@ class OverlapRecordingServer {
       if (peer) workers_.emplace_back([this, fd = std::move(peer)] { Answer(fd.get()); });
     }
   }
+  // A command counts from its request to just before its answer: the next
+  // one may start as soon as the answer is out, and a connection that sends
+  // nothing (a client looking whether anyone listens) is no command.
   void Answer(int fd) {
-    Note("open", +1);
     CommandPacket request;
-    if (ReadPacket(fd, request, 0x100000, 2'000)) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(kHoldMs));
-      (void)WritePacket(fd, CommandPacket{kSrvSuccess, {}}, 0x100000, 2'000);
-    }
+    if (!ReadPacket(fd, request, 0x100000, 2'000)) return;
+    Note("open", +1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(kHoldMs));
     Note("close", -1);
+    (void)WritePacket(fd, CommandPacket{kSrvSuccess, {}}, 0x100000, 2'000);
   }
   void Note(const char* step, int change) {
     std::lock_guard lock(mutex_);
