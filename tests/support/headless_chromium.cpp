@@ -241,8 +241,7 @@ bool ChromiumPage::Start(const std::string& chromium, const std::string& argumen
 
   // Between fork and exec only calls that are safe in a child of a
   // threaded process: the browser reads commands on 3 and answers on 4,
-  // here both the one socket. A dup2 onto the same number keeps
-  // close-on-exec, so it is cleared on both.
+  // here both the one socket.
   pid_ = ::fork();
   if (pid_ < 0) return false;
   if (pid_ == 0) {
@@ -250,10 +249,12 @@ bool ChromiumPage::Start(const std::string& chromium, const std::string& argumen
     const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int null = ::open("/dev/null", O_RDWR);
     if (err < 0 || null < 0 || ::dup2(null, 0) < 0 || ::dup2(null, 1) < 0 || ::dup2(err, 2) < 0 ||
-        ::dup2(browserEnd.get(), 3) < 0 || ::dup2(browserEnd.get(), 4) < 0 || ::fcntl(3, F_SETFD, 0) < 0 ||
-        ::fcntl(4, F_SETFD, 0) < 0) {
+        ::dup2(browserEnd.get(), 3) < 0 || ::dup2(browserEnd.get(), 4) < 0) {
       ::_exit(127);
     }
+    // dup2 onto itself keeps close-on-exec: the socket may already be 3 or
+    // 4 when the test program was started with few descriptors open.
+    if (::fcntl(3, F_SETFD, 0) < 0 || ::fcntl(4, F_SETFD, 0) < 0) ::_exit(127);
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
