@@ -36,7 +36,9 @@ Listing Listed(int64_t day, int64_t now) {
   for (const Service& s : Services(m, id)) {
     std::vector<Event> events;
     EXPECT_TRUE(Events(m, id, s.onid, s.tsid, s.sid, events));
-    for (const Event& e : events) listed.emplace_back(s.sid, e.event_id, e.start.day, e.start.hour, e.start.minute, e.title);
+    for (const Event& e : events) {
+      listed.emplace_back(s.sid, e.event_id, e.start.day, e.start.hour, e.start.minute, e.title);
+    }
   }
   m.uninitialize(id);
   return listed;

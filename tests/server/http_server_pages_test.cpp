@@ -97,7 +97,8 @@ TEST_F(PageServerTest, MalformedRequestsGetTheirErrors) {
   // A request line of 497 printable bytes is refused, whole or not; one of 496 is served.
   EXPECT_EQ(Get("GET /" + std::string(492, 'a')), overflow);
   EXPECT_EQ(Get("GET /?" + std::string(491, 'a') + "\r\n\r\n"), overflow);
-  EXPECT_EQ(Get("GET /?" + std::string(490, 'a') + "\r\n\r\n").substr(0, sizeof kDefaultPageHead - 1), kDefaultPageHead);
+  EXPECT_EQ(Get("GET /?" + std::string(490, 'a') + "\r\n\r\n").substr(0, sizeof kDefaultPageHead - 1),
+            kDefaultPageHead);
   EXPECT_EQ(Get("GET / HTTP/1.0\n\n"), "HTTP/1.0 200 OK\nContent-Type: text/plain\n\nerror(header error)\n");
   EXPECT_EQ(Get("GET\r\n\r\n"), "HTTP/1.0 200 OK\nContent-Type: text/plain\n\nerror(header error)\n");
   // The server is still there.
