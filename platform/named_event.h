@@ -33,6 +33,10 @@ class NamedEvent {
   static bool Remove(std::string_view name);
 
   bool valid() const { return sem_ != SEM_FAILED; }
+  // Whether both handles are one mapping of one semaphore: glibc hands
+  // back the mapping a process already holds when it opens the same
+  // semaphore again.
+  bool SameAs(const NamedEvent& other) const { return valid() && sem_ == other.sem_; }
   bool Set();
   // The program's stop ends a wait as kTimedOut.
   WaitResult Wait(std::uint32_t timeoutMs);
