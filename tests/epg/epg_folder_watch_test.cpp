@@ -59,18 +59,16 @@ TEST_F(EpgFolderWatchTest, FirstPassLoadsAndRunsTheFollowUpJobs) {
   WriteDataFile("a_epg.dat", OneServiceFile(0x0400, u"局A"));
   std::vector<std::string> jobs;
   EpgWatchOptions options;
-  // The calendar is asked without the flag, so pages answer meanwhile.
-  options.jobs.fetchSyoboiPrograms = [&]() -> std::function<void()> {
+  // Peers are asked without the flag, so pages answer meanwhile.
+  options.jobs.asksPeers = [] { return true; };
+  options.jobs.fetch = [&]() -> std::function<void()> {
     jobs.push_back(EpgBusyFlag.IsBusy() ? "fetch held" : "fetch");
-    return [&] { jobs.push_back(EpgBusyFlag.IsBusy() ? "apply" : "apply unheld"); };
-  };
-  options.jobs.runAutoReserve = [&] {
-    jobs.push_back(ServiceShown(0x0400) && EpgBusyFlag.IsBusy() ? "reserve" : "too early");
+    return [&] { jobs.push_back(ServiceShown(0x0400) && EpgBusyFlag.IsBusy() ? "run" : "run unheld"); };
   };
   options.jobs.armSyoboiUploadTimer = [&] { jobs.push_back("arm"); };
   StartWatch(std::move(options));
   EXPECT_TRUE(ServiceShown(0x0400));
-  EXPECT_EQ(jobs, (std::vector<std::string>{"fetch", "apply", "reserve", "arm"}));
+  EXPECT_EQ(jobs, (std::vector<std::string>{"fetch", "run", "arm"}));
   EXPECT_FALSE(StartEpgFolderWatch(*store_)) << "already running";
 }
 
