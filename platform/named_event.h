@@ -29,6 +29,8 @@ class NamedEvent {
   // Opens the event, creating it unset (readable and writable by everyone)
   // when it does not exist; invalid on failure.
   static NamedEvent CreateOrOpen(std::string_view name);
+  // Opens the event only when it exists; invalid otherwise.
+  static NamedEvent OpenExisting(std::string_view name);
   // Removes the name; processes that have it open keep their handle.
   static bool Remove(std::string_view name);
 

@@ -35,14 +35,16 @@ NamedEvent OpenConnectEvent(std::string_view name) {
     std::map<std::string, NamedEvent, std::less<>> events;
   };
   static Kept& kept = *new Kept;
-  NamedEvent event = NamedEvent::CreateOrOpen(name);
+  // Creating tries a new semaphore first, which maps and unmaps one.
+  NamedEvent event = NamedEvent::OpenExisting(name);
+  if (!event.valid()) event = NamedEvent::CreateOrOpen(name);
   if (!event.valid()) return event;
   std::lock_guard lock(kept.mutex);
   const auto found = kept.events.find(name);
   if (found == kept.events.end()) {
-    kept.events.emplace(std::string(name), NamedEvent::CreateOrOpen(name));
+    kept.events.emplace(std::string(name), NamedEvent::OpenExisting(name));
   } else if (!found->second.SameAs(event)) {
-    found->second = NamedEvent::CreateOrOpen(name);
+    found->second = NamedEvent::OpenExisting(name);
   }
   return event;
 }
