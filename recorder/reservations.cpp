@@ -108,7 +108,7 @@ class AddTurn {
 
 // The reservations changed here: a list kept from before no longer holds
 // what the recorder holds.
-void ReservationsChanged() {}
+void InvalidateKeptReserveList() {}
 
 std::vector<AddOutcome> AddToServer(const std::vector<ReserveLine>& lines) {
   std::vector<AddOutcome> outcomes(lines.size(), AddOutcome::kAlreadyReserved);
@@ -137,7 +137,7 @@ std::vector<AddOutcome> AddToServer(const std::vector<ReserveLine>& lines) {
       outcome = SrvUnreachable(sent) ? AddOutcome::kUnreachable : AddOutcome::kFailed;
     }
   }
-  if (added > 0) ReservationsChanged();
+  if (added > 0) InvalidateKeptReserveList();
   return outcomes;
 }
 
@@ -146,7 +146,7 @@ AddOutcome AddToProgramTxt(const IniFile& settings, const ReserveLine& line) {
   if (!path) return AddOutcome::kFailed;
   if (ProgramTxtHoldsProgramme(*path, LineProgramKey(line))) return AddOutcome::kAlreadyReserved;
   if (!AppendProgramTxtLine(*path, FormatProgramTxtLine(line))) return AddOutcome::kFailed;
-  ReservationsChanged();
+  InvalidateKeptReserveList();
   return AddOutcome::kAdded;
 }
 
