@@ -14,7 +14,7 @@ EpgBusyIndicator indicator;
 
 bool RetakeEpgBusyFlag(const std::function<bool()>& stopping) {
   while (!stopping()) {
-    if (EpgBusyFlag.TryAcquire(kEpgReloadPolls)) return true;
+    if (EpgBusyFlag.TryAcquire(1)) return true;
   }
   return false;
 }

@@ -15,8 +15,8 @@ inline constexpr int kEpgReloadPolls = 49;
 
 // Takes the flag back for a job that let it go in its middle (to ask a
 // peer) and must not be dropped because a page slipped in meanwhile: it
-// tries in rounds of kEpgReloadPolls until it has the flag (true) or
-// `stopping` says so (false).
+// polls until it has the flag (true) or, asked before each poll, `stopping`
+// says so (false).
 [[nodiscard]] bool RetakeEpgBusyFlag(const std::function<bool()>& stopping);
 
 // Where a load shows that it holds the flag (the tray icon's busy state);
