@@ -10,6 +10,7 @@
 #include "recorder/recorder_mode.h"
 #include "recorder/recorder_paths.h"
 #include "recorder/recorder_text.h"
+#include "recorder/reserve_list_keep.h"
 #include "recorder/reserve_row.h"
 #include "util/keys.h"
 #include "util/module_paths.h"
@@ -90,11 +91,18 @@ std::optional<ReserveRow> GetMatchingRow(std::uint64_t programKey, int reserveId
   return row;
 }
 
+// After a command that may have changed a reservation; true when it did.
+bool SentChange(int result) {
+  ReserveListChanged();
+  return result == 0;
+}
+
 }  // namespace
 
 AddOutcome AddNewReservation(const IniFile& settings, const ReserveLine& line) {
   if (EpgTimerSrvMode()) {
     const int result = SrvAddReservation(NewRow(line), kServerWaitMs);
+    ReserveListChanged();
     if (result == 0) return AddOutcome::kAdded;
     return SrvUnreachable(result) ? AddOutcome::kUnreachable : AddOutcome::kFailed;
   }
@@ -121,13 +129,13 @@ bool ChangeReservation(const ReserveLine& line, std::uint64_t programKey, int re
   SetLineValues(line, *row);
   if (line.batchPath != kKeepRecorderValue) row->batchPath = RowPath(line.batchPath);
   if (line.recFolder != kKeepRecorderValue) row->folderText = RowFolders(line.recFolder);
-  return SrvChangeReservation(*row, kServerWaitMs) == 0;
+  return SentChange(SrvChangeReservation(*row, kServerWaitMs));
 }
 
 bool DeleteReservation(std::uint64_t programKey, int reserveId) {
   if (!EpgTimerSrvMode()) return false;
   const std::optional<ReserveRow> row = GetMatchingRow(programKey, reserveId);
-  return row && SrvDeleteReservations({*row}, kServerWaitMs) == 0;
+  return row && SentChange(SrvDeleteReservations({*row}, kServerWaitMs));
 }
 
 bool ChangeReservationTitle(std::string_view cp932Title, std::uint64_t programKey, int reserveId) {
@@ -135,7 +143,7 @@ bool ChangeReservationTitle(std::string_view cp932Title, std::uint64_t programKe
   std::optional<ReserveRow> row = GetMatchingRow(programKey, reserveId);
   if (!row) return false;
   row->title = RowText(cp932Title);
-  return SrvChangeReservation(*row, kServerWaitMs) == 0;
+  return SentChange(SrvChangeReservation(*row, kServerWaitMs));
 }
 
 }  // namespace plimod

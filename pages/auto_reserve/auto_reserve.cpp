@@ -15,7 +15,7 @@
 #include "recorder/epg_timer_bon_window.h"
 #include "recorder/reservation_title.h"
 #include "recorder/reservations.h"
-#include "recorder/reserve_list_load.h"
+#include "recorder/reserve_list_keep.h"
 #include "services/syoboi_schedule.h"
 #include "settings/settings.h"
 #include "util/keys.h"
@@ -199,7 +199,9 @@ bool RunAutoReservePass(IniFile& settings, const ReserveLists& lists) {
 
 void RunAutoReserve(IniFile& settings) {
   if (settings.GetIntDefault(kAutoReserveSettings, L"ENABLE", 0) == 0) return;
-  const ReserveSnapshot lists = LoadReserveList(settings);
+  // The list as last loaded: the pass holds the EPG busy flag, so it must
+  // not wait for the server. Its own earlier adds are in the history.
+  const ReserveSnapshot lists = ReserveListAsLoaded(settings);
   RunAutoReservePass(settings, *lists);
 }
 
