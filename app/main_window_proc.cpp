@@ -66,6 +66,7 @@ void ConnectDispatcher(EpgStore& store) {
   jobs.runAutoReserve = [] { RunAutoReserve(Settings()); };
   jobs.setSyoboiLoadTimer = [] { SetSyoboiLoadTimer(); };
   jobs.loadReserveList = [] { ReserveListAsLoaded(Settings()); };
+  jobs.loadShownReserveList = [] { ReserveListToShow(Settings()); };
   jobs.uploadSyoboiReserves = [](ReplyWriter& out) { UploadSyoboiReserves(Settings(), &out); };
   jobs.tuneRemote = [](const std::string& name, const std::string& host, const std::string& port) {
     return TuneRemoteToService(name, host, port, true);

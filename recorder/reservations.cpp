@@ -133,9 +133,15 @@ bool ChangeReservation(const ReserveLine& line, std::uint64_t programKey, int re
 }
 
 bool DeleteReservation(std::uint64_t programKey, int reserveId) {
-  if (!EpgTimerSrvMode()) return false;
-  const std::optional<ReserveRow> row = GetMatchingRow(programKey, reserveId);
-  return row && SentChange(SrvDeleteReservations({*row}, kServerWaitMs));
+  return DeleteProgrammeReservation(programKey, reserveId) == DeleteOutcome::kDeleted;
+}
+
+DeleteOutcome DeleteProgrammeReservation(std::uint64_t programKey, int reserveId) {
+  if (!EpgTimerSrvMode()) return DeleteOutcome::kFailed;
+  ReserveRow row;
+  if (SrvGetReservation(static_cast<std::uint32_t>(reserveId), row, kServerWaitMs) != 0) return DeleteOutcome::kFailed;
+  if (RowProgramKey(row) != programKey) return DeleteOutcome::kOtherProgramme;
+  return SentChange(SrvDeleteReservations({row}, kServerWaitMs)) ? DeleteOutcome::kDeleted : DeleteOutcome::kFailed;
 }
 
 bool ChangeReservationTitle(std::string_view cp932Title, std::uint64_t programKey, int reserveId) {

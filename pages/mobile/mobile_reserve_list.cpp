@@ -7,8 +7,6 @@
 #include "pages/recorder/edcid.h"
 #include "platform/text_codec.h"
 #include "recorder/reservations.h"
-#include "recorder/reserve_list_keep.h"
-#include "settings/settings.h"
 #include "server/carry_over.h"
 #include "server/page_helpers.h"
 #include "server/page_reply.h"
@@ -23,15 +21,17 @@ namespace {
 enum ReserveFilter { kPending = 0, kEnded = 1 };
 
 // The deletion the delete links ask for; false when it failed (it fails at
-// once outside the server mode). The list that follows shows what is left.
+// once outside the server mode). A reservation of that id that is another
+// programme's now is left alone, as on the desktop list. The list that
+// follows shows what is left.
 bool DeleteRequested(RequestParameters& params) {
   const std::string formId = params.Value("edcid");
   if (formId.empty() || params.Value("d").empty()) return true;
   const EdcidParts parts = ParseEdcid(formId);
-  const bool deleted = DeleteReservation(parts.programKey, parts.reserveId);
+  const DeleteOutcome outcome = DeleteProgrammeReservation(parts.programKey, parts.reserveId);
   params["edcid"].clear();
   params["d"].clear();
-  return deleted;
+  return outcome != DeleteOutcome::kFailed;
 }
 
 // As the desktop list answers: the list alone would not tell that the
@@ -64,7 +64,7 @@ void WriteFilterLink(ReplyWriter& out, int filter, int current, const char* labe
 }
 
 void WriteReserveEntries(ReplyWriter& out, const MobileRequest& request, int filter) {
-  const ReserveSnapshot lists = ReserveListToShow(Settings());
+  const ReserveSnapshot lists = ShownMobileReserveLists();
   const std::int64_t now = LocalNowTicks();
   const std::string carry = MobileQueryCarry(request.params, "c d b s");
   for (const ReserveEntry& entry : lists->reserveList) {
@@ -78,7 +78,7 @@ void WriteReserveEntries(ReplyWriter& out, const MobileRequest& request, int fil
 
 void WriteOneReservation(ReplyWriter& out, const MobileRequest& request, const std::string& formId) {
   const std::uint64_t programKey = ParseEdcid(formId).programKey;
-  const ReserveSnapshot lists = ReserveListToShow(Settings());
+  const ReserveSnapshot lists = ShownMobileReserveLists();
   if (FindReserve(*lists, ServiceKeyOf(programKey), EidOf(programKey)) == nullptr) {
     SendPageText(out, "予約が見つかりませんでした\n");
     return;
