@@ -27,6 +27,8 @@ constexpr auto kServerListLife = std::chrono::seconds(3);
 constexpr auto kShowWait = std::chrono::seconds(100);
 constexpr auto kStopWait = std::chrono::seconds(5);
 constexpr auto kWorkerSlice = std::chrono::seconds(1);
+constexpr auto kSettle = std::chrono::milliseconds(100);
+constexpr auto kSettleMost = std::chrono::seconds(1);
 
 struct KeepState {
   std::mutex mutex;
@@ -91,12 +93,25 @@ void AskRefresh(KeepState& state) {
   state.asked.notify_one();
 }
 
+// A run of changes (an automatic reservation adds one programme after
+// another) is loaded once, when it pauses, rather than after each add.
+void SettleChanges(KeepState& state, std::unique_lock<std::mutex>& lock, std::uint64_t run) {
+  if (!state.everLoaded || state.changes == state.changesLoaded) return;
+  const Clock::time_point limit = Clock::now() + kSettleMost;
+  std::uint64_t seen = state.changes;
+  while (state.run == run && Clock::now() < limit) {
+    if (!state.asked.wait_for(lock, kSettle, [&] { return state.run != run || state.changes != seen; })) return;
+    seen = state.changes;
+  }
+}
+
 void RefreshWorker(std::uint64_t run) {
   KeepState& state = State();
   std::unique_lock lock(state.mutex);
   while (state.run == run) {
     if (!state.asked.wait_for(lock, kWorkerSlice, [&] { return state.run != run || state.refreshAsked; })) continue;
     if (state.run != run) break;
+    SettleChanges(state, lock, run);
     state.refreshAsked = false;
     const IniFile& settings = *state.settings;
     lock.unlock();
@@ -181,6 +196,7 @@ bool StartReserveListRefresh(const IniFile& settings) {
   state.settings = &settings;
   state.running = true;
   state.workerEnded = false;
+  state.everLoaded = false;   // what was published before is no load of this run
   state.refreshAsked = true;  // the first load begins at once
   state.worker = std::thread(RefreshWorker, ++state.run);
   return true;
