@@ -53,7 +53,10 @@ std::string Line(const std::string& date, const std::string& time, const std::st
 
 class ReserveListLoadTest : public test::RecorderTest {
  protected:
-  ~ReserveListLoadTest() override { PublishReserveLists(nullptr); }
+  ~ReserveListLoadTest() override {
+    StopReserveListRefresh();
+    PublishReserveLists(nullptr);
+  }
 
   void WriteProgramTxt(const std::string& text) { WriteFileBytes(ProgramTxt(), text); }
   std::vector<int> Ids(const ReserveLists& lists) const {
@@ -289,7 +292,6 @@ TEST_F(ReserveListLoadTest, KeptListFollowsProgramTxtOnTheWorkerWhilePagesReadTh
   // The first reader after the change gets the list as it was, at once.
   EXPECT_EQ(ReserveListAsLoaded(settings_), kept);
   EXPECT_TRUE(Eventually([&] { return Ids(*ReserveListAsLoaded(settings_)) == std::vector<int>{1, 2}; }));
-  StopReserveListRefresh();
 }
 
 TEST_F(ServerReserveListTest, KeptListIsReusedAndAChangeShowsOnTheNextListWhileOthersReadTheLastOne) {
@@ -307,7 +309,6 @@ TEST_F(ServerReserveListTest, KeptListIsReusedAndAChangeShowsOnTheNextListWhileO
   ReserveListChanged();
   EXPECT_EQ(ReserveListAsLoaded(settings_), first) << "a reader waited for the server";
   EXPECT_EQ(ReserveListToShow(settings_)->reserveList.size(), 5u);
-  StopReserveListRefresh();
 }
 
 }  // namespace
