@@ -25,6 +25,7 @@ constexpr auto kServerListLife = std::chrono::seconds(3);
 // A page that must show a fresh list waits at most this long: past both
 // server calls of a load at their connect and reply time-outs.
 constexpr auto kShowWait = std::chrono::seconds(100);
+constexpr auto kOwnChangeWait = std::chrono::seconds(2);
 constexpr auto kStopWait = std::chrono::seconds(5);
 constexpr auto kWorkerSlice = std::chrono::seconds(1);
 constexpr auto kSettle = std::chrono::milliseconds(100);
@@ -105,6 +106,17 @@ void SettleChanges(KeepState& state, std::unique_lock<std::mutex>& lock, std::ui
   }
 }
 
+// Under the lock: asks for a load and waits, at most `bound`, for one that
+// began after every change made so far (or for the worker's stop).
+void WaitForChangesLoaded(KeepState& state, std::unique_lock<std::mutex>& lock, Clock::duration bound) {
+  const std::uint64_t changes = state.changes;
+  const std::uint64_t run = state.run;
+  AskRefresh(state);
+  state.loaded.wait_for(lock, bound, [&] {
+    return state.run != run || (state.everLoaded && state.changesLoaded >= changes);
+  });
+}
+
 void RefreshWorker(std::uint64_t run) {
   KeepState& state = State();
   std::unique_lock lock(state.mutex);
@@ -157,6 +169,10 @@ ReserveSnapshot ReserveListAsLoaded(const IniFile& settings) {
       lock.unlock();
       return LoadReserveList(settings);
     }
+    // After a change of its own the server has just answered, so the list
+    // that shows it is usually a moment away; a slow server leaves the page
+    // the last list.
+    if (state.everLoaded && ChangedSinceLoad(state)) WaitForChangesLoaded(state, lock, kOwnChangeWait);
   }
   const ReserveSourceStamp stamp = SourceStamp(settings);
   std::lock_guard lock(state.mutex);
@@ -169,13 +185,7 @@ ReserveSnapshot ReserveListToShow(const IniFile& settings) {
   {
     std::unique_lock lock(state.mutex);
     if (state.running && ChangedSinceLoad(state)) {
-      // Only a load that begins from now on sees every change made so far.
-      const std::uint64_t changes = state.changes;
-      const std::uint64_t run = state.run;
-      AskRefresh(state);
-      state.loaded.wait_for(lock, kShowWait, [&] {
-        return state.run != run || (state.everLoaded && state.changesLoaded >= changes);
-      });
+      WaitForChangesLoaded(state, lock, kShowWait);
       return CurrentReserveLists();
     }
   }

@@ -18,8 +18,10 @@
 
 namespace plimod {
 
-// The list as last loaded; a stale one is refreshed on the worker. Never
-// waits while the worker runs (empty before the first load ends).
+// The list as last loaded; a stale one is refreshed on the worker. While
+// the worker runs it waits only just after this program changed a
+// reservation, and then 2 s at most for the list that shows the change
+// (empty before the first load ends).
 ReserveSnapshot ReserveListAsLoaded(const IniFile& settings);
 
 // For the pages that show the list itself: as ReserveListAsLoaded, but
