@@ -38,7 +38,7 @@ bool DeleteRequested(RequestParameters& params) {
 // reservation is still there.
 void WriteDeleteFailure(ReplyWriter& out) {
   SendPageText(out, "Content-Type: text/plain; charset=utf-8\n\n");
-  SendPageText(out, "エラー\n%s\n", "予約サーバで削除できませんでした");
+  SendPageText(out, "エラー\n予約サーバで削除できませんでした\n");
 }
 
 int EntryColour(const ReserveLists& lists, const ReserveEntry& entry) {
