@@ -30,7 +30,7 @@
 #include "platform/main_window.h"
 #include "platform/program_stop.h"
 #include "recorder/edcb_patterns.h"
-#include "recorder/reserve_list_load.h"
+#include "recorder/reserve_list_keep.h"
 #include "server/http_server.h"
 #include "server/http_settings.h"
 #include "server/page_hooks.h"
@@ -67,7 +67,8 @@ void ConnectDispatcher(EpgStore& store) {
   jobs.loadEpgFolder = [&store] { LoadEpgFolder(store); };
   jobs.runAutoReserve = [] { RunAutoReserve(Settings()); };
   jobs.setSyoboiLoadTimer = [] { SetSyoboiLoadTimer(); };
-  jobs.loadReserveList = [] { LoadReserveList(Settings()); };
+  jobs.loadReserveList = [] { ReserveListAsLoaded(Settings()); };
+  jobs.loadShownReserveList = [] { ReserveListToShow(Settings()); };
   jobs.uploadSyoboiReserves = [](ReplyWriter& out) { UploadSyoboiReserves(Settings(), &out); };
   jobs.tuneRemote = [](const std::string& name, const std::string& host, const std::string& port) {
     return TuneRemoteToService(name, host, port, true);
@@ -90,6 +91,9 @@ void OnCreate(MainWindow& window) {
   SetMainWindowHandle(&window.loop);
   AddTrayIcon();
   ConnectDispatcher(window.store);
+  // Loads the reservation list beside the first EPG load; pages and loads
+  // then read it as last loaded.
+  StartReserveListRefresh(Settings());
   ApplyHttpSettings();
   StartHttpServer();
   StartSleepGuard(window.loop);
@@ -112,6 +116,7 @@ void OnDestroy(MainWindow& window) {
   window.loop.KillTimer(kSyoboiUploadTimer);
   StopSleepGuard(window.loop);
   StopHttpServer();
+  StopReserveListRefresh();
   DeleteTrayIcon();
   window.loop.Quit();
 }

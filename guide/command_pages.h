@@ -35,7 +35,8 @@ struct DispatcherJobs {
   std::function<void(ReplyWriter&)> uploadSyoboiReserves;  // `syoboup`; writes its own reply
   // `nrc`: name in the system code page, host and port text; true on success.
   std::function<bool(const std::string& name, const std::string& host, const std::string& port)> tuneRemote;
-  std::function<void()> loadReserveList;       // before every programme table
+  std::function<void()> loadReserveList;       // before every programme table (for its marks)
+  std::function<void()> loadShownReserveList;  // before a page that shows the list itself
 };
 
 // Registers (or, with an empty function, removes) the page of `cmd`:

@@ -6,7 +6,7 @@
 #include "recorder/epg_timer_bon_window.h"
 #include "recorder/rec_options.h"
 #include "recorder/recorder_mode.h"
-#include "recorder/reserve_list_load.h"
+#include "recorder/reserve_list_keep.h"
 #include "settings/settings.h"
 
 namespace plimod {
@@ -45,7 +45,8 @@ bool ReservationDueSoon(const ReserveLists& lists, const SystemTime& now) {
 bool IsRecordingBusy(IniFile& settings) {
   if (settings.GetIntDefault(kDefaultRecOptionSection, L"ENABLE", 0) == 0) return false;
   if (IsEpgDataCapBusy()) return true;
-  const ReserveSnapshot lists = LoadReserveList(settings);
+  // The main thread asks: the list as last loaded, a few seconds old at most.
+  const ReserveSnapshot lists = ReserveListAsLoaded(settings);
   return ReservationDueSoon(*lists, LocalNow());
 }
 

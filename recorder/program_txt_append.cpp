@@ -10,6 +10,7 @@
 
 #include "platform/file.h"
 #include "recorder/recorder_text.h"
+#include "recorder/reserve_list_keep.h"
 #include "recorder/reserve_text.h"
 #include "util/file_io.h"
 #include "util/format.h"
@@ -99,7 +100,9 @@ bool AppendProgramTxtLine(const std::wstring& path, std::string_view line) {
   std::string bytes;
   if (EndsWithoutLineEnd(fd.get(), st.st_size)) bytes = "\r\n";
   bytes += line;
-  if (WriteBytes(fd.get(), bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size())) {
+  const bool written = WriteBytes(fd.get(), bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  ReserveListChanged();
+  if (written) {
     NoteAppend(nativePath, st, fd.get(), line);
     return true;
   }

@@ -1,6 +1,7 @@
 #include "recorder/program_txt_rewrite.h"
 
 #include "platform/file.h"
+#include "recorder/reserve_list_keep.h"
 
 namespace plimod {
 
@@ -19,8 +20,9 @@ RewriteResult RewriteProgramTxt(const std::wstring& path, const ProgramTxtLineEd
       rewritten.append(*replacement).append(line.end);
     }
   }
-  return ReplaceFileAtomically(path, rewritten) ? RewriteResult::kDone
-                                                : RewriteResult::kWriteFailed;
+  const bool written = ReplaceFileAtomically(path, rewritten);
+  ReserveListChanged();
+  return written ? RewriteResult::kDone : RewriteResult::kWriteFailed;
 }
 
 }  // namespace plimod

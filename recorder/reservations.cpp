@@ -13,6 +13,7 @@
 #include "recorder/recorder_mode.h"
 #include "recorder/recorder_paths.h"
 #include "recorder/recorder_text.h"
+#include "recorder/reserve_list_keep.h"
 #include "recorder/reserve_row.h"
 #include "util/keys.h"
 #include "util/module_paths.h"
@@ -106,10 +107,6 @@ class AddTurn {
   bool held_;
 };
 
-// The reservations changed here: a list kept from before no longer holds
-// what the recorder holds.
-void InvalidateKeptReserveList() {}
-
 std::vector<AddOutcome> AddToServer(const std::vector<ReserveLine>& lines) {
   std::vector<AddOutcome> outcomes(lines.size(), AddOutcome::kAlreadyReserved);
   std::vector<std::uint64_t> listed;
@@ -129,6 +126,7 @@ std::vector<AddOutcome> AddToServer(const std::vector<ReserveLine>& lines) {
   if (rows.empty()) return outcomes;
   std::size_t added = 0;
   const int sent = SrvAddReservations(rows, added, kServerWaitMs);
+  ReserveListChanged();
   for (std::size_t r = 0; r < rows.size(); ++r) {
     AddOutcome& outcome = outcomes[rowLines[r]];
     if (r < added) {
@@ -137,7 +135,6 @@ std::vector<AddOutcome> AddToServer(const std::vector<ReserveLine>& lines) {
       outcome = SrvUnreachable(sent) ? AddOutcome::kUnreachable : AddOutcome::kFailed;
     }
   }
-  if (added > 0) InvalidateKeptReserveList();
   return outcomes;
 }
 
@@ -145,9 +142,7 @@ AddOutcome AddToProgramTxt(const IniFile& settings, const ReserveLine& line) {
   const auto path = LocateProgramTxt(settings);
   if (!path) return AddOutcome::kFailed;
   if (ProgramTxtHoldsProgramme(*path, LineProgramKey(line))) return AddOutcome::kAlreadyReserved;
-  if (!AppendProgramTxtLine(*path, FormatProgramTxtLine(line))) return AddOutcome::kFailed;
-  InvalidateKeptReserveList();
-  return AddOutcome::kAdded;
+  return AppendProgramTxtLine(*path, FormatProgramTxtLine(line)) ? AddOutcome::kAdded : AddOutcome::kFailed;
 }
 
 // The server's reservation `reserveId`, when it still belongs to the programme.
@@ -158,6 +153,12 @@ std::optional<ReserveRow> GetMatchingRow(std::uint64_t programKey, int reserveId
   }
   if (ProgramKeyOf(row) != programKey) return std::nullopt;
   return row;
+}
+
+// After a command that may have changed a reservation; true when it did.
+bool SentChange(int result) {
+  ReserveListChanged();
+  return result == 0;
 }
 
 }  // namespace
@@ -189,13 +190,19 @@ bool ChangeReservation(const ReserveLine& line, std::uint64_t programKey, int re
   SetLineValues(line, *row);
   if (line.batchPath != kKeepRecorderValue) row->batchPath = RowPath(line.batchPath);
   if (line.recFolder != kKeepRecorderValue) row->folderText = RowFolders(line.recFolder);
-  return SrvChangeReservation(*row, kServerWaitMs) == 0;
+  return SentChange(SrvChangeReservation(*row, kServerWaitMs));
 }
 
 bool DeleteReservation(std::uint64_t programKey, int reserveId) {
-  if (!EpgTimerSrvMode()) return false;
-  const std::optional<ReserveRow> row = GetMatchingRow(programKey, reserveId);
-  return row && SrvDeleteReservations({*row}, kServerWaitMs) == 0;
+  return DeleteProgrammeReservation(programKey, reserveId) == DeleteOutcome::kDeleted;
+}
+
+DeleteOutcome DeleteProgrammeReservation(std::uint64_t programKey, int reserveId) {
+  if (!EpgTimerSrvMode()) return DeleteOutcome::kFailed;
+  ReserveRow row;
+  if (SrvGetReservation(static_cast<std::uint32_t>(reserveId), row, kServerWaitMs) != 0) return DeleteOutcome::kFailed;
+  if (ProgramKeyOf(row) != programKey) return DeleteOutcome::kOtherProgramme;
+  return SentChange(SrvDeleteReservations({row}, kServerWaitMs)) ? DeleteOutcome::kDeleted : DeleteOutcome::kFailed;
 }
 
 bool ChangeReservationTitle(std::string_view cp932Title, std::uint64_t programKey, int reserveId) {
@@ -203,7 +210,7 @@ bool ChangeReservationTitle(std::string_view cp932Title, std::uint64_t programKe
   std::optional<ReserveRow> row = GetMatchingRow(programKey, reserveId);
   if (!row) return false;
   row->title = RowText(cp932Title);
-  return SrvChangeReservation(*row, kServerWaitMs) == 0;
+  return SentChange(SrvChangeReservation(*row, kServerWaitMs));
 }
 
 }  // namespace plimod

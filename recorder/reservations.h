@@ -38,6 +38,11 @@ bool AddReservation(const IniFile& settings, const ReserveLine& line);
 // false at once (the edit page rewrites Program.txt itself).
 bool ChangeReservation(const ReserveLine& line, std::uint64_t programKey, int reserveId);
 bool DeleteReservation(std::uint64_t programKey, int reserveId);
+// The same, telling a reservation that no longer belongs to the programme
+// (nothing to delete) from a failure (refused, unreachable, or the
+// text-file mode).
+enum class DeleteOutcome { kDeleted, kOtherProgramme, kFailed };
+[[nodiscard]] DeleteOutcome DeleteProgrammeReservation(std::uint64_t programKey, int reserveId);
 // Server mode only: the reservation gets the title (code page 932) and keeps
 // every other value the user gave it. False at once in the text-file mode.
 bool ChangeReservationTitle(std::string_view cp932Title, std::uint64_t programKey, int reserveId);

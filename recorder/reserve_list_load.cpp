@@ -6,6 +6,7 @@
 
 #include "recorder/recorder_mode.h"
 #include "recorder/recorder_paths.h"
+#include "recorder/reserve_list_keep.h"
 #include "recorder/reserve_list_server.h"
 #include "recorder/reserve_list_text.h"
 #include "recorder/reserve_text.h"
@@ -36,14 +37,15 @@ void LoadFromText(const IniFile& settings, ReserveLists& lists) {
 }  // namespace
 
 ReserveSnapshot LoadReserveList(const IniFile& settings) {
+  const ReserveListLoadTicket ticket = BeginReserveListLoad(settings);
   auto lists = std::make_shared<ReserveLists>();
-  if (EpgTimerSrvMode()) {
+  if (ticket.stamp.server) {
     LoadFromServer(*lists);
   } else {
     LoadFromText(settings, *lists);
   }
   IndexReserveList(*lists);
-  PublishReserveLists(lists);
+  EndReserveListLoad(ticket, lists);
   return lists;
 }
 

@@ -7,7 +7,9 @@
 namespace plimod {
 
 // Builds the lists anew from the reservation server (its mode) or from the
-// text-file recorder's reservation text, publishes them and returns them.
+// text-file recorder's reservation text, on the caller's thread, publishes
+// them (unless a load begun later already has) and returns them. Pages
+// read the kept list instead (recorder/reserve_list_keep.h).
 // A recorder that cannot be reached, or text that cannot be found, gives
 // empty lists.
 ReserveSnapshot LoadReserveList(const IniFile& settings);

@@ -39,7 +39,9 @@ ReserveEntry EntryOfLine(const ReserveTextLine& line, const ReserveLine& record)
 
 int AddTextReservations(ReserveLists& lists, const std::string& text, const TunerCounts& counts) {
   int skipped = 0;
-  for (const ReserveTextLine& line : SplitReserveText(text)) {
+  const std::vector<ReserveTextLine> lines = SplitReserveText(text);
+  lists.reserveList.reserve(lists.reserveList.size() + lines.size());
+  for (const ReserveTextLine& line : lines) {
     if (!line.IsReservation()) continue;
     const ReserveLine record = ParseReserveTextLine(line);
     if (!IsValidSystemTime(record.start)) {

@@ -7,7 +7,7 @@
 #include "guide/civil_time.h"
 #include "platform/text_codec.h"
 #include "recorder/recorder_text.h"
-#include "recorder/reserve_list_load.h"
+#include "recorder/reserve_list_keep.h"
 #include "server/base64.h"
 #include "server/page_helpers.h"
 #include "server/page_reply.h"
@@ -88,9 +88,9 @@ std::string SettingUtf8(const IniFile& settings, const wchar_t* key) {
   return WideToUtf8String(settings.GetString(L"SYOBOIUPLOAD", key).value_or(L""));
 }
 
-// The reservation list rebuilt from the recorder in use.
+// The reservation list as last loaded: the upload holds the EPG busy flag.
 std::vector<UploadReservation> CurrentUploadReservations(const IniFile& settings) {
-  const ReserveSnapshot lists = LoadReserveList(settings);
+  const ReserveSnapshot lists = ReserveListAsLoaded(settings);
   std::vector<UploadReservation> reservations;
   reservations.reserve(lists->reserveList.size());
   for (const ReserveEntry& entry : lists->reserveList) {

@@ -16,7 +16,7 @@
 #include "recorder/recorder_mode.h"
 #include "recorder/reservation_title.h"
 #include "recorder/reservations.h"
-#include "recorder/reserve_list_load.h"
+#include "recorder/reserve_list_keep.h"
 #include "services/syoboi_schedule.h"
 #include "settings/settings.h"
 #include "util/keys.h"
@@ -219,13 +219,20 @@ bool AutoReserveAsksServer(const IniFile& settings) {
   return settings.GetIntDefault(kAutoReserveSettings, L"ENABLE", 0) != 0 && EpgTimerSrvMode();
 }
 
+// The list as last loaded, never waiting for the server: this runs on the
+// main loop. Programmes the server holds already are dropped again when the
+// adds are sent, which asks the server for its list first.
 ReserveSnapshot FetchAutoReserveLists(const IniFile& settings) {
   if (settings.GetIntDefault(kAutoReserveSettings, L"ENABLE", 0) == 0) return nullptr;
-  return LoadReserveList(settings);
+  return ReserveListAsLoaded(settings);
 }
 
 void RunAutoReserve(IniFile& settings) {
-  if (const ReserveSnapshot lists = FetchAutoReserveLists(settings)) RunAutoReservePass(settings, *lists);
+  if (settings.GetIntDefault(kAutoReserveSettings, L"ENABLE", 0) == 0) return;
+  // The list as last loaded: the pass holds the EPG busy flag, so it must
+  // not wait for the server. Its own earlier adds are in the history.
+  const ReserveSnapshot lists = ReserveListAsLoaded(settings);
+  RunAutoReservePass(settings, *lists);
 }
 
 }  // namespace plimod

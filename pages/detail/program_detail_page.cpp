@@ -177,7 +177,10 @@ void WriteTvRockLink(ReplyWriter& out, const EpgEvent& event, const IniFile& set
 void ServeFullPage(ReplyWriter& out, RequestParameters& params, const EpgEvent& event,
                    std::uint64_t serviceKey) {
   const auto station = ServiceMap.find(serviceKey);
-  if (station == ServiceMap.end()) return;
+  if (station == ServiceMap.end()) {
+    WriteProgrammeNotFound(out);
+    return;
+  }
   IniFile& settings = Settings();
   WriteHtmlHeader(out);
   SendPageText(out, "<HTML><HEAD>\n\n<TITLE>%s</TITLE>\n", PageText(event.Title()).c_str());
@@ -200,7 +203,10 @@ int ServeProgramDetailPage(ReplyWriter& out, RequestParameters& params, std::uin
                            std::uint32_t eventId) {
   // Marks go on a copy: the store's events are shared with other threads.
   std::optional<EpgEvent> event = FindStoredEvent(serviceKey, static_cast<std::uint16_t>(eventId));
-  if (!event) return 1;
+  if (!event) {
+    WriteProgrammeNotFound(out);
+    return 1;
+  }
   event->conditionNumber = 0;
   MarkSwitch = 0;
   if (const std::string cn = params.Value("cn"); !cn.empty()) {

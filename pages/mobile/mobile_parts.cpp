@@ -124,6 +124,11 @@ ReserveSnapshot ReloadMobileReserveLists() {
   return CurrentReserveLists();
 }
 
+ReserveSnapshot ShownMobileReserveLists() {
+  if (const auto load = CurrentDispatcherJobs().loadShownReserveList) load();
+  return CurrentReserveLists();
+}
+
 int RecorderLinkSetting() { return Settings().GetIntDefault(L"EPGDATACAP", L"ENABLE", 0); }
 
 }  // namespace plimod

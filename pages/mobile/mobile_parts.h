@@ -54,6 +54,8 @@ const EpgEvent* FindStoredEvent(std::uint64_t serviceKey, std::uint16_t eventId)
 // Reloads the reservation lists (as the main pages do before a table) and
 // returns the snapshot this page then holds.
 ReserveSnapshot ReloadMobileReserveLists();
+// The same for the reservation list itself (dispatcher job loadShownReserveList).
+ReserveSnapshot ShownMobileReserveLists();
 // EPGDATACAP/ENABLE of the settings.
 int RecorderLinkSetting();
 

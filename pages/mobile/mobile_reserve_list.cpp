@@ -20,15 +20,25 @@ namespace {
 
 enum ReserveFilter { kPending = 0, kEnded = 1 };
 
-// The deletion the delete links ask for. It fails at once outside the
-// server mode and is silent either way: the list shows what is left.
-void DeleteRequested(RequestParameters& params) {
+// The deletion the delete links ask for; false when it failed (it fails at
+// once outside the server mode). A reservation of that id that is another
+// programme's now is left alone, as on the desktop list. The list that
+// follows shows what is left.
+bool DeleteRequested(RequestParameters& params) {
   const std::string formId = params.Value("edcid");
-  if (formId.empty() || params.Value("d").empty()) return;
+  if (formId.empty() || params.Value("d").empty()) return true;
   const EdcidParts parts = ParseEdcid(formId);
-  (void)DeleteReservation(parts.programKey, parts.reserveId);
+  const DeleteOutcome outcome = DeleteProgrammeReservation(parts.programKey, parts.reserveId);
   params["edcid"].clear();
   params["d"].clear();
+  return outcome != DeleteOutcome::kFailed;
+}
+
+// As the desktop list answers: the list alone would not tell that the
+// reservation is still there.
+void WriteDeleteFailure(ReplyWriter& out) {
+  SendPageText(out, "Content-Type: text/plain; charset=utf-8\n\n");
+  SendPageText(out, "エラー\n予約サーバで削除できませんでした\n");
 }
 
 int EntryColour(const ReserveLists& lists, const ReserveEntry& entry) {
@@ -54,7 +64,7 @@ void WriteFilterLink(ReplyWriter& out, int filter, int current, const char* labe
 }
 
 void WriteReserveEntries(ReplyWriter& out, const MobileRequest& request, int filter) {
-  const ReserveSnapshot lists = ReloadMobileReserveLists();
+  const ReserveSnapshot lists = ShownMobileReserveLists();
   const std::int64_t now = LocalNowTicks();
   const std::string carry = MobileQueryCarry(request.params, "c d b s");
   for (const ReserveEntry& entry : lists->reserveList) {
@@ -68,7 +78,7 @@ void WriteReserveEntries(ReplyWriter& out, const MobileRequest& request, int fil
 
 void WriteOneReservation(ReplyWriter& out, const MobileRequest& request, const std::string& formId) {
   const std::uint64_t programKey = ParseEdcid(formId).programKey;
-  const ReserveSnapshot lists = ReloadMobileReserveLists();
+  const ReserveSnapshot lists = ShownMobileReserveLists();
   if (FindReserve(*lists, ServiceKeyOf(programKey), EidOf(programKey)) == nullptr) {
     SendPageText(out, "予約が見つかりませんでした\n");
     return;
@@ -90,7 +100,10 @@ void WriteOneReservation(ReplyWriter& out, const MobileRequest& request, const s
 void MobileReserveList(ReplyWriter& out, MobileRequest& request) {
   RequestParameters& params = request.params;
   const int filter = StringToInt(params.Value("f"));
-  DeleteRequested(params);
+  if (!DeleteRequested(params)) {
+    WriteDeleteFailure(out);
+    return;
+  }
   MobilePageHead(out, "ETB予約ﾘｽﾄ ");
   const std::string formId = params.Value("edcid");
   if (!formId.empty()) {

@@ -11,7 +11,7 @@
 #include "platform/system_time.h"
 #include "platform/text_codec.h"
 #include "recorder/edcb_nav_links.h"
-#include "recorder/reserve_list_load.h"
+#include "recorder/reserve_list_keep.h"
 #include "recorder/reserve_lists.h"
 #include "server/page_reply.h"
 #include "util/conversions.h"
@@ -136,7 +136,7 @@ int ServeEpgDataCapStatusPage(ReplyWriter& out, RequestParameters& params, IniFi
                WeekdayMark(DayOfWeek(now.wYear, now.wMonth, now.wDay)), now.wHour, now.wMinute, now.wSecond);
   SendPageText(out, "現在稼働中のEpgDataCap_Bon.exe<BR>\n");
   WriteWindows(out, params);
-  WriteNextReserves(out, *LoadReserveList(settings));
+  WriteNextReserves(out, *ReserveListToShow(settings));
   SendPageText(out, "<BR>\n");
   WriteFreeSpace(out, settings);
   return 1;

@@ -8,6 +8,7 @@
 #include "recorder/read_reserve_line.h"
 #include "recorder/recorder_mode.h"
 #include "recorder/reservations.h"
+#include "recorder/reserve_list_keep.h"
 #include "recorder/reserve_list_load.h"
 #include "server/page_reply.h"
 #include "services/syoboi_schedule.h"
@@ -19,7 +20,7 @@ namespace {
 
 // Left unterminated, as the result pages always were.
 void WriteUnrecordableWarning(ReplyWriter& out, const RequestParameters& params, const IniFile& settings) {
-  if (LoadReserveList(settings)->unrecordableList.empty()) return;
+  if (ReserveListToShow(settings)->unrecordableList.empty()) return;
   SendPageText(out,
                "<BR><font color=red>録画できない予約があります。EpgTimer_Bon予約一覧で確認してください。</font><BR>\n");
   if (params.Value("silent").empty()) SendPageText(out, "<A HREF='?cmd=epgtimer&nr=1'>予約一覧</A>");
@@ -84,7 +85,10 @@ bool AnswerExistingReservation(ReplyWriter& out, const IniFile& settings, const 
 
 int ServeReserveAddPage(ReplyWriter& out, RequestParameters& params, IniFile& settings) {
   const auto target = FindReserveTarget(params);
-  if (!target) return 1;
+  if (!target) {
+    WriteProgrammeNotFound(out);
+    return 1;
+  }
   IniSection section(settings);
   BindReserveSection(section, params);
   const bool srvMode = EpgTimerSrvMode();

@@ -134,6 +134,12 @@ void WriteReservePlainText(ReplyWriter& out, const char* text) {
   SendPageText(out, "%s", text);
 }
 
+void WriteProgrammeNotFound(ReplyWriter& out) {
+  SendRawFormat(out, "HTTP/1.0 404 Not Found\n");
+  SendRawFormat(out, "Content-Type: text/plain; charset=utf-8\n\n");
+  SendRawFormat(out, "番組が見つかりません\n");
+}
+
 void WriteReserveEventTexts(ReplyWriter& out, const EpgEvent& event) {
   SendPageText(out, "番組名：%s<BR>\n", PageText(event.Title()).c_str());
   SendPageText(out, "説明：%s<BR>\n", PageText(event.ShortText()).c_str());

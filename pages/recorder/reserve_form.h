@@ -53,6 +53,9 @@ void WriteNewReserveForm(ReplyWriter& out, RequestParameters& params, IniFile& s
 void WriteReservePageHead(ReplyWriter& out);
 // A one-line answer as plain text.
 void WriteReservePlainText(ReplyWriter& out, const char* text);
+// The answer for a programme the guide does not hold (a link left on a page
+// across an EPG update): 404 with a short text.
+void WriteProgrammeNotFound(ReplyWriter& out);
 // The programme's title, short text and extended text (its lines kept),
 // escaped, below the form.
 void WriteReserveEventTexts(ReplyWriter& out, const EpgEvent& event);

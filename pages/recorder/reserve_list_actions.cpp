@@ -10,6 +10,7 @@
 #include "recorder/program_txt_rewrite.h"
 #include "recorder/recorder_paths.h"
 #include "recorder/reserve_line.h"
+#include "recorder/reserve_list_keep.h"
 #include "recorder/reserve_row.h"
 #include "util/conversions.h"
 #include "util/keys.h"
@@ -71,6 +72,7 @@ ReserveActionResult ApplyServerReserveAction(RequestParameters& params) {
     if (SrvDeleteReservations(toDelete, kSrvWaitMs) != 0) refused = true;
     if (!resultIds.empty() && SrvDeleteRecordedInfo(resultIds) != kSrvResultSuccess) refused = true;
   }
+  ReserveListChanged();
   if (!refused) return {};
   return {false, remove ? "予約サーバで削除できませんでした" : "予約サーバで無効にできませんでした"};
 }

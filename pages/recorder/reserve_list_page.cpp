@@ -12,7 +12,7 @@
 #include "recorder/edcb_nav_links.h"
 #include "recorder/rec_option_fields.h"
 #include "recorder/recorder_mode.h"
-#include "recorder/reserve_list_load.h"
+#include "recorder/reserve_list_keep.h"
 #include "recorder/reserve_lists.h"
 #include "server/carry_over.h"
 #include "server/form_fields.h"
@@ -247,7 +247,7 @@ int ServeReserveListPage(ReplyWriter& out, RequestParameters& params, IniFile& s
     if (!ApplyAction(out, params, settings)) return 1;
     params["confirm"].clear();
   }
-  WriteListPage(out, params, settings, *LoadReserveList(settings));
+  WriteListPage(out, params, settings, *ReserveListToShow(settings));
   return 1;
 }
 

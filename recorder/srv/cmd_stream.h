@@ -15,6 +15,7 @@
 //   - a vector read appends to the destination, each element starting as a
 //     new record, and keeps the elements read before a failing one.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -96,8 +97,10 @@ template <class T>
       !CmdStreamRead(count, data.subspan(4), n)) {
     return false;
   }
-  // Elements are appended as they decode, never reserved by the count: the
-  // data running out ends a count that lies.
+  // Room for the count only as far as the data could hold it (an element
+  // takes 4 bytes at least), so a count that lies reserves nothing beyond
+  // the data; the data running out then ends it.
+  out.reserve(out.size() + std::min<std::size_t>(count, (std::max<std::uint32_t>(total, 8) - 8) / 4));
   std::size_t pos = 8;
   for (std::uint32_t i = 0; i < count; ++i) {
     T element{};

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <string>
 #include <vector>
 
+#include "recorder/reserve_list_keep.h"
 #include "recorder/reserve_list_load.h"
 #include "tests/recorder/recorder_fixture.h"
 #include "tests/recorder/srv_test_server.h"
@@ -50,7 +53,10 @@ std::string Line(const std::string& date, const std::string& time, const std::st
 
 class ReserveListLoadTest : public test::RecorderTest {
  protected:
-  ~ReserveListLoadTest() override { PublishReserveLists(nullptr); }
+  ~ReserveListLoadTest() override {
+    StopReserveListRefresh();
+    PublishReserveLists(nullptr);
+  }
 
   void WriteProgramTxt(const std::string& text) { WriteFileBytes(ProgramTxt(), text); }
   std::vector<int> Ids(const ReserveLists& lists) const {
@@ -260,6 +266,51 @@ TEST_F(ServerReserveListTest, FailedCallsGiveNoLabelsOrNoList) {
   lists = LoadReserveList(settings_);
   EXPECT_TRUE(lists->reserveList.empty());
   EXPECT_TRUE(lists->unrecordableList.empty());
+}
+
+
+// Polls `ready` for a busy machine's while.
+template <typename Ready>
+bool Eventually(Ready ready) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!ready()) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+TEST_F(ReserveListLoadTest, KeptListFollowsProgramTxtOnTheWorkerWhilePagesReadTheLastOne) {
+  WriteProgramTxt(Line("2025/03/04", "20:00:00", "01:00:00", "a", "s", kGeneral, 1, 1));
+  ASSERT_TRUE(StartReserveListRefresh(settings_));
+  EXPECT_EQ(Ids(*ReserveListToShow(settings_)), (std::vector<int>{1}));
+  const ReserveSnapshot kept = ReserveListAsLoaded(settings_);
+  EXPECT_EQ(ReserveListAsLoaded(settings_), kept) << "loaded again though nothing changed";
+
+  WriteProgramTxt(Line("2025/03/04", "20:00:00", "01:00:00", "a", "s", kGeneral, 1, 1) +
+                  Line("2025/03/04", "21:00:00", "01:00:00", "b", "s", kGeneral, 2, 2));
+  // The first reader after the change gets the list as it was, at once.
+  EXPECT_EQ(ReserveListAsLoaded(settings_), kept);
+  EXPECT_TRUE(Eventually([&] { return Ids(*ReserveListAsLoaded(settings_)) == std::vector<int>{1, 2}; }));
+}
+
+TEST_F(ServerReserveListTest, KeptListIsReusedAndAChangeShowsOnTheNextListWhileOthersReadTheLastOne) {
+  ASSERT_TRUE(StartReserveListRefresh(settings_));
+  const ReserveSnapshot first = ReserveListToShow(settings_);
+  EXPECT_EQ(first->reserveList.size(), 6u);
+  EXPECT_EQ(ReserveListAsLoaded(settings_), first);
+  EXPECT_EQ(srv_.server().BodiesOf(1011).size(), 1u);
+
+  // This program deletes one; the server is slow to list what is left
+  // (two calls of 2.5 s): a programme table waits a moment for it, then
+  // takes the last list.
+  test::FakeSrvState state = srv_.server().State();
+  state.reservations.pop_back();
+  srv_.server().SetState(state);
+  srv_.server().DelayEveryReply(2500);
+  ReserveListChanged();
+  EXPECT_EQ(ReserveListAsLoaded(settings_), first) << "a reader waited for the whole load";
+  EXPECT_EQ(ReserveListToShow(settings_)->reserveList.size(), 5u);
 }
 
 }  // namespace

@@ -366,6 +366,52 @@ TEST(PlimodRunTest, SlowReservationServerHoldsUpOnlyThePageThatWaitsForIt) {
   plimod::test::StopProcess(server.pid, 5s);
 }
 
+// Polls `ready` until it holds or `bound` has passed.
+template <typename Ready>
+bool Within(std::chrono::seconds bound, Ready ready) {
+  const auto until = std::chrono::steady_clock::now() + bound;
+  while (!ready()) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(100ms);
+  }
+  return true;
+}
+
+TEST(PlimodRunTest, ServerAnsweringAfterTwentySecondsHoldsNeitherTheLoadNorTheGuidePages) {
+  MachineWideLock lock;
+  ASSERT_TRUE(lock.Held());
+  ServerRecorderHome recorder;
+  const ProgramHome& home = recorder.home();
+  ASSERT_TRUE(home.HasEpgData());
+  std::vector<std::string> env = {"EPGTIMER_PIPE_DIR=" + recorder.pipes().string(),
+                                  std::string("EPGTIMER_EVENT_PREFIX=") + std::getenv("EPGTIMER_EVENT_PREFIX")};
+  Running server{plimod::test::StartProcess((plimod::test::kBuiltPrograms / "fake_epgtimersrv").string(),
+                                            {"--delay-ms", "20000"}, env)};
+  ASSERT_GT(server.pid, 0);
+  ASSERT_TRUE(Within(10s, [&] { return fs::exists(recorder.pipes() / "EpgTimerSrvPipe"); }));
+  Running program{home.Start()};
+  ASSERT_GT(program.pid, 0);
+
+  // After the load the log page and the programme table answer, the table
+  // with data, well before one answer of the server: anything waiting on
+  // it under the busy flag would keep them at "Epgデータ読み込み中" for 20 s
+  // at least.
+  const std::string table = "/?mode=epg&day=" + plimod::test::Tomorrow() + "&hour=20";
+  std::string last;
+  const auto guideAnswers = [&](const std::string& loaded) {
+    if (home.Log().find("EPGデータ読み込み:" + loaded) == std::string::npos) return (last = "no load").empty();
+    if ((last = recorder.Fetch("/?cmd=log")).find("WM_TIMER") == std::string::npos) return false;  // CP932
+    return (last = recorder.Fetch(table)).find("&eid=") != std::string::npos;
+  };
+  EXPECT_TRUE(Within(10s, [&] { return guideAnswers(""); })) << "after start: " << last.substr(0, 300);
+  const std::string added = AddEpgFile(home, "7FE00002_epg.dat");
+  ASSERT_EQ(kill(program.pid, SIGHUP), 0);
+  EXPECT_TRUE(Within(10s, [&] { return guideAnswers(added); })) << "after a reload: " << last.substr(0, 300);
+
+  ExpectCleanEnd(home, program.pid, SIGTERM, 10s);
+  plimod::test::StopProcess(server.pid, 5s);
+}
+
 TEST(PlimodRunTest, ASlowCalendarHoldsNeitherThePagesNorTheEnd) {
   MachineWideLock lock;
   ASSERT_TRUE(lock.Held());

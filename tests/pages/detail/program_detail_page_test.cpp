@@ -124,10 +124,12 @@ TEST_F(ProgramDetailPageTest, PopupFragments) {
             "HTTP/1.0 200 OK\nContent-Type: text/html; charset=utf-8\n\n詳細だけ");
 }
 
-TEST_F(ProgramDetailPageTest, UnknownProgrammeOrUnnamedServiceWritesNothing) {
-  EXPECT_EQ(Detail("sid=7fe07fe00400&eid=99"), "");
-  EXPECT_EQ(Detail("sid=7fe07fe00999&eid=10&pd=iepg"), "");
-  EXPECT_EQ(Detail("sid=7fe07fe00500&eid=40"), "");
+TEST_F(ProgramDetailPageTest, UnknownProgrammeOrUnnamedServiceIsAnsweredNotFound) {
+  const std::string notFound =
+      "HTTP/1.0 404 Not Found\nContent-Type: text/plain; charset=utf-8\n\n番組が見つかりません\n";
+  EXPECT_EQ(Detail("sid=7fe07fe00400&eid=99"), notFound);
+  EXPECT_EQ(Detail("sid=7fe07fe00999&eid=10&pd=iepg"), notFound);
+  EXPECT_EQ(Detail("sid=7fe07fe00500&eid=40"), notFound);
   EXPECT_NE(Detail("sid=7fe07fe00500&eid=40&pd=depg"), "");
 }
 

@@ -16,6 +16,8 @@ namespace plimod::test {
 namespace {
 
 constexpr std::uint64_t kService = ServiceKey(1, 2, 3);
+constexpr char kDeleteFailure[] =
+    "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\nエラー\n予約サーバで削除できませんでした\n";
 
 class MobileReserveListSrvTest : public SrvRecorderPageTest {
  protected:
@@ -23,6 +25,7 @@ class MobileReserveListSrvTest : public SrvRecorderPageTest {
     SrvRecorderPageTest::SetUp();
     DispatcherJobs jobs;
     jobs.loadReserveList = [] { LoadReserveList(Settings()); };
+    jobs.loadShownReserveList = jobs.loadReserveList;
     SetDispatcherJobs(jobs);
     FakeSrvState state;
     state.reservations = {SrvReservation(1, 0x11), SrvReservation(2, 0x12), SrvReservation(3, 0x13)};
@@ -72,13 +75,24 @@ TEST_F(MobileReserveListSrvTest, DetailPagesDeleteLinkDeletesThroughTheServer) {
   EXPECT_EQ(ReserveIds(), (std::vector<std::uint32_t>{1, 2}));
 }
 
-TEST_F(MobileReserveListSrvTest, TextFileRecorderModeNeverAsksTheServer) {
+TEST_F(MobileReserveListSrvTest, TextFileRecorderModeNeverAsksTheServerAndSaysNothingWasDeleted) {
   UseRecorderIni("EpgTimer_Bon.ini");
   std::ofstream(ProgramTxt(), std::ios::binary) << Line({.event = 0x12, .reserveId = 2, .title = L"予約2"}) << "\r\n";
-  const std::string page = Mobile("c=n&f=2&edcid=" + SrvEdcidOf(0x12, 2) + "&d=1");
+  EXPECT_EQ(Mobile("c=n&f=2&edcid=" + SrvEdcidOf(0x12, 2) + "&d=1"), kDeleteFailure);
   EXPECT_TRUE(srv_.server().Requests().empty());
   EXPECT_EQ(ReserveIds(), (std::vector<std::uint32_t>{1, 2, 3}));
-  EXPECT_TRUE(Contains(page, ">予約2</a>"));
+  EXPECT_TRUE(Contains(Mobile("c=n&f=2"), ">予約2</a>"));
+}
+
+TEST_F(MobileReserveListSrvTest, DeletionTheServerRefusesIsReportedAsTheDesktopListDoes) {
+  ScriptedReply refused;
+  refused.code = 9;  // a failure in both command sets
+  srv_.server().Script(1014, refused);
+  srv_.server().Script(61, refused);
+  EXPECT_EQ(Mobile("c=n&f=2&edcid=" + SrvEdcidOf(0x12, 2) + "&d=1"), kDeleteFailure);
+  EXPECT_EQ(ReserveIds(), (std::vector<std::uint32_t>{1, 2, 3}));
+  srv_.server().Stop();  // nothing answers: the failure comes at once
+  EXPECT_EQ(Mobile("c=n&f=2&edcid=" + SrvEdcidOf(0x12, 2) + "&d=1"), kDeleteFailure);
 }
 
 }  // namespace

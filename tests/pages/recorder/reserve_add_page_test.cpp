@@ -113,8 +113,9 @@ TEST_F(ReserveAddPageTest, IdsAloneShowTheFormWithTheProgrammesValuesAndNeverAdd
                              "詳細：<BR>\n一行目<BR>二行目</BODY></HTML>\n"));
   EXPECT_FALSE(std::filesystem::exists(ProgramTxt()));
 
-  // An unknown programme gets an empty answer.
-  EXPECT_EQ(Run(ServeReserveAddPage, "cmd=edc&sid=1&eid=2&q=1"), "");
+  // An unknown programme (a link kept across an EPG update) is told so.
+  EXPECT_EQ(Run(ServeReserveAddPage, "cmd=edc&sid=1&eid=2&q=1"),
+            "HTTP/1.0 404 Not Found\nContent-Type: text/plain; charset=utf-8\n\n番組が見つかりません\n");
 }
 
 TEST_F(ReserveAddPageTest, QuickLinkAddsWithThePatternsValuesOnce) {
