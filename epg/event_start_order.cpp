@@ -24,9 +24,10 @@ struct StartOrder {
   std::map<std::uint64_t, ServiceStartOrder> services;
 };
 
+// Never destroyed: a store that goes away at exit still detaches from it.
 StartOrder& CurrentOrder() {
-  static StartOrder order;
-  return order;
+  static StartOrder* order = new StartOrder;
+  return *order;
 }
 
 ServiceStartOrder OrderOf(const EpgEventList& events) {

@@ -2,12 +2,13 @@
 // Each service's events in start order, so that a page showing a span of
 // time visits only the events near it instead of every event of a channel.
 //
-// The order is rebuilt whole after every change of the store's maps (a load
-// or an expiry), by the code that changes them and under EpgDataLock held
-// exclusively; it is read as EpgEventIndex is (EpgBusyFlag or the lock held
-// shared). It names events by id, and each is looked up again and checked
-// before use, so an order that lags behind the maps (between a merge and the
-// rebuild, or maps filled by hand) gives no stale event.
+// The order is rebuilt whole after every change of the store's maps (a load,
+// an expiry, the store going away), by the code that changes them and under
+// EpgDataLock held exclusively; it is read as EpgEventIndex is (EpgBusyFlag
+// or the lock held shared). It names events by id, and each is looked up
+// again and checked before use, so an order that lags behind the maps
+// (between a merge and the rebuild, or maps filled by hand) gives no stale
+// event.
 
 #include <cstdint>
 #include <functional>
