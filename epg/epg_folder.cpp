@@ -12,6 +12,7 @@
 #include "epg/epg_file_list.h"
 #include "epg/epg_folder_watch.h"
 #include "epg/epg_index.h"
+#include "epg/event_start_order.h"
 #include "platform/paths.h"
 #include "platform/file.h"
 #include "settings/settings.h"
@@ -77,6 +78,7 @@ void PublishStore(EpgStore& store) {
       ServiceMap.emplace(key, service.name);
     }
   }
+  RebuildEventStartOrder();
 }
 
 }  // namespace
@@ -97,6 +99,7 @@ void PruneOldEvents() {
     std::erase_if(events->second,
                   [threshold](const auto& item) { return EventEndTicks(item.second) < threshold; });
   }
+  RebuildEventStartOrder();
 }
 
 bool LoadEpgFolder(EpgStore& store) {

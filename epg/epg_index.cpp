@@ -1,5 +1,7 @@
 #include "epg/epg_index.h"
 
+#include "epg/event_start_order.h"
+
 namespace plimod {
 namespace {
 EpgEventMap emptyEventMap;
@@ -9,7 +11,10 @@ EpgEventMap* EpgEventIndex = &emptyEventMap;
 std::map<std::uint64_t, std::wstring> ServiceMap;
 
 void DetachEpgEventIndex(const EpgEventMap& events) {
-  if (EpgEventIndex == &events) EpgEventIndex = &emptyEventMap;
+  if (EpgEventIndex != &events) return;
+  EpgEventIndex = &emptyEventMap;
+  // The order named the maps going away; a later map at their address must not pass for them.
+  RebuildEventStartOrder();
 }
 
 std::shared_mutex& EpgDataLock() {

@@ -163,17 +163,23 @@ SearchConditionSet LoadSearchConditions(const IniFile& settings) {
   return conditions;
 }
 
-bool MatchAnySearchCondition(const SearchConditionSet& conditions, EpgEvent& event) {
+std::uint32_t FirstMatchingCondition(const SearchConditionSet& conditions, const EpgEvent& event) {
   const std::uint64_t serviceKey = EventServiceKey(event);
   SearchedEvent searched(event, true);
   for (const NumberedCondition& entry : conditions) {
     if (MatchChannelMode(entry.condition, serviceKey) &&
         MatchSearchCondition(entry.condition, searched)) {
-      SetConditionNumber(event, static_cast<std::uint32_t>(entry.number));
-      return true;
+      return static_cast<std::uint32_t>(entry.number);
     }
   }
-  return false;
+  return 0;
+}
+
+bool MatchAnySearchCondition(const SearchConditionSet& conditions, EpgEvent& event) {
+  const std::uint32_t number = FirstMatchingCondition(conditions, event);
+  if (number == 0) return false;
+  SetConditionNumber(event, number);
+  return true;
 }
 
 bool MatchAnySearchCondition(EpgEvent& event) {

@@ -32,6 +32,9 @@ struct NumberedCondition {
 using SearchConditionSet = std::vector<NumberedCondition>;
 SearchConditionSet LoadSearchConditions(const IniFile& settings);
 
+// The number of the first condition (by number) that accepts the event and
+// its channel; 0 when none does.
+std::uint32_t FirstMatchingCondition(const SearchConditionSet& conditions, const EpgEvent& event);
 // On the first condition (by number) that accepts the event and its
 // channel, stores the number in the event and gives true.
 bool MatchAnySearchCondition(const SearchConditionSet& conditions, EpgEvent& event);

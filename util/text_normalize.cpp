@@ -14,6 +14,9 @@ constexpr std::size_t kNormalizedLength = 8191;
 
 // Groups in the order they are applied; the first character of each is the
 // one the others fold into. Written with code points where glyphs look alike.
+// The marks that JIS and code page 932 map apart (the decoder writes the JIS
+// forms, a Windows input method types the others, and the recorder's files
+// hold both as one code) fold together, so either form finds the other.
 constexpr std::wstring_view kBuiltInList =
     L"!\uFF01 "              // ！
     L"\"\u201C\u201D "       // “ ”
@@ -26,7 +29,7 @@ constexpr std::wstring_view kBuiltInList =
     L"*\uFF0A "              // ＊
     L"+\uFF0B "              // ＋
     L",\uFF0C "              // ，
-    L"-\uFF0D "              // －
+    L"-\uFF0D\u2212 "        // － −
     L".\uFF0E "              // ．
     L"/\uFF0F "              // ／
     L":\uFF1A "              // ：
@@ -45,7 +48,11 @@ constexpr std::wstring_view kBuiltInList =
     L"{\uFF5B "              // ｛
     L"|\uFF5C "              // ｜
     L"}\uFF5D "              // ｝
-    L"~\uFF5E";              // ～
+    L"~\uFF5E\u301C "        // ～ 〜
+    L"\u2225\u2016 "         // ∥ <- ‖
+    L"\uFFE0\u00A2 "         // ￠ <- ¢
+    L"\uFFE1\u00A3 "         // ￡ <- £
+    L"\uFFE2\u00AC";         // ￢ <- ¬
 
 // The pairs composed into one lookup: each source character maps to where
 // running it through every step in order leaves it.

@@ -42,7 +42,8 @@ void toFullWidthLower(std::wstring& text) {
 std::wstring ToHalfWidthForMatch(const std::wstring& text) {
   std::wstring out = text;
   for (wchar_t& c : out) {
-    if (c == L'\uFF0D' || c == L'-') c = L' ';
+    // The minus sign is the decoder's form of what code page 932 writes as U+FF0D.
+    if (c == L'\uFF0D' || c == L'\u2212' || c == L'-') c = L' ';
     else c = HalfWidthAlnumChar(c);
   }
   return out;

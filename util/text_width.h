@@ -17,7 +17,7 @@ std::wstring ToHalfWidthAlnumCopy(const std::wstring& text);
 // search words and texts are compared.
 void toFullWidthLower(std::wstring& text);
 
-// As ToHalfWidthAlnum, and also U+FF0D and "-" become blanks.
+// As ToHalfWidthAlnum, and also U+FF0D, U+2212 and "-" become blanks.
 std::wstring ToHalfWidthForMatch(const std::wstring& text);
 
 }  // namespace plimod

@@ -6,7 +6,9 @@
 //     plain and with the search words marked,
 //   - the 24-hour programme table (05:00-29:00 of tomorrow) of each band
 //     with every channel on one page, and the default first page of ten,
-//   - the reservation list page.
+//   - the reservation list page,
+//   - the phone's programme table (terrestrial, 20:00-23:00 of tomorrow)
+//     and the phone's search-hit page of tomorrow (30 conditions).
 // With --reservations N (-1: every hit) the hits of the conditions over D
 // days (default 8) are reserved first, as automatic reservations, in the
 // text-file recorder or, with --server, in the fake reservation server;
@@ -35,10 +37,12 @@
 #include "guide/epg_page.h"
 #include "guide/page_state.h"
 #include "pages/auto_reserve/auto_reserve_page.h"
+#include "pages/mobile/mobile_page.h"
 #include "pages/recorder/reserve_list_page.h"
 #include "recorder/reserve_list_keep.h"
 #include "recorder/reserve_list_load.h"
 #include "server/reply_writer.h"
+#include "server/request_context.h"
 
 namespace {
 
@@ -64,10 +68,11 @@ struct Options {
 };
 Options options;
 
-enum class Page { kEpg, kReserveList };
+enum class Page { kEpg, kReserveList, kMobile };
 
-// One page written to a socket whose other end a thread drains.
-std::size_t RenderToSocket(const std::string& query, Page page) {
+// One page written to a socket whose other end a thread drains (into
+// `kept` when given).
+std::size_t RenderToSocket(const std::string& query, Page page, std::string* kept = nullptr) {
   using namespace plimod;
   int fds[2];
   if (socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0) return 0;
@@ -80,7 +85,10 @@ std::size_t RenderToSocket(const std::string& query, Page page) {
   std::thread reader([&] {
     char buffer[65536];
     ssize_t n = 0;
-    while ((n = read(fds[1], buffer, sizeof buffer)) > 0) received += static_cast<std::size_t>(n);
+    while ((n = read(fds[1], buffer, sizeof buffer)) > 0) {
+      received += static_cast<std::size_t>(n);
+      if (kept != nullptr) kept->append(buffer, static_cast<std::size_t>(n));
+    }
   });
   {
     RequestParameters params;
@@ -89,6 +97,15 @@ std::size_t RenderToSocket(const std::string& query, Page page) {
     BufferIfOffered(out);
     if (page == Page::kReserveList) {
       ServeReserveListPage(out, params, Settings());  // loads the list itself
+    } else if (page == Page::kMobile) {
+      // The phone pages read the current request's parameters, which keep
+      // only what a page of this server sent.
+      RequestContext context;
+      context.host = "bench:18990";
+      context.referer = "http://bench:18990/m/";
+      ScopedRequestContext scope(context);
+      ParseRequestText(query);
+      ServeMobilePage(out);
     } else {
       const PageView view = ReadViewParameters(params, PageModeOf(params.Value("mode")), LocalNow());
       MarkSwitch = view.mark;  // as the dispatcher sets it
@@ -106,6 +123,15 @@ Figures TimePage(const std::string& query, Page page = Page::kEpg) {
   Figures figures;
   figures.ms = bench::LeastCpuMs(kRepeats, [&] { figures.bytes = RenderToSocket(query, page); });
   return figures;
+}
+
+// The programmes a phone page lists (one link each).
+int CountListed(const std::string& query) {
+  std::string page;
+  RenderToSocket(query, Page::kMobile, &page);
+  int count = 0;
+  for (std::size_t at = page.find("&eid="); at != std::string::npos; at = page.find("&eid=", at + 1)) ++count;
+  return count;
 }
 
 void Run(int scale) {
@@ -158,6 +184,14 @@ void Run(int scale) {
   std::printf("  24-hour table, every band, all channels: %.2f ms\n", allBands);
   const Figures list = TimePage("cmd=edcb", Page::kReserveList);
   std::printf("  reservation list page: %.2f ms (%zu KB)\n", list.ms, list.bytes / 1024);
+  for (const auto& [query, name] : {std::pair{"c=e&b=1&h=20&", "programme table (terrestrial, 3 hours)"},
+                                    {"c=s&", "search hits (terrestrial, one day)"}}) {
+    const std::string page = std::string(query) + "d=" + std::to_string(tomorrow);
+    const Figures phone = TimePage(page, Page::kMobile);
+    const int listed = CountListed(page);
+    std::printf("  phone %s: %.3f ms (%zu KB, %d programmes, %.2f us each)\n", name, phone.ms,
+                phone.bytes / 1024, listed, listed > 0 ? phone.ms * 1000 / listed : 0.0);
+  }
   recorder.Clear(Settings());
 }
 

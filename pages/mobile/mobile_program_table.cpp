@@ -6,6 +6,7 @@
 
 #include "epg/channel_order.h"
 #include "epg/epg_index.h"
+#include "epg/event_start_order.h"
 #include "epg/search_match.h"
 #include "guide/civil_time.h"
 #include "guide/epg_page_hooks.h"
@@ -34,10 +35,13 @@ constexpr std::uint32_t kAlwaysShownBand = 0x1000;
 struct TableWindow {
   bool search = false;  // c=s: the whole day
   std::time_t dayStart = 0;
+  std::tm dayFields{};         // LocalFields of dayStart
   std::int64_t dayNumber = 0;  // CivilDayNumber of dayStart
   int hour = 0;                // 5..28
   int from = 0;
   int to = 0;
+  std::int64_t fromTicks = 0;  // the window's start and end as ticks
+  std::int64_t toTicks = 0;
 };
 
 std::int64_t DayNumberOf(int year, int month, int day) { return CivilDayNumber(year, month, day); }
@@ -63,27 +67,36 @@ TableWindow WindowOf(const MobileRequest& request) {
   TableWindow window;
   window.search = request.Page() != "e";
   window.dayStart = RequestedDay(request.params, now);
-  const std::tm fields = LocalFields(window.dayStart);
-  window.dayNumber = DayNumberOf(fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday);
+  window.dayFields = LocalFields(window.dayStart);
+  window.dayNumber =
+      DayNumberOf(window.dayFields.tm_year + 1900, window.dayFields.tm_mon + 1, window.dayFields.tm_mday);
   window.hour = RequestedHour(request.params, now);
   window.from = window.search ? kDayStartMinutes : window.hour * 60;
   window.to = window.search ? kDayEndMinutes : (window.hour + kWindowHours) * 60;
+  SystemTime midnight;
+  midnight.wYear = static_cast<std::uint16_t>(window.dayFields.tm_year + 1900);
+  midnight.wMonth = static_cast<std::uint16_t>(window.dayFields.tm_mon + 1);
+  midnight.wDay = static_cast<std::uint16_t>(window.dayFields.tm_mday);
+  const std::int64_t midnightTicks = SystemTimeToTicks(midnight).value_or(0);
+  window.fromTicks = midnightTicks + window.from * kTicksPerMinute;
+  window.toTicks = midnightTicks + window.to * kTicksPerMinute;
   return window;
 }
 
-// A programme placed on the broadcast day: its day, its minutes from that
-// day's midnight, and its copy with the date, hour and duration shown.
-struct PlacedProgram {
+// Where a programme falls on the table: its day, its minutes from that
+// day's midnight (25:30 past midnight), and the minutes cut off when it was
+// already running at the window's start. Worked out from the start and the
+// length alone, so that only the programmes kept are copied.
+struct Placement {
   std::int64_t day = 0;
   int minutes = 0;
-  EpgEvent copy;
+  bool cut = false;
+  int cutMinutes = 0;
 };
 
-// Moves the programme onto the table's day, counting hours past midnight
-// on (25:30), and cuts off what ran before the window's start.
-PlacedProgram PlaceOnDay(const EpgEvent& event, const TableWindow& window) {
-  PlacedProgram placed{DayNumberOf(event.start.wYear, event.start.wMonth, event.start.wDay),
-                       event.start.wHour * 60 + event.start.wMinute, event};
+Placement PlaceOnDay(const EpgEvent& event, const TableWindow& window) {
+  Placement placed{DayNumberOf(event.start.wYear, event.start.wMonth, event.start.wDay),
+                   event.start.wHour * 60 + event.start.wMinute};
   if (!window.search && placed.day > window.dayNumber) {
     const std::int64_t days = placed.day - window.dayNumber;
     placed.day -= days;
@@ -92,39 +105,49 @@ PlacedProgram PlaceOnDay(const EpgEvent& event, const TableWindow& window) {
     placed.day -= 1;
     placed.minutes += kMinutesPerDay;
   }
-  const int displayMinutes = event.start.wHour * 60 + event.start.wMinute + (event.start.wHour < 5 ? kMinutesPerDay : 0);
-  placed.copy.displayStartMinutes = static_cast<std::uint32_t>(displayMinutes);
-  const int length = static_cast<int>(event.durationSeconds / 60);
-  const int end = placed.minutes + length;
+  const int end = placed.minutes + static_cast<int>(event.durationSeconds / 60);
   const bool fromDayBefore = placed.day == window.dayNumber - 1 && end > kDayEndMinutes &&
                              window.from < end - kMinutesPerDay;
   const bool fromSameDay = placed.day == window.dayNumber && placed.minutes < window.from && window.from < end;
   if (fromDayBefore || fromSameDay) {
     const int begin = fromDayBefore ? placed.minutes - kMinutesPerDay : placed.minutes;
-    const int cut = window.from - begin;
+    placed.cut = true;
+    placed.cutMinutes = window.from - begin;
     placed.day = window.dayNumber;
     placed.minutes = window.from;
-    placed.copy.start.wHour = static_cast<std::uint16_t>(window.from % kMinutesPerDay / 60);
-    placed.copy.start.wMinute = 0;
-    placed.copy.durationSeconds -= std::min<std::uint32_t>(placed.copy.durationSeconds, cut * 60u);
   }
   return placed;
 }
 
-bool InWindow(const PlacedProgram& placed, const TableWindow& window) {
+bool InWindow(const Placement& placed, const TableWindow& window) {
   if (placed.day != window.dayNumber) return false;
   return window.search || (placed.minutes >= window.from && placed.minutes < window.to);
 }
 
-void SetShownDate(PlacedProgram& placed, const TableWindow& window) {
-  const std::tm fields = LocalFields(window.dayStart);
-  SystemTime& start = placed.copy.start;
-  start.wYear = static_cast<std::uint16_t>(fields.tm_year + 1900);
-  start.wMonth = static_cast<std::uint16_t>(fields.tm_mon + 1);
-  start.wDay = static_cast<std::uint16_t>(fields.tm_mday);
-  start.wDayOfWeek = static_cast<std::uint16_t>(fields.tm_wday);
+// The copy a kept programme is listed as: the table's date, the hour
+// counted on past midnight, the start's own minutes to show, and the part
+// before the window cut off.
+EpgEvent ShownCopy(const EpgEvent& event, const Placement& placed, const TableWindow& window) {
+  EpgEvent copy = event;
+  const int displayMinutes = event.start.wHour * 60 + event.start.wMinute + (event.start.wHour < 5 ? kMinutesPerDay : 0);
+  copy.displayStartMinutes = static_cast<std::uint32_t>(displayMinutes);
+  SystemTime& start = copy.start;
+  if (placed.cut) {
+    start.wMinute = 0;
+    copy.durationSeconds -= std::min<std::uint32_t>(copy.durationSeconds, placed.cutMinutes * 60u);
+  }
+  start.wYear = static_cast<std::uint16_t>(window.dayFields.tm_year + 1900);
+  start.wMonth = static_cast<std::uint16_t>(window.dayFields.tm_mon + 1);
+  start.wDay = static_cast<std::uint16_t>(window.dayFields.tm_mday);
+  start.wDayOfWeek = static_cast<std::uint16_t>(window.dayFields.tm_wday);
   start.wHour = static_cast<std::uint16_t>(placed.minutes / 60);
+  return copy;
 }
+
+struct ListedProgram {
+  int minutes = 0;
+  EpgEvent copy;
+};
 
 class TableCollector {
  public:
@@ -135,32 +158,40 @@ class TableCollector {
     if (window_.search && hooks_.clearSyoboiSeenFlags) hooks_.clearSyoboiSeenFlags();
   }
 
+  // Only the events near the window: a channel holds a week or more.
   void CollectChannel(std::uint64_t serviceKey) {
-    const auto events = EpgEventIndex->find(serviceKey);
-    if (events == EpgEventIndex->end()) return;
-    for (const auto& [id, event] : events->second) {
-      if (event.HasText(EventText::kTitle)) Consider(event);
-    }
+    ForEachEventNear(serviceKey, window_.fromTicks, window_.toTicks,
+                     [this](const EpgEvent& event) { Consider(event); });
   }
 
-  std::vector<PlacedProgram> Take() {
+  std::vector<ListedProgram> Take() {
     std::stable_sort(listed_.begin(), listed_.end(),
-                     [](const PlacedProgram& a, const PlacedProgram& b) { return a.minutes < b.minutes; });
+                     [](const ListedProgram& a, const ListedProgram& b) { return a.minutes < b.minutes; });
     return std::move(listed_);
   }
 
  private:
+  // The window is tested on the start fields first: most programmes of a
+  // channel lie on other days and are never copied.
   void Consider(const EpgEvent& event) {
-    PlacedProgram placed = PlaceOnDay(event, window_);
-    if (!InWindow(placed, window_)) return;
-    SetShownDate(placed, window_);
-    bool listed = !window_.search || MatchAnySearchCondition(conditions_, placed.copy) || InCalendar(event);
-    if (FindReserveForEvent(lists_, placed.copy) != nullptr) listed = true;
-    if (listed) listed_.push_back(std::move(placed));
+    const Placement placed = PlaceOnDay(event, window_);
+    if (!InWindow(placed, window_) || !event.HasText(EventText::kTitle)) return;
+    EpgEvent copy = ShownCopy(event, placed, window_);
+    const bool listed = !window_.search || Matches(event, copy) || InCalendar(event);
+    const bool reserved = FindReserveForEvent(lists_, copy) != nullptr;
+    if (listed || reserved) listed_.push_back({placed.minutes, std::move(copy)});
   }
 
-  // Looked up with the programme's real start: the shown copy may carry an
-  // hour past 24.
+  // Tested on the stored programme, whose day and hour are its real start
+  // (the copy may read 25:30 of the day before); the number goes on the copy.
+  bool Matches(const EpgEvent& event, EpgEvent& copy) const {
+    const std::uint32_t number = FirstMatchingCondition(conditions_, event);
+    if (number == 0) return false;
+    SetConditionNumber(copy, number);
+    return true;
+  }
+
+  // Looked up with the programme's real start for the same reason.
   bool InCalendar(const EpgEvent& event) const {
     return hooks_.findSyoboiProgram &&
            hooks_.findSyoboiProgram(ServiceKey(event.originalNetworkId, event.transportStreamId, event.serviceId),
@@ -171,7 +202,7 @@ class TableCollector {
   const ReserveLists& lists_;
   EpgPageHooks hooks_;
   SearchConditionSet conditions_;
-  std::vector<PlacedProgram> listed_;
+  std::vector<ListedProgram> listed_;
 };
 
 std::uint32_t BandMaskParam(const RequestParameters& params) {
@@ -179,7 +210,7 @@ std::uint32_t BandMaskParam(const RequestParameters& params) {
   return text.empty() ? 1u : ParseHex32(text);
 }
 
-std::vector<PlacedProgram> CollectPrograms(const TableWindow& window, std::uint32_t bands, const ReserveLists& lists) {
+std::vector<ListedProgram> CollectPrograms(const TableWindow& window, std::uint32_t bands, const ReserveLists& lists) {
   TableCollector collector(window, lists);
   for (std::uint32_t mask : kBandMasks) {
     if (mask != kAlwaysShownBand && (bands & mask) == 0) continue;
@@ -214,7 +245,7 @@ void MobileProgramTable(ReplyWriter& out, MobileRequest& request) {
   const TableWindow window = WindowOf(request);
   const std::uint32_t bands = BandMaskParam(request.params);
   std::shared_lock lock(EpgDataLock());
-  const std::vector<PlacedProgram> programs = CollectPrograms(window, bands, *lists);
+  const std::vector<ListedProgram> programs = CollectPrograms(window, bands, *lists);
 
   MobilePageHead(out, window.search ? "検索結果" : "番組表");
   SendPageText(out, "<A HREF='?%s' accesskey=0>戻</A> ", MobileQueryCarry(request.params, "c d b s").c_str());
@@ -230,7 +261,7 @@ void MobileProgramTable(ReplyWriter& out, MobileRequest& request) {
   }
   SendPageText(out, "<hr>\n");
   if (programs.empty()) SendPageText(out, "結果なし ");
-  for (const PlacedProgram& program : programs) MobileProgramLink(out, request, program.copy, *lists);
+  for (const ListedProgram& program : programs) MobileProgramLink(out, request, program.copy, *lists);
   MobilePageEnd(out);
 }
 

@@ -6,6 +6,7 @@
 #include "epg/search_runner.h"
 #include "pages/forms/condition_fields.h"
 #include "pages/mobile/mobile_pages_internal.h"
+#include "platform/system_time.h"
 #include "server/carry_over.h"
 #include "server/form_fields.h"
 #include "server/page_helpers.h"
@@ -79,7 +80,10 @@ void WriteSearchForm(ReplyWriter& out, const MobileRequest& request, const IniSe
 void WriteHits(ReplyWriter& out, const MobileRequest& request, const IniSection& section) {
   const ReserveSnapshot lists = ReloadMobileReserveLists();
   std::shared_lock lock(EpgDataLock());
-  const std::vector<SearchHit> hits = RunSearchCondition(section, 0);
+  // The words fold with the normalise list of the search's own document
+  // (the scratch one holds none), not with the program's settings.
+  const SearchCondition condition = ReadSearchCondition(section, SearchNormalizeList(section.Document()));
+  const std::vector<SearchHit> hits = RunSearchCondition(condition, 0, LocalNowTicks());
   SendPageText(out, "ヒット数：%d<BR>\n", static_cast<int>(hits.size()));
   int written = 0;
   for (SearchHit hit : hits) {

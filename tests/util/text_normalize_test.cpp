@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/text_codec.h"
 
 namespace plimod {
@@ -54,6 +56,18 @@ TEST(BuiltInNormalizeListTest, FoldsTowardsTheTableTargets) {
   EXPECT_EQ(Normalized(L"［「【題】」］"), L"[[[題]]]");
   EXPECT_EQ(Normalized(L"￥"), L"\\");
   EXPECT_EQ(Normalized(L"!\"#$%()*+,-./:;=?@[\\]^_`{|}~"), L"!\"#$%()*+,-./:;=?@[\\]^_`{|}~");
+}
+
+TEST(BuiltInNormalizeListTest, JisAndCodePageFormsOfAMarkFoldAlike) {
+  // JIS form (as the decoder writes it), code page 932 form, and ASCII where there is one.
+  const std::vector<std::wstring> alike[] = {
+      {L"\u301C", L"\uFF5E", L"~"}, {L"\u2212", L"\uFF0D", L"-"}, {L"\u2016", L"\u2225"},
+      {L"\u00A2", L"\uFFE0"},       {L"\u00A3", L"\uFFE1"},       {L"\u00AC", L"\uFFE2"},
+  };
+  for (const std::vector<std::wstring>& forms : alike) {
+    for (const std::wstring& form : forms) EXPECT_EQ(Normalized(form), Normalized(forms.back()));
+  }
+  EXPECT_EQ(Normalized(L"\u2016"), L"\u2225");  // folded into the code-page form
 }
 
 TEST(NormalizeTextTest, UserListThenBuiltInThenFullWidthLower) {

@@ -48,6 +48,7 @@ TEST(WidthTest, ToFullWidthLowerFoldsLettersDigitsAndCase) {
 TEST(WidthTest, ToHalfWidthForMatchTurnsHyphensIntoBlanks) {
   EXPECT_EQ(ToHalfWidthForMatch(L"Ａ－Ｂ"), L"A B");
   EXPECT_EQ(ToHalfWidthForMatch(L"a-b\u3000c"), L"a b c");
+  EXPECT_EQ(ToHalfWidthForMatch(L"Ｕ\u2212２９"), L"U 29");
   EXPECT_EQ(ToHalfWidthAlnum(L"Ａ－Ｂ"), L"A－B");
 }
 

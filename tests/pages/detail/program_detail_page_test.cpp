@@ -37,7 +37,7 @@ class ProgramDetailPageTest : public PageTest {
     AddService(kCs, L"ＣＳ局");
     EpgEvent late = MakeEvent(kTerrestrial, 0x10, WithDayOfWeek(At(2026, 12, 10, 23, 45)), 30,
                               L"深夜の話\u301C特別編");
-    late.SetNormalizedTitle(L"深夜の話\u301C特別編");  // as the store would normalise it
+    late.SetNormalizedTitle(L"深夜の話~特別編");  // as the store would normalise it
     late.SetShortText(L"一行目\r\n二行目");
     late.SetExtendedText(L"詳しい<話>\r\n続き");
     AddEvent(late);
