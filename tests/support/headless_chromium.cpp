@@ -252,6 +252,9 @@ bool ChromiumPage::Start(const std::string& chromium, const std::string& argumen
         ::dup2(browserEnd.get(), 3) < 0 || ::dup2(browserEnd.get(), 4) < 0) {
       ::_exit(127);
     }
+    // dup2 onto itself keeps close-on-exec: the socket may already be 3 or
+    // 4 when the test program was started with few descriptors open.
+    if (::fcntl(3, F_SETFD, 0) < 0 || ::fcntl(4, F_SETFD, 0) < 0) ::_exit(127);
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
