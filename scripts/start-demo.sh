@@ -10,7 +10,8 @@
 #                         the test reservation server fake_epgtimersrv, which
 #                         keeps the reservations there in Reserve.txt
 # While the program runs, a second start asks it to reload its EPG data and
-# leaves every file it uses alone.
+# leaves every file it uses alone. Arguments go to the program: the first,
+# a number, is the seconds it waits before starting.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -156,4 +157,4 @@ fi
 echo "  http://127.0.0.1:$port/?mode=epg"
 echo "      programme table: every channel of a band, hour by hour"
 echo "      (its small \"e\" link reserves a programme in the stand-in recorder)"
-exec "$bin/plimod"
+exec "$bin/plimod" "$@"

@@ -196,7 +196,7 @@ class DemoFrontPageTest : public ::testing::Test {
 
 TEST_F(DemoFrontPageTest, FrontPageShowsHitsOfEverySavedConditionInItsColour) {
   const std::string chromium = plimod::test::FindChromium();
-  if (chromium.empty()) GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it)";
+  PLIMOD_SKIP_WITHOUT_CHROMIUM(chromium);
   const auto conditions = EnabledConditions(tree_->Home() / "plimo.ini");
   ASSERT_GE(conditions.size(), 5u) << "the demo's settings lost their saved conditions";
   EXPECT_TRUE(std::any_of(conditions.begin(), conditions.end(), [](const auto& c) { return !c.second.empty(); }))
@@ -252,6 +252,7 @@ TEST_F(DemoFrontPageTest, TableLinkReservesAndTheTableMarksTheProgramme) {
   EXPECT_TRUE(Contains(cellOf(Fetch(tablePage)), "class=resv")) << cellOf(Fetch(tablePage));
 
   const std::string chromium = plimod::test::FindChromium();
+  EXPECT_FALSE(chromium.empty() && plimod::test::BrowserChecksRequired()) << plimod::test::kNoChromium;
   if (!chromium.empty()) {
     const fs::path shot = kArtifacts / "programme_table_reserved.png";
     fs::remove(shot);
@@ -345,7 +346,7 @@ bool UntilNotReloading(plimod::test::ChromiumPage& browser, const std::function<
 // form from the list, disable it from the programme's page, restart.
 TEST(DemoStartTest, ReservationOutlivesASecondStartAndARestart) {
   const std::string chromium = plimod::test::FindChromium();
-  if (chromium.empty()) GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it)";
+  PLIMOD_SKIP_WITHOUT_CHROMIUM(chromium);
   ASSERT_TRUE(Fetch(kDemoAddress + "/").empty()) << kDemoAddress << " already answers (a demo running?)";
   DemoTree tree;
   ASSERT_TRUE(tree.Start() && tree.WaitForAddresses() && WaitForHits()) << tree.Output();
