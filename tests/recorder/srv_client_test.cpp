@@ -183,7 +183,8 @@ TEST_F(SrvClientTest, RepliesOtherThanSuccessPassThroughUndecoded) {
 }
 
 TEST_F(SrvClientTest, BrokenOrLyingRepliesGiveError) {
-  EpgTimerSrvClient client = MakeClient(2'000, 2'000, 300);
+  // The next command waits for the server to finish with the silent one.
+  EpgTimerSrvClient client = MakeClient(10'000, 2'000, 1'500);
   std::vector<SrvReserveData> listed;
   const std::string body = WireVector(1, ReserveBytes("x", 1));
   ScriptedReply closing = Once(1, body);
@@ -197,7 +198,7 @@ TEST_F(SrvClientTest, BrokenOrLyingRepliesGiveError) {
   EXPECT_EQ(client.EnumReserve(listed), 0u);
   // A server that stays silent past the transfer bound.
   ScriptedReply silent = Once(1, body);
-  silent.delayMs = 600;
+  silent.delayMs = 3'000;
   srv_.server().Script(1011, silent);
   EXPECT_EQ(client.EnumReserve(listed), 0u);
   EXPECT_EQ(client.EnumReserve(listed), 1u);  // and the next command works

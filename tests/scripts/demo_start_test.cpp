@@ -45,7 +45,7 @@ const fs::path kArtifacts = PLIMOD_BINARY_DIR "/test-artifacts/demo";
 const fs::path kSource = PLIMOD_SOURCE_DIR;
 const std::string kDemoAddress = "http://127.0.0.1:18990";
 
-std::string Fetch(const std::string& url) { return CommandOutput("curl -s --max-time 10 '" + url + "'"); }
+std::string Fetch(const std::string& url) { return CommandOutput("curl -s --max-time 60 '" + url + "'"); }
 // As a browser follows a link of a page: with that page as the Referer.
 std::string FollowFrom(const std::string& page, const std::string& url) {
   return CommandOutput("curl -s --max-time 40 -H 'Referer: " + page + "' '" + url + "'");
