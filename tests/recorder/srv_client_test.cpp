@@ -423,8 +423,7 @@ TEST(SrvFakeProgram, KeepsReservationsInReserveTxtAcrossARestart) {
     return std::make_unique<test::StartedProcess>(
         test::StartProcess(PLIMOD_BINARY_DIR "/bin/fake_epgtimersrv",
                            {"--pipe", "pipe", "--event", eventName, "--folder", folder.Path().string()},
-                           FakeProgramEnv(folder)),
-        std::chrono::seconds(30));
+                           FakeProgramEnv(folder)));
   };
   auto server = start();
   ASSERT_TRUE(WaitUntilListening("pipe")) << "the server never listened";
@@ -482,7 +481,7 @@ TEST(SrvFakeProgram, RefusesUnknownArgumentsAndMachineWideNames) {
   const std::string program = PLIMOD_BINARY_DIR "/bin/fake_epgtimersrv";
   const auto exitCode = [&program](const std::vector<std::string>& arguments, const std::vector<std::string>& env) {
     const pid_t pid = test::StartProcess(program, arguments, env);
-    const std::optional<int> status = test::WaitForExit(pid, std::chrono::milliseconds(5'000));
+    const std::optional<int> status = test::WaitForExit(pid, std::chrono::seconds(30));
     if (!status) test::StopProcess(pid, std::chrono::milliseconds(1'000));
     return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
   };
