@@ -384,9 +384,10 @@ TEST(DemoStartTest, ReservationOutlivesASecondStartAndARestart) {
   EXPECT_TRUE(Contains(again->second, "already running: asked it to reload")) << again->second;
   EXPECT_TRUE(tree.Running());
   EXPECT_EQ(inode(), library) << "the running program's library was replaced";
-  ASSERT_TRUE(shown(openReservationList));
+  ASSERT_TRUE(shown(openReservationList)) << browser.Text();
   photograph("2_list_after_second_start");
-  ASSERT_TRUE(shown([&] { return openReservationList() && browser.Click(LinkTo("cmd=edc_edit&edcid=")); }));
+  ASSERT_TRUE(shown([&] { return openReservationList() && browser.Click(LinkTo("cmd=edc_edit&edcid=")); }))
+      << browser.Text();
   EXPECT_EQ(browser.Evaluate("document.querySelectorAll('input[name=edc_title]').length"), "1") << browser.Text();
   EXPECT_FALSE(Contains(browser.Text(), "予約が見つかりません"));
   photograph("3_edit_form");
@@ -399,12 +400,12 @@ TEST(DemoStartTest, ReservationOutlivesASecondStartAndARestart) {
 
   tree.Stop();
   ASSERT_TRUE(tree.Start() && tree.WaitForAddresses() && WaitForHits()) << tree.Output();
-  ASSERT_TRUE(shown(openReservationList));
+  ASSERT_TRUE(shown(openReservationList)) << browser.Text();
   const std::optional<std::string> row = browser.Evaluate(LinkTo("cmd=edc_edit&edcid=") + ".closest('tr').innerText");
   ASSERT_TRUE(row) << browser.Text();
   EXPECT_TRUE(Contains(*row, "無効")) << *row;  // still disabled
   photograph("5_list_after_restart");
-  ASSERT_TRUE(shown([&] { return browser.Open(kDemoAddress + "/" + programme); }));
+  ASSERT_TRUE(shown([&] { return browser.Open(kDemoAddress + "/" + programme); })) << browser.Text();
   EXPECT_TRUE(Contains(browser.Text(), "予約を編集")) << browser.Text();
 }
 
