@@ -98,6 +98,9 @@ TEST_F(ProgramTxtTest, AnAddIsRefusedWhileTheFileHoldsTheProgrammeWhoeverWroteIt
   EXPECT_EQ(AddNewReservation(settings_, SampleLine()), AddOutcome::kAlreadyReserved);
   WriteFileBytes(ProgramTxt(), "");  // the recorder took the line away
   EXPECT_EQ(AddNewReservation(settings_, SampleLine()), AddOutcome::kAdded);
+  // Our own append counts at once, though the file is not read again.
+  EXPECT_EQ(AddNewReservation(settings_, SampleLine()), AddOutcome::kAlreadyReserved);
+  EXPECT_EQ(ReadFileBytes(ProgramTxt()), kSampleText);
   WriteFileBytes(ProgramTxt(), "old line\r\n");
   EXPECT_EQ(AddNewReservation(settings_, SampleLine()), AddOutcome::kAdded);
   WriteFileBytes(ProgramTxt(), kSampleText);

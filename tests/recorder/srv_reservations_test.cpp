@@ -111,7 +111,10 @@ TEST_F(SrvReservationsTest, ListingMergesResultsByStartLaterReceivedFirst) {
   earlyB.reserveId = 3;
   earlyB.start.wMilliseconds = 500;  // same second
   state.reservations = {late, earlyA, earlyB};
-  SrvRecFileInfo dropped = Result(5, 9, 22);
+  // Among starts equal to the second, what is merged later comes first:
+  // the results before the reservations, those before the rows already there.
+  SrvRecFileInfo dropped = Result(5, 9, 21);
+  dropped.start.wMilliseconds = 750;  // milliseconds do not count
   dropped.dropCount = 3;
   dropped.comment = L"ok";
   SrvRecFileInfo failed = Result(6, 8, 23);
@@ -123,18 +126,18 @@ TEST_F(SrvReservationsTest, ListingMergesResultsByStartLaterReceivedFirst) {
 
   std::vector<ReserveRow> rows(1);
   rows[0].title = L"already there";
-  rows[0].start = SystemTime{2030, 1, 0, 1, 0, 0, 0, 0};
+  rows[0].start = SystemTime{2026, 12, 0, 10, 1, 0, 0, 900};
   ASSERT_EQ(SrvEnumReservations(rows, kWait), 0);
   std::vector<std::wstring> titles;
   for (const ReserveRow& r : rows) titles.push_back(r.title);
-  EXPECT_EQ(titles, (std::vector<std::wstring>{L"done", L"earlyB", L"earlyA", L"done", L"late",
+  EXPECT_EQ(titles, (std::vector<std::wstring>{L"done", L"done", L"earlyB", L"earlyA", L"late",
                                                L"already there"}));
   const ReserveRow& failedRow = rows[0];
   EXPECT_EQ(failedRow.reserveId, -6);
   EXPECT_EQ(failedRow.unrecordable, 2u);  // a low byte above 1 wins over 0xFF00
   EXPECT_EQ(failedRow.recordMode, 5u);
   EXPECT_EQ(failedRow.comment, L" drop:0 scramble:4294967296");
-  const ReserveRow& droppedRow = rows[3];
+  const ReserveRow& droppedRow = rows[1];
   EXPECT_EQ(droppedRow.reserveId, -5);
   EXPECT_EQ(droppedRow.comment, L"ok drop:3 scramble:0");
   EXPECT_EQ(droppedRow.unrecordable, 0u);
@@ -143,7 +146,7 @@ TEST_F(SrvReservationsTest, ListingMergesResultsByStartLaterReceivedFirst) {
   EXPECT_EQ(droppedRow.marginStart, 10u);
   EXPECT_EQ(droppedRow.marginEnd, 5u);
   EXPECT_EQ(droppedRow.postAction, 4);
-  EXPECT_EQ(rows[1].start.wDayOfWeek, 3);  // normalised: 2026-12-09 is a Wednesday
+  EXPECT_EQ(rows[2].start.wDayOfWeek, 3);  // normalised: 2026-12-09 is a Wednesday
 }
 
 TEST_F(SrvReservationsTest, FailedResultListingKeepsTheReservations) {

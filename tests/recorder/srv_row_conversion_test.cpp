@@ -100,15 +100,5 @@ TEST(SrvRowConversion, OnlyTheRowsFieldsAreOverwritten) {
   EXPECT_EQ(data.trailingWord, 10u);
 }
 
-TEST(SrvRowConversion, SystemTimeLessIsNotLaterToTheSecond) {
-  const SystemTime a{2026, 12, 0, 9, 21, 0, 0, 999};
-  SystemTime b{2026, 12, 5, 9, 21, 0, 0, 0};
-  EXPECT_TRUE(SystemTimeLess(a, b));
-  EXPECT_TRUE(SystemTimeLess(b, a));
-  b.wSecond = 1;
-  EXPECT_TRUE(SystemTimeLess(a, b));
-  EXPECT_FALSE(SystemTimeLess(b, a));
-}
-
 }  // namespace
 }  // namespace plimod

@@ -94,8 +94,11 @@ TEST_F(PageServerTest, MalformedRequestsGetTheirErrors) {
   std::string many_headers = "GET / HTTP/1.0\r\n";
   while (many_headers.size() < 17000) many_headers += "X-Filler: aaaaaaaaaaaaaaaaaaaa\r\n";
   EXPECT_EQ(Get(many_headers), overflow);
-  EXPECT_EQ(Get("GET /" + std::string(492, 'a')), overflow);  // 497 printable bytes
-  EXPECT_EQ(Get("GET /?" + std::string(490, 'a') + "\r\n\r\n").substr(0, 15), "HTTP/1.0 200 OK");
+  // A request line of 497 printable bytes is refused, whole or not; one of 496 is served.
+  EXPECT_EQ(Get("GET /" + std::string(492, 'a')), overflow);
+  EXPECT_EQ(Get("GET /?" + std::string(491, 'a') + "\r\n\r\n"), overflow);
+  EXPECT_EQ(Get("GET /?" + std::string(490, 'a') + "\r\n\r\n").substr(0, sizeof kDefaultPageHead - 1),
+            kDefaultPageHead);
   EXPECT_EQ(Get("GET / HTTP/1.0\n\n"), "HTTP/1.0 200 OK\nContent-Type: text/plain\n\nerror(header error)\n");
   EXPECT_EQ(Get("GET\r\n\r\n"), "HTTP/1.0 200 OK\nContent-Type: text/plain\n\nerror(header error)\n");
   // The server is still there.

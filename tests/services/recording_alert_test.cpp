@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/file.h"
 #include "platform/text_codec.h"
 #include "services/recording_alert.h"
 #include "services/recording_results.h"
@@ -161,8 +162,9 @@ TEST_F(RecordingWatchTest, NewResultsAndDropsAreMailedOnceAndAFailedReloadMailsN
   const std::string old = ReserveLine(1, "Old", Cp932(L"録画失敗 前から"));
   const std::string failed = Cp932(L"録画失敗 チューナー不足");
 
-  // The comment there at the start is not mailed; the new one is, once.
-  WriteFileBytes(ProgramTxt(), old + ReserveLine(2, "New", failed));
+  // The comment there at the start is not mailed; the new one is, once,
+  // also when the file is replaced by rename, as the program saves it.
+  ASSERT_TRUE(ReplaceFileAtomically(ProgramTxt().string(), old + ReserveLine(2, "New", failed)));
   EXPECT_EQ(Mails(1), std::multiset<std::string>{Mail("New\n" + failed + "\n")});
 
   // A read that finds nothing keeps what was known: the same comments

@@ -1,7 +1,7 @@
 // The settings pages of the running program in headless Chromium: the
-// environment page and a channel order page are photographed (kept under
-// <build>/test-artifacts/config_page/), and the environment form is filled in
-// and submitted through config_check.html, the way a person would.
+// environment page and a channel order page are read as drawn, and the
+// environment form is filled in and submitted through config_check.html, the
+// way a person would (reports kept under <build>/test-artifacts/config_page/).
 
 #include <gtest/gtest.h>
 
@@ -48,16 +48,6 @@ class ConfigBrowserTest : public plimod::test::BrowserPageTest {
   static void TearDownTestSuite() { StopSuite(); }
 
   static inline const std::string kWindow = "--window-size=1200,1600";
-  // Settings pages answer only requests that come from the program's own
-  // pages (the Referer), so they are shown in the check page's frame.
-  static void Photograph(const std::string& name, const std::string& path) {
-    const fs::path shot = kArtifacts / (name + ".png");
-    fs::remove(shot);
-    std::string log;
-    plimod::test::ScreenshotWhen(chromium_, kWindow, home_->Url("/config_check.html#" + EncodeForHash(path)), "true",
-                                 shot, log);
-    EXPECT_GT(fs::exists(shot) ? fs::file_size(shot) : 0, 10000u) << "no screenshot of " << name;
-  }
   // Submits the environment form with `changes` ("name=value&..."), as typed.
   static std::map<std::string, std::string> SubmitConfig(const std::string& changes) {
     std::string log;
@@ -70,9 +60,22 @@ class ConfigBrowserTest : public plimod::test::BrowserPageTest {
   static std::string IniBytes() { return plimod::test::ReadFileBytes(home_->Path() / "plimo.ini"); }
 };
 
-TEST_F(ConfigBrowserTest, PagesAreDrawn) {
-  Photograph("config", "/?cmd=config");
-  Photograph("channel_order", "/?cmd=chsort&st_band=001&st_sel=1");
+TEST_F(ConfigBrowserTest, EnvironmentFormIsDrawnWholeAndChannelsShowInTheirOrder) {
+  auto report = Check("config", "/config_check.html#" + EncodeForHash("/?cmd=config"), kWindow);
+  EXPECT_EQ(report["title"], "環境設定");
+  EXPECT_GT(plimod::test::ReportNumber(report, "fields"), 40);
+  // The whole form, to its last section.
+  EXPECT_NE(report["text"].find("EpgDataCap_Bonに関する設定"), std::string::npos) << report["text"];
+  EXPECT_NE(report["text"].find("ネットワークリモコン 番組表にリモコンリンクを追加 アドレス:ポート"), std::string::npos)
+      << report["text"];
+
+  // The demo's terrestrial channels in their order, the second selected.
+  report = Check("channel_order", "/config_check.html#" + EncodeForHash("/?cmd=chsort&st_band=001&st_sel=1"), kWindow);
+  EXPECT_EQ(report["title"], "チャンネル並び替え");
+  EXPECT_EQ(report["text"],
+            "地上波チャンネル並び替え ここに挿入→ みなとテレビ総合 ここに挿入→ みなとテレビ総合２(選択中) ここに挿入→ "
+            "みなと教育 ここに挿入→ みなと教育２ ここに挿入→ 東都放送 ここに挿入→ さくらテレビ ここに挿入→ テレビ東和 "
+            "ここに挿入→ メトロＴＶ ここに挿入→ ひかり放送 ここに挿入→ 戻る ");
 }
 
 TEST_F(ConfigBrowserTest, UnchangedSubmitKeepsTrickyValuesAndATypedChangeIsSaved) {

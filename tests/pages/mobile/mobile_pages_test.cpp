@@ -177,7 +177,7 @@ TEST_F(MobilePagesTest, ReservationListFiltersColoursAndFailsDeletionAtOnceWitho
   lists.reserveList.push_back(Entry(TrKey(1), 2, At(2025, 3, 1, 20, 0), 60, L"無効", 4));
   lists.reserveList.back().recordMode = 5;
   lists.reserveList.push_back(Entry(TrKey(1), 3, At(2025, 3, 1, 21, 0), 60, L"録れない", 5));
-  lists.reserveList.push_back(Entry(TrKey(1), 4, At(2025, 3, 1, 22, 0), 60, L"録れない2", 6));
+  lists.reserveList.push_back(Entry(TrKey(1), 4, At(2025, 3, 1, 22, 0), 60, L"<b>録れない'", 6));
   lists.reserveList.back().unrecordable = 2;
   lists.unrecordableList = {lists.reserveList[2].ProgramKey(), lists.reserveList[3].ProgramKey()};
   Publish(lists);
@@ -191,6 +191,7 @@ TEST_F(MobilePagesTest, ReservationListFiltersColoursAndFailsDeletionAtOnceWitho
                              "<a href='?c=n&edcid=E_00027fe07fe00001_0004&w=18'>無効</a><br>\n"));
   EXPECT_TRUE(Contains(page, "<font color=#40ff40>03/01"));
   EXPECT_TRUE(Contains(page, "<font color=#c0c0c0>03/01"));
+  EXPECT_TRUE(Contains(page, "'>&lt;b&gt;録れない&#39;</a><br>\n"));
   page = Mobile("c=n&f=1");
   EXPECT_TRUE(Contains(page, "edcid=E_00017fe07fe00001_fffffffe&"));
   EXPECT_FALSE(Contains(page, "無効"));

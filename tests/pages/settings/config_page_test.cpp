@@ -6,11 +6,18 @@
 #include <string>
 #include <utility>
 
+#include "pages/auto_reserve/auto_reserve_page.h"
+#include "pages/recorder/edcb_pattern_page.h"
+#include "pages/search/search_condition_page.h"
 #include "pages/settings/build_date.h"
+#include "pages/settings/channel_sort_page.h"
 #include "pages/settings/config_page.h"
 #include "pages/settings/genre_colour_page.h"
+#include "pages/settings/iepg_channel_name_page.h"
+#include "pages/settings/ignore_channel_page.h"
 #include "platform/text_codec.h"
 #include "services/password_cipher.h"
+#include "services/syoboi_check_page.h"
 #include "tests/pages/settings_page_fixture.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/scoped_env.h"
@@ -178,19 +185,54 @@ TEST_F(ConfigPageTest, PasswordIsKeptClearedOrEnciphered) {
   EXPECT_EQ(plain, expected);
 }
 
-TEST_F(ConfigPageTest, FailedSaveIsAnsweredAndAnUnreadableFileIsNeverOverwritten) {
+TEST_F(ConfigPageTest, FailedSaveIsAnsweredOnEveryPageAndAnUnreadableFileIsNeverOverwritten) {
   const std::string header = "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\n";
+  ServiceMap[TrKey(1)] = L"tr1";
+  ServiceMap[TrKey(2)] = L"tr2";
   Save(ServeConfigPage, "cmd=config&cfg_checktime=3");
   const std::string saved = IniBytes();
-  int result = 0;
-  {
-    ScopedFileSizeLimit full(16);
-    ASSERT_TRUE(full.ok());
-    EXPECT_EQ(Save(ServeConfigPage, "cmd=config&cfg_checktime=5", &result),
-              header + "設定ファイルを保存できませんでした\n" + IniPath().string() + "\n");
+  // Every way a page changes the file; `post` requests carry spc and the
+  // token, the others (flips, deletes, moves) the token only.
+  const struct {
+    CommandPage page;
+    bool post;
+    std::string fields;
+  } kSaves[] = {
+      {ServeConfigPage, true, "cmd=config&cfg_checktime=5"},
+      {ServeChannelSortPage, false, "cmd=chsort&st_band=001&st_sel=0&st_dst=2"},
+      {ServeIgnoreChannelPage, true, "cmd=ignorech&ch_T0001H=1"},
+      {ServeIepgChannelNamePage, true, "cmd=iepgch"},
+      {ServeGenreColorPage, true, "cmd=genre&genrecolor_0=%23ff0000"},
+      {ServeGenreColorPage, true, "cmd=genre&sh_idx=0&color_value=%2300ff00"},
+      {ServeGenreColorPage, true, "cmd=genre&sh_idx=0&colorupdate=1&color_value=%230000ff"},
+      {ServeSearchConditionPage, true, "cmd=search&sh_idx=1"},
+      {ServeSearchConditionPage, true, "cmd=search&sh_idx=1&color_value=%23ff0000"},
+      {ServeSearchConditionPage, true, "cmd=search&sh_idx=1&colorupdate=1"},
+      {ServeSearchConditionPage, false, "cmd=search&sh_idx=1&sh_flip=1"},
+      {ServeSearchConditionPage, false, "cmd=search&sh_idx=1&delete=1"},
+      {ServeSearchConditionPage, false, "cmd=search&sort=1&st_sel=1&st_dst=3"},
+      {ServeAutoReservePage, true, "cmd=autore&sh_idx=1"},
+      {ServeAutoReservePage, false, "cmd=autore&sh_idx=1&sh_flip=1"},
+      {ServeAutoReservePage, false, "cmd=autore&sh_idx=1&delete=1"},
+      {ServeAutoReservePage, false, "cmd=autore&del=1&historyid=x"},
+      {ServeAutoReservePage, false, "cmd=autore&renum=1"},
+      {ServeEdcbPatternPage, true, "cmd=edcbpattern&sh_idx=1"},
+      {ServeEdcbPatternPage, false, "cmd=edcbpattern&sh_idx=1&sh_flip=1"},
+      {ServeSyoboiCheckPage, true, "cmd=syobocheck&tid=1&svkey=1&word=w"},
+  };
+  for (const auto& save : kSaves) {
+    int result = 0;
+    std::string reply;
+    {
+      ScopedFileSizeLimit full(16);
+      ASSERT_TRUE(full.ok());
+      reply = save.post ? Save(save.page, save.fields, &result)
+                        : Run(save.page, save.fields + "&token=" + token_, &result);
+    }
+    EXPECT_EQ(reply, header + "設定ファイルを保存できませんでした\n" + IniPath().string() + "\n") << save.fields;
+    EXPECT_EQ(result, 1) << save.fields << ": no redirect, as if it had been saved";
+    EXPECT_EQ(IniBytes(), saved) << save.fields;
   }
-  EXPECT_EQ(result, 1) << "no redirect, as if it had been saved";
-  EXPECT_EQ(IniBytes(), saved);
 
   const std::string refused =
       header + "設定ファイルを保存できませんでした\n起動時に読み込めなかったため、上書きしません\n" + IniPath().string() + "\n";
