@@ -1,10 +1,10 @@
 #include "app/epg_reload.h"
 
+#include "app/after_load_jobs.h"
 #include "app/epg_check_timer.h"
 #include "app/tray_icon.h"
 #include "epg/epg_busy_flag.h"
 #include "epg/epg_folder.h"
-#include "pages/auto_reserve/auto_reserve.h"
 #include "platform/desktop.h"
 #include "platform/main_window.h"
 #include "platform/program_stop.h"
@@ -52,18 +52,24 @@ bool ReloadEpg(EpgStore& store) {
   LoadEpgFolder(store);
   // Until the calendar answers, every reload tries it again and restarts
   // the recording alert (which stops its old watcher first).
-  if (SyoboiProgramMapEmpty()) {
-    EpgBusyFlag.Release();  // the tray keeps showing the reload
-    if (!FetchSyoboiThenTakeFlag()) {
-      SetTrayIconState(kTrayNormal);
-      RearmAfterLoad();
-      return true;
-    }
+  const bool calendar = SyoboiProgramMapEmpty();
+  // The flag is let go only while a peer is asked (the tray keeps showing
+  // the reload), and then taken back however long pages keep it, so the
+  // automatic reservation is never dropped for a page that slipped in.
+  const bool letGo = AfterLoadAsksPeers(Settings(), calendar);
+  if (letGo) EpgBusyFlag.Release();
+  const AfterLoadFetch fetch = FetchAfterLoad(Settings(), calendar);
+  if (letGo && !RetakeEpgBusyFlag(ProgramStopRequested)) {
+    SetTrayIconState(kTrayNormal);
+    RearmAfterLoad();
+    return true;
+  }
+  RunAfterLoad(Settings(), fetch);
+  if (calendar) {
     SetSyoboiLoadTimer();
     ArmSyoboiUploadTimer();
     ConfigureEdcbAlert();
   }
-  RunAutoReserve(Settings());
   SetTrayIconState(kTrayNormal);
   EpgBusyFlag.Release();
   RearmAfterLoad();

@@ -1,5 +1,6 @@
 #include "app/main_window_proc.h"
 
+#include "app/after_load_jobs.h"
 #include "app/calendar_hooks.h"
 #include "app/desktop_access.h"
 #include "app/dialogs.h"
@@ -50,11 +51,12 @@ namespace {
 
 EpgWatchOptions FolderWatchJobs() {
   EpgWatchOptions options;
-  options.jobs.fetchSyoboiPrograms = []() -> std::function<void()> {
-    auto fetch = std::make_shared<const SyoboiFetch>(FetchSyoboiPrograms(Settings()));
-    return [fetch] { ApplySyoboiPrograms(Settings(), *fetch); };
+  // The watch's first load always fetches the calendar.
+  options.jobs.asksPeers = [] { return AfterLoadAsksPeers(Settings(), true); };
+  options.jobs.fetch = []() -> std::function<void()> {
+    auto fetch = std::make_shared<const AfterLoadFetch>(FetchAfterLoad(Settings(), true));
+    return [fetch] { RunAfterLoad(Settings(), *fetch); };
   };
-  options.jobs.runAutoReserve = [] { RunAutoReserve(Settings()); };
   options.jobs.armSyoboiUploadTimer = [] { ArmSyoboiUploadTimer(); };
   return options;
 }

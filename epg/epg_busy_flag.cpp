@@ -12,6 +12,13 @@ std::mutex indicatorMutex;
 EpgBusyIndicator indicator;
 }  // namespace
 
+bool RetakeEpgBusyFlag(const std::function<bool()>& stopping) {
+  while (!stopping()) {
+    if (EpgBusyFlag.TryAcquire(1)) return true;
+  }
+  return false;
+}
+
 void SetEpgBusyIndicator(EpgBusyIndicator newIndicator) {
   std::lock_guard lock(indicatorMutex);
   indicator = std::move(newIndicator);

@@ -58,16 +58,16 @@ void FirstPass(WatchState& state) {
   ShowEpgBusy(true);
   LoadEpgFolder(*state.store);
   // The busy state stays shown for the whole pass; only the flag is let go
-  // while the calendar is asked.
-  EpgBusyFlag.Release();
+  // while a peer is asked.
   const EpgWatchJobs& jobs = state.options.jobs;
-  const std::function<void()> applySyoboi = jobs.fetchSyoboiPrograms ? jobs.fetchSyoboiPrograms() : nullptr;
-  if (state.stop || !EpgBusyFlag.TryAcquire(kEpgReloadPolls)) {
+  const bool letGo = jobs.asksPeers && jobs.asksPeers();
+  if (letGo) EpgBusyFlag.Release();
+  const std::function<void()> runJobs = jobs.fetch ? jobs.fetch() : nullptr;
+  if (letGo && !RetakeEpgBusyFlag([&state] { return state.stop.load(); })) {
     ShowEpgBusy(false);
     return;
   }
-  if (applySyoboi) applySyoboi();
-  if (jobs.runAutoReserve) jobs.runAutoReserve();
+  if (runJobs) runJobs();
   if (jobs.armSyoboiUploadTimer) jobs.armSyoboiUploadTimer();
   ShowEpgBusy(false);
   EpgBusyFlag.Release();

@@ -10,14 +10,17 @@
 
 namespace plimod {
 
-// The jobs the watch runs after its first load. The calendar fetch runs
-// without EpgBusyFlag (the service may be slow) and hands back what applies
-// its answer; that, the automatic reservation (with the settings document)
-// and the arming of the calendar upload timer run with the flag taken
-// again. Start-up wires them to their services; an empty job is skipped.
+// The jobs the watch runs after its first load. `fetch` asks the peers
+// what the jobs need (the calendar's programmes, the reservations the
+// automatic reservation starts from) and hands back what runs them; when
+// `asksPeers` says a peer is asked (the service or the server may be slow),
+// EpgBusyFlag is let go for the fetch and taken back, however long pages
+// keep it, for what runs them; otherwise it stays held throughout. The
+// arming of the calendar upload timer comes last. Start-up wires them to
+// their services; an empty job is skipped.
 struct EpgWatchJobs {
-  std::function<std::function<void()>()> fetchSyoboiPrograms;
-  std::function<void()> runAutoReserve;
+  std::function<bool()> asksPeers;
+  std::function<std::function<void()>()> fetch;
   std::function<void()> armSyoboiUploadTimer;
 };
 

@@ -74,6 +74,11 @@ NamedEvent NamedEvent::CreateOrOpen(std::string_view name) {
   return NamedEvent(::sem_open(semName.c_str(), 0));
 }
 
+NamedEvent NamedEvent::OpenExisting(std::string_view name) {
+  if (name.empty() || PrefixedName(name).find('/') != std::string::npos) return NamedEvent();
+  return NamedEvent(::sem_open(SemaphoreName(name).c_str(), 0));
+}
+
 bool NamedEvent::Remove(std::string_view name) {
   return ::sem_unlink(SemaphoreName(name).c_str()) == 0;
 }

@@ -29,10 +29,16 @@ class NamedEvent {
   // Opens the event, creating it unset (readable and writable by everyone)
   // when it does not exist; invalid on failure.
   static NamedEvent CreateOrOpen(std::string_view name);
+  // Opens the event only when it exists; invalid otherwise.
+  static NamedEvent OpenExisting(std::string_view name);
   // Removes the name; processes that have it open keep their handle.
   static bool Remove(std::string_view name);
 
   bool valid() const { return sem_ != SEM_FAILED; }
+  // Whether both handles are one mapping of one semaphore: glibc hands
+  // back the mapping a process already holds when it opens the same
+  // semaphore again.
+  bool SameAs(const NamedEvent& other) const { return valid() && sem_ == other.sem_; }
   bool Set();
   // The program's stop ends a wait as kTimedOut.
   WaitResult Wait(std::uint32_t timeoutMs);

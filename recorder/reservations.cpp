@@ -1,8 +1,11 @@
 #include "recorder/reservations.h"
 
+#include <chrono>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/text_codec.h"
@@ -75,9 +78,76 @@ ReserveRow NewRow(const ReserveLine& line) {
   return row;
 }
 
-std::uint64_t RowProgramKey(const ReserveRow& row) {
-  return ProgramKey(row.eventId,
-                    ServiceKey(row.originalNetworkId, row.transportStreamId, row.serviceId));
+std::uint64_t LineProgramKey(const ReserveLine& line) {
+  return ProgramKey(static_cast<std::uint16_t>(line.eventId),
+                    ServiceKey(static_cast<std::uint16_t>(line.networkId),
+                               static_cast<std::uint16_t>(line.transportStreamId),
+                               static_cast<std::uint16_t>(line.serviceId)));
+}
+
+// Held from the look for an existing reservation until the add is answered.
+// Bounded like the server client's own lock: a turn that does not come runs
+// anyway (the server's list then still keeps it from most duplicates).
+class AddTurn {
+ public:
+  AddTurn() : held_(Mutex().try_lock_for(std::chrono::milliseconds(kTurnWaitMs))) {}
+  ~AddTurn() {
+    if (held_) Mutex().unlock();
+  }
+  AddTurn(const AddTurn&) = delete;
+  AddTurn& operator=(const AddTurn&) = delete;
+
+ private:
+  static constexpr std::uint32_t kTurnWaitMs = 120'000;
+  static std::timed_mutex& Mutex() {
+    static std::timed_mutex mutex;
+    return mutex;
+  }
+  bool held_;
+};
+
+// The reservations changed here: a list kept from before no longer holds
+// what the recorder holds.
+void InvalidateKeptReserveList() {}
+
+std::vector<AddOutcome> AddToServer(const std::vector<ReserveLine>& lines) {
+  std::vector<AddOutcome> outcomes(lines.size(), AddOutcome::kAlreadyReserved);
+  std::vector<std::uint64_t> listed;
+  const int result = SrvEnumReservedPrograms(listed, kServerWaitMs);
+  if (result != 0) {
+    outcomes.assign(lines.size(), SrvUnreachable(result) ? AddOutcome::kUnreachable : AddOutcome::kFailed);
+    return outcomes;
+  }
+  std::unordered_set<std::uint64_t> reserved(listed.begin(), listed.end());
+  std::vector<ReserveRow> rows;
+  std::vector<std::size_t> rowLines;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (!reserved.insert(LineProgramKey(lines[i])).second) continue;
+    rows.push_back(NewRow(lines[i]));
+    rowLines.push_back(i);
+  }
+  if (rows.empty()) return outcomes;
+  std::size_t added = 0;
+  const int sent = SrvAddReservations(rows, added, kServerWaitMs);
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    AddOutcome& outcome = outcomes[rowLines[r]];
+    if (r < added) {
+      outcome = AddOutcome::kAdded;
+    } else {
+      outcome = SrvUnreachable(sent) ? AddOutcome::kUnreachable : AddOutcome::kFailed;
+    }
+  }
+  if (added > 0) InvalidateKeptReserveList();
+  return outcomes;
+}
+
+AddOutcome AddToProgramTxt(const IniFile& settings, const ReserveLine& line) {
+  const auto path = LocateProgramTxt(settings);
+  if (!path) return AddOutcome::kFailed;
+  if (ProgramTxtHoldsProgramme(*path, LineProgramKey(line))) return AddOutcome::kAlreadyReserved;
+  if (!AppendProgramTxtLine(*path, FormatProgramTxtLine(line))) return AddOutcome::kFailed;
+  InvalidateKeptReserveList();
+  return AddOutcome::kAdded;
 }
 
 // The server's reservation `reserveId`, when it still belongs to the programme.
@@ -86,26 +156,24 @@ std::optional<ReserveRow> GetMatchingRow(std::uint64_t programKey, int reserveId
   if (SrvGetReservation(static_cast<std::uint32_t>(reserveId), row, kServerWaitMs) != 0) {
     return std::nullopt;
   }
-  if (RowProgramKey(row) != programKey) return std::nullopt;
+  if (ProgramKeyOf(row) != programKey) return std::nullopt;
   return row;
 }
 
 }  // namespace
 
 AddOutcome AddNewReservation(const IniFile& settings, const ReserveLine& line) {
-  if (EpgTimerSrvMode()) {
-    const int result = SrvAddReservation(NewRow(line), kServerWaitMs);
-    if (result == 0) return AddOutcome::kAdded;
-    return SrvUnreachable(result) ? AddOutcome::kUnreachable : AddOutcome::kFailed;
-  }
-  const auto path = LocateProgramTxt(settings);
-  if (!path) return AddOutcome::kFailed;
-  const std::uint64_t key = ProgramKey(static_cast<std::uint16_t>(line.eventId),
-                                       ServiceKey(static_cast<std::uint16_t>(line.networkId),
-                                                  static_cast<std::uint16_t>(line.transportStreamId),
-                                                  static_cast<std::uint16_t>(line.serviceId)));
-  if (ProgramTxtHoldsProgramme(*path, key)) return AddOutcome::kAlreadyReserved;
-  return AppendProgramTxtLine(*path, FormatProgramTxtLine(line)) ? AddOutcome::kAdded : AddOutcome::kFailed;
+  return AddNewReservations(settings, {line}).front();
+}
+
+std::vector<AddOutcome> AddNewReservations(const IniFile& settings, const std::vector<ReserveLine>& lines) {
+  if (lines.empty()) return {};
+  const AddTurn turn;
+  if (EpgTimerSrvMode()) return AddToServer(lines);
+  std::vector<AddOutcome> outcomes;
+  outcomes.reserve(lines.size());
+  for (const ReserveLine& line : lines) outcomes.push_back(AddToProgramTxt(settings, line));
+  return outcomes;
 }
 
 bool AddReservation(const IniFile& settings, const ReserveLine& line) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "recorder/reserve_line.h"
 #include "settings/ini_file.h"
@@ -14,14 +15,21 @@ namespace plimod {
 
 enum class AddOutcome {
   kAdded,
-  kAlreadyReserved,  // text-file mode: Program.txt has a line of the programme
+  kAlreadyReserved,  // the recorder holds a reservation of the programme
   kUnreachable,      // server mode: nothing answers, so later adds would fail too
   kFailed,           // refused, or the file could not be written
 };
 
-// In the text-file mode a programme gets one line only: its ids are all
-// that tells two lines apart, since every appended line has reserve id 0.
+// A programme gets one reservation only: each add first looks for one of
+// the programme in the recorder (the server's list, or Program.txt, where
+// the ids are all that tells two lines apart). Adds of this program take
+// turns, so adds of one programme that arrive together reserve it once.
 [[nodiscard]] AddOutcome AddNewReservation(const IniFile& settings, const ReserveLine& line);
+// The same for several lines, in their order (a programme twice among them
+// is added once); the server gets them in as few commands as it takes.
+// One outcome per line.
+[[nodiscard]] std::vector<AddOutcome> AddNewReservations(const IniFile& settings,
+                                                         const std::vector<ReserveLine>& lines);
 // The same, true only when added.
 bool AddReservation(const IniFile& settings, const ReserveLine& line);
 

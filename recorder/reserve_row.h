@@ -4,6 +4,7 @@
 // client library that defines the operations: the newer command set in
 // plimod, the older one in plimod-b. All return 0 for success.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -41,11 +42,18 @@ struct TunerReserveRow {
 // The time-out is the wait for the server in plimod-b; plimod's client
 // keeps its own. Output lists are appended to, never emptied first.
 int SrvAddReservation(const ReserveRow& row, std::uint32_t timeoutMs);
+// Adds the rows in as few commands as the command set allows (the newer one
+// takes a list, the older one a row at a time). `added` counts the rows, from
+// the front, that the server took; the result is that of the last command.
+int SrvAddReservations(const std::vector<ReserveRow>& rows, std::size_t& added, std::uint32_t timeoutMs);
 // On failure the row is left as it was.
 int SrvGetReservation(std::uint32_t reserveId, ReserveRow& row, std::uint32_t timeoutMs);
 int SrvDeleteReservations(const std::vector<ReserveRow>& rows, std::uint32_t timeoutMs);
 int SrvChangeReservation(const ReserveRow& row, std::uint32_t timeoutMs);
 int SrvEnumReservations(std::vector<ReserveRow>& rows, std::uint32_t timeoutMs);
+// The programme keys of the server's reservations (no recording results),
+// in the server's order, for telling whether a programme is reserved.
+int SrvEnumReservedPrograms(std::vector<std::uint64_t>& programKeys, std::uint32_t timeoutMs);
 int SrvEnumTunerReservations(std::vector<TunerReserveRow>& tuners, std::uint32_t timeoutMs);
 
 // Whether a failure of the operations above means the server could not be

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/system_time.h"
+#include "util/keys.h"
 
 namespace plimod {
 
@@ -20,5 +21,10 @@ struct ReservedProgram {
   std::uint16_t serviceId = 0;
   std::uint16_t eventId = 0;
 };
+
+inline std::uint64_t ProgramKeyOf(const ReservedProgram& program) {
+  return ProgramKey(program.eventId,
+                    ServiceKey(program.originalNetworkId, program.transportStreamId, program.serviceId));
+}
 
 }  // namespace plimod

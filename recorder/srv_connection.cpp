@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
 
 #include "platform/named_event.h"
 #include "platform/pipe_socket.h"
@@ -19,13 +23,39 @@ std::uint32_t GetLe32(const std::uint8_t* in) {
   return in[0] | (in[1] << 8) | (in[2] << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
 }
 
+// The connect event stays open between connections. Closing the last
+// handle unmaps the semaphore, which interrupts every CPU, and a pass of
+// thousands of commands paid that each time. Each connection still opens it
+// by name, which costs no mapping while one is kept, so a server that made
+// its event anew is followed. The kept handles are never destroyed, so a
+// command still running at exit finds them.
+NamedEvent OpenConnectEvent(std::string_view name) {
+  struct Kept {
+    std::mutex mutex;
+    std::map<std::string, NamedEvent, std::less<>> events;
+  };
+  static Kept& kept = *new Kept;
+  // Creating tries a new semaphore first, which maps and unmaps one.
+  NamedEvent event = NamedEvent::OpenExisting(name);
+  if (!event.valid()) event = NamedEvent::CreateOrOpen(name);
+  if (!event.valid()) return event;
+  std::lock_guard lock(kept.mutex);
+  const auto found = kept.events.find(name);
+  if (found == kept.events.end()) {
+    kept.events.emplace(std::string(name), NamedEvent::OpenExisting(name));
+  } else if (!found->second.SameAs(event)) {
+    found->second = NamedEvent::OpenExisting(name);
+  }
+  return event;
+}
+
 }  // namespace
 
 ServerConnect ConnectToServer(std::string_view eventName, std::string_view pipeName,
                               std::uint32_t timeoutMs, int openAttempts, UniqueFd& pipe) {
   if (ProgramStopRequested()) return ServerConnect::kTimedOut;
   {
-    NamedEvent event = NamedEvent::CreateOrOpen(eventName);
+    NamedEvent event = OpenConnectEvent(eventName);
     if (!event.valid()) return ServerConnect::kEventFailed;
     // A server that is there gets the whole wait for its signal; where
     // nothing listens nobody will ever set the event, so that fails at once.

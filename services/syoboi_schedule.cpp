@@ -145,9 +145,13 @@ std::shared_ptr<const SyoboiSchedule> CurrentSyoboiSchedule() {
 
 bool SyoboiProgramMapEmpty() { return CurrentSyoboiSchedule()->programs.empty(); }
 
+bool SyoboiCalendarEnabled(const IniFile& settings) {
+  return settings.GetIntDefault(L"SYSTEM", L"SYOBOCAL_ENABLE", 0) != 0;
+}
+
 SyoboiFetch FetchSyoboiPrograms(const IniFile& settings) {
   SyoboiFetch fetch;
-  fetch.enabled = settings.GetIntDefault(L"SYSTEM", L"SYOBOCAL_ENABLE", 0) != 0;
+  fetch.enabled = SyoboiCalendarEnabled(settings);
   if (!fetch.enabled) return fetch;
   LogWriteNoPost("しょぼかる受信開始\n");
   fetch.reply = FetchSyoboiUserPrograms(UserName(settings), kReplyLimit);

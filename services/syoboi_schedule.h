@@ -55,6 +55,8 @@ struct SyoboiFetch {
   HttpReply reply;
 };
 
+// [SYSTEM] SYOBOCAL_ENABLE: whether the calendar is asked at all.
+bool SyoboiCalendarEnabled(const IniFile& settings);
 // The slow half: asks the service, touching neither the EPG store nor the
 // schedule, so callers run it without EpgBusyFlag.
 SyoboiFetch FetchSyoboiPrograms(const IniFile& settings);

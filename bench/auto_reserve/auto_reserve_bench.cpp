@@ -7,7 +7,9 @@
 //
 //   bench_auto_reserve [rounds] [--scale SCALE] [--server]
 //
-// Prints the least CPU time of the rounds.
+// Prints the least CPU time of the rounds, and for the first pass also the
+// wall time (the server's share of the work and the waits on it count
+// there).
 
 #include <cstdio>
 #include <cstdlib>
@@ -76,15 +78,20 @@ int main(int argc, char** argv) {
 
   // The server keeps what the first rounds added: only one first pass
   // there, against an empty server.
+  double firstWall = 0;
   const double first = LeastCpuMs(server ? 1 : rounds, [&] {
     recorder.Clear(settings);
+    const bench::Clock::time_point start = bench::Clock::now();
     RunAutoReserve(settings);
+    const double wall = bench::MsSince(start);
+    if (firstWall == 0 || wall < firstWall) firstWall = wall;
   });
   const std::size_t reserved = Tokens(settings);
   const double later = LeastCpuMs(rounds, [&] { RunAutoReserve(settings); });
   std::printf("demo store x%d: %zu services, %zu events, %d conditions, %s\n", scale, EpgEventIndex->size(),
               bench::CountEvents(), kConditions, server ? "fake reservation server" : "text file");
-  std::printf("  first pass (reserves every hit): %.1f ms (%zu reserved)\n", first, reserved);
+  std::printf("  first pass (reserves every hit): %.1f ms, wall %.1f ms (%zu reserved)\n", first, firstWall,
+              reserved);
   std::printf("  later pass (every hit in the history): %.1f ms\n", later);
   return 0;
 }

@@ -13,6 +13,7 @@
 #include "platform/system_time.h"
 #include "platform/text_codec.h"
 #include "recorder/epg_timer_bon_window.h"
+#include "recorder/recorder_mode.h"
 #include "recorder/reservation_title.h"
 #include "recorder/reservations.h"
 #include "recorder/reserve_list_load.h"
@@ -39,16 +40,23 @@ std::string StationOf(std::uint64_t serviceKey) {
   return station == ServiceMap.end() ? std::string() : LineText(station->second);
 }
 
+// A reservation the pass makes, sent with the others once every condition
+// has been walked.
+struct PendingAdd {
+  ReserveLine line;
+  std::wstring title;
+  std::wstring token;  // its history token
+};
+
 // The state of one pass.
 struct Pass {
   IniFile& settings;
   const ReserveLists& lists;
   std::wstring history;
-  HistoryLookup inHistory;  // the keys of `history`, kept with it
+  HistoryLookup inHistory;  // the keys of `history` and of `adds`
   bool update = false;
   bool changed = false;
-  // The server could not be reached: every further add would wait again.
-  bool unreachable = false;
+  std::vector<PendingAdd> adds;
 };
 
 void UpdateTitle(Pass& pass, IniSection& section, const EpgEvent& event, const ReserveEntry& entry) {
@@ -64,26 +72,36 @@ void UpdateTitle(Pass& pass, IniSection& section, const EpgEvent& event, const R
   if (ok) pass.changed = true;
 }
 
-void Reserve(Pass& pass, IniSection& section, const EpgEvent& event, int condition) {
-  ReserveLine line = AutoReserveLine(section, event);
-  const std::wstring title = AutoReserveTitle(section, event, TitleUse::kAdd);
-  line.title = LineText(title);
-  switch (AddNewReservation(pass.settings, line)) {
-    case AddOutcome::kAdded: break;
-    case AddOutcome::kAlreadyReserved:
-    case AddOutcome::kFailed: return;
-    case AddOutcome::kUnreachable:
-      LogWrite("EpgTimerSrvに接続できないため自動予約を中断しました\n");
-      pass.unreachable = true;
-      return;
-  }
-  pass.changed = true;
+// Queued, and counted as in the history from now on, so a later condition
+// that finds the programme too leaves it to this one.
+void QueueReservation(Pass& pass, IniSection& section, const EpgEvent& event, int condition) {
+  PendingAdd add{AutoReserveLine(section, event), AutoReserveTitle(section, event, TitleUse::kAdd), {}};
+  add.line.title = LineText(add.title);
   const std::uint64_t key = ProgramKey(event.eventId, ServiceKey(event.originalNetworkId,
                                                                  event.transportStreamId, event.serviceId));
-  const std::wstring token = HistoryToken(key, condition);
-  AppendHistoryToken(pass.history, token);
-  AddHistoryLookupToken(pass.inHistory, token);
-  LogWrite("自動予約:%s\n", WideToUtf8String(title).c_str());
+  add.token = HistoryToken(key, condition);
+  AddHistoryLookupToken(pass.inHistory, add.token);
+  pass.adds.push_back(std::move(add));
+}
+
+// The queued reservations in one go; the history keeps those added.
+void SendQueuedReservations(Pass& pass) {
+  std::vector<ReserveLine> lines;
+  lines.reserve(pass.adds.size());
+  for (const PendingAdd& add : pass.adds) lines.push_back(add.line);
+  const std::vector<AddOutcome> outcomes = AddNewReservations(pass.settings, lines);
+  bool added = false;
+  bool unreachable = false;
+  for (std::size_t i = 0; i < outcomes.size(); ++i) {
+    if (outcomes[i] == AddOutcome::kUnreachable) unreachable = true;
+    if (outcomes[i] != AddOutcome::kAdded) continue;
+    added = true;
+    AppendHistoryToken(pass.history, pass.adds[i].token);
+    LogWrite("自動予約:%s\n", WideToUtf8String(pass.adds[i].title).c_str());
+  }
+  if (unreachable) LogWrite("EpgTimerSrvに接続できないため自動予約を中断しました\n");
+  if (!added) return;
+  pass.changed = true;
   ArmSyoboiUploadTimer();
 }
 
@@ -91,7 +109,6 @@ void ReserveHits(Pass& pass, int condition, const std::vector<SearchHit>& hits) 
   IniSection section(pass.settings);
   if (!section.Select(AutoReserveSectionName(condition).c_str(), false)) return;
   for (const SearchHit hit : hits) {
-    if (pass.unreachable) return;
     const EpgEvent* stored = FindHitEvent(hit);
     if (stored == nullptr) continue;
     // Nothing here reads the reserved marks, so the stored event is read as
@@ -103,7 +120,7 @@ void ReserveHits(Pass& pass, int condition, const std::vector<SearchHit>& hits) 
     if (entry != nullptr) {
       if (pass.update && inHistory) UpdateTitle(pass, section, event, *entry);
     } else if (!inHistory) {
-      Reserve(pass, section, event, condition);
+      QueueReservation(pass, section, event, condition);
     }
   }
 }
@@ -122,7 +139,7 @@ void RunConditions(Pass& pass, int count, int days) {
     searches.push_back(ReadSearchCondition(pass.settings, name, normalizeList));
   }
   const std::vector<std::vector<SearchHit>> hits = RunSearchConditions(searches, days, LocalNowTicks());
-  for (std::size_t i = 0; i < numbers.size() && !pass.unreachable; ++i) ReserveHits(pass, numbers[i], hits[i]);
+  for (std::size_t i = 0; i < numbers.size(); ++i) ReserveHits(pass, numbers[i], hits[i]);
 }
 
 }  // namespace
@@ -184,11 +201,12 @@ ReserveLine AutoReserveLine(const IniSection& section, const EpgEvent& event) {
 bool RunAutoReservePass(IniFile& settings, const ReserveLists& lists) {
   std::wstring history = LoadAutoReserveHistory(settings).pruned;
   HistoryLookup inHistory = ReadHistoryLookup(history);
-  Pass pass{settings, lists, std::move(history), std::move(inHistory)};
+  Pass pass{settings, lists, std::move(history), std::move(inHistory), false, false, {}};
   pass.update = settings.GetIntDefault(kAutoReserveSettings, L"AUTORESERVEUPDATE", 0) != 0;
   const int days = settings.GetIntDefault(kAutoReserveSettings, L"AUTORESERVEDAYS", kDefaultSearchDays);
   const int count = AutoReserveConditionCount(settings);
   RunConditions(pass, count, days);
+  SendQueuedReservations(pass);
   if (!pass.changed) return false;
   // The text-file recorder reads what was appended when it starts again.
   RestartEpgTimerBon(settings, nullptr, false);
@@ -197,10 +215,17 @@ bool RunAutoReservePass(IniFile& settings, const ReserveLists& lists) {
   return true;
 }
 
+bool AutoReserveAsksServer(const IniFile& settings) {
+  return settings.GetIntDefault(kAutoReserveSettings, L"ENABLE", 0) != 0 && EpgTimerSrvMode();
+}
+
+ReserveSnapshot FetchAutoReserveLists(const IniFile& settings) {
+  if (settings.GetIntDefault(kAutoReserveSettings, L"ENABLE", 0) == 0) return nullptr;
+  return LoadReserveList(settings);
+}
+
 void RunAutoReserve(IniFile& settings) {
-  if (settings.GetIntDefault(kAutoReserveSettings, L"ENABLE", 0) == 0) return;
-  const ReserveSnapshot lists = LoadReserveList(settings);
-  RunAutoReservePass(settings, *lists);
+  if (const ReserveSnapshot lists = FetchAutoReserveLists(settings)) RunAutoReservePass(settings, *lists);
 }
 
 }  // namespace plimod

@@ -38,11 +38,18 @@ ReserveLine AutoReserveLine(const IniSection& section, const EpgEvent& event);
 
 // One pass over every enabled condition against `lists`; true when
 // something was reserved or retitled (the recorder is then restarted and
-// the history saved).
+// the history saved). The programmes to reserve are sent together once
+// every condition has been walked.
 bool RunAutoReservePass(IniFile& settings, const ReserveLists& lists);
 
-// Reloads the reservation lists and runs a pass; nothing when the recorder
-// link ([EPGDATACAP] ENABLE) is off.
+// What a pass starts from: the reservation lists loaded anew from the
+// recorder; null when the recorder link ([EPGDATACAP] ENABLE) is off. It
+// touches no EPG data, so callers that can run it without EpgBusyFlag.
+ReserveSnapshot FetchAutoReserveLists(const IniFile& settings);
+// Whether that asks the reservation server (rather than reading a file).
+bool AutoReserveAsksServer(const IniFile& settings);
+
+// Fetches the lists and runs a pass; nothing when the link is off.
 void RunAutoReserve(IniFile& settings);
 
 }  // namespace plimod

@@ -12,6 +12,17 @@ int SrvAddReservation(const ReserveRow& row, std::uint32_t timeoutMs) {
   return static_cast<int>(legacy::AddReservation(row, timeoutMs));
 }
 
+// The older command set adds one row per command.
+int SrvAddReservations(const std::vector<ReserveRow>& rows, std::size_t& added, std::uint32_t timeoutMs) {
+  added = 0;
+  for (const ReserveRow& row : rows) {
+    const std::uint32_t code = legacy::AddReservation(row, timeoutMs);
+    if (code != legacy::kSuccess) return static_cast<int>(code);
+    ++added;
+  }
+  return static_cast<int>(legacy::kSuccess);
+}
+
 int SrvGetReservation(std::uint32_t reserveId, ReserveRow& row, std::uint32_t timeoutMs) {
   return static_cast<int>(legacy::GetReservation(reserveId, row, timeoutMs));
 }
@@ -26,6 +37,15 @@ int SrvChangeReservation(const ReserveRow& row, std::uint32_t timeoutMs) {
 
 int SrvEnumReservations(std::vector<ReserveRow>& rows, std::uint32_t timeoutMs) {
   return static_cast<int>(legacy::EnumReservations(rows, timeoutMs));
+}
+
+int SrvEnumReservedPrograms(std::vector<std::uint64_t>& programKeys, std::uint32_t timeoutMs) {
+  std::vector<ReserveRow> rows;
+  const std::uint32_t code = legacy::EnumReservations(rows, timeoutMs);
+  if (code != legacy::kSuccess) return static_cast<int>(code);
+  programKeys.reserve(programKeys.size() + rows.size());
+  for (const ReserveRow& row : rows) programKeys.push_back(ProgramKeyOf(row));
+  return static_cast<int>(legacy::kSuccess);
 }
 
 int SrvEnumTunerReservations(std::vector<TunerReserveRow>& tuners, std::uint32_t timeoutMs) {

@@ -12,6 +12,7 @@
 
 #include "guide/civil_time.h"
 #include "recorder/reserve_row.h"
+#include "recorder/srv/cmd_stream.h"
 #include "recorder/srv/epgtimer_srv_client.h"
 #include "recorder/srv/srv_row_conversion.h"
 
@@ -22,6 +23,10 @@ namespace {
 constexpr int kDone = 0;
 constexpr int kFailed = 1;
 constexpr std::uint8_t kDisabledMode = 5;
+
+// One add command carries rows up to about this many bytes, well inside
+// what a reader of the pipe would take as one packet.
+constexpr std::size_t kAddBatchBytes = kMaxPacketBytes / 4;
 
 bool Unreachable(std::uint32_t code) { return code == kSrvTimeOut || code == kSrvPipeNotOpened; }
 
@@ -61,6 +66,13 @@ void MergeByStart(std::vector<ReserveRow>& rows, std::vector<ReserveRow> receive
   rows = std::move(sorted);
 }
 
+SrvReserveData NewReserveData(const ReserveRow& row) {
+  SrvReserveData data;
+  ToSrvReserveData(row, data);
+  data.programStart = row.start;
+  return data;
+}
+
 ReserveRow RowOf(SrvReserveData&& data) {
   ReserveRow row;
   FromSrvReserveData(std::move(data), row);
@@ -94,10 +106,25 @@ SrvReserveData ResultAsReservation(const SrvRecFileInfo& result) {
 }  // namespace
 
 int SrvAddReservation(const ReserveRow& row, std::uint32_t) {
-  SrvReserveData data;
-  ToSrvReserveData(row, data);
-  data.programStart = row.start;
-  return Outcome(ProgramSrvClient().AddReserve({data}));
+  return Outcome(ProgramSrvClient().AddReserve({NewReserveData(row)}));
+}
+
+int SrvAddReservations(const std::vector<ReserveRow>& rows, std::size_t& added, std::uint32_t) {
+  added = 0;
+  std::uint32_t code = kSrvSuccess;
+  std::vector<SrvReserveData> batch;
+  std::size_t batchBytes = 0;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    batch.push_back(NewReserveData(rows[i]));
+    batchBytes += CmdStreamSize(batch.back());
+    if (i + 1 < rows.size() && batchBytes < kAddBatchBytes) continue;
+    code = ProgramSrvClient().AddReserve(batch);
+    if (code != kSrvSuccess) break;
+    added += batch.size();
+    batch.clear();
+    batchBytes = 0;
+  }
+  return Outcome(code);
 }
 
 int SrvGetReservation(std::uint32_t reserveId, ReserveRow& row, std::uint32_t) {
@@ -136,6 +163,15 @@ int SrvEnumReservations(std::vector<ReserveRow>& rows, std::uint32_t) {
   received.reserve(results.size());
   for (const SrvRecFileInfo& result : results) received.push_back(RowOf(ResultAsReservation(result)));
   MergeByStart(rows, std::move(received));
+  return kDone;
+}
+
+int SrvEnumReservedPrograms(std::vector<std::uint64_t>& programKeys, std::uint32_t) {
+  std::vector<SrvReserveData> reserves;
+  const std::uint32_t code = ProgramSrvClient().EnumReserve(reserves);
+  if (code != kSrvSuccess) return Outcome(code);
+  programKeys.reserve(programKeys.size() + reserves.size());
+  for (const SrvReserveData& data : reserves) programKeys.push_back(ProgramKeyOf(data));
   return kDone;
 }
 

@@ -1,11 +1,13 @@
 #include "epg/epg_folder_watch.h"
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
 #include <vector>
 
 #include "epg/epg_busy_flag.h"
+#include "platform/system_time.h"
 #include "epg_folder_fixture.h"
 
 namespace plimod {
@@ -59,19 +61,45 @@ TEST_F(EpgFolderWatchTest, FirstPassLoadsAndRunsTheFollowUpJobs) {
   WriteDataFile("a_epg.dat", OneServiceFile(0x0400, u"局A"));
   std::vector<std::string> jobs;
   EpgWatchOptions options;
-  // The calendar is asked without the flag, so pages answer meanwhile.
-  options.jobs.fetchSyoboiPrograms = [&]() -> std::function<void()> {
+  // Peers are asked without the flag, so pages answer meanwhile.
+  options.jobs.asksPeers = [] { return true; };
+  options.jobs.fetch = [&]() -> std::function<void()> {
     jobs.push_back(EpgBusyFlag.IsBusy() ? "fetch held" : "fetch");
-    return [&] { jobs.push_back(EpgBusyFlag.IsBusy() ? "apply" : "apply unheld"); };
-  };
-  options.jobs.runAutoReserve = [&] {
-    jobs.push_back(ServiceShown(0x0400) && EpgBusyFlag.IsBusy() ? "reserve" : "too early");
+    return [&] { jobs.push_back(ServiceShown(0x0400) && EpgBusyFlag.IsBusy() ? "run" : "run unheld"); };
   };
   options.jobs.armSyoboiUploadTimer = [&] { jobs.push_back("arm"); };
   StartWatch(std::move(options));
   EXPECT_TRUE(ServiceShown(0x0400));
-  EXPECT_EQ(jobs, (std::vector<std::string>{"fetch", "apply", "reserve", "arm"}));
+  EXPECT_EQ(jobs, (std::vector<std::string>{"fetch", "run", "arm"}));
   EXPECT_FALSE(StartEpgFolderWatch(*store_)) << "already running";
+}
+
+// Without a peer to ask the flag is never let go; with one, a page that
+// slips in while it is asked and keeps the flag past one reload's wait (49
+// polls) only delays the jobs.
+TEST_F(EpgFolderWatchTest, JobsAfterTheFirstLoadKeepTheFlagUnlessAPeerIsAskedAndAreNeverDropped) {
+  WriteDataFile("a_epg.dat", OneServiceFile(0x0400, u"局A"));
+  std::atomic<int> polls{0};
+  SetSleeperForTesting([&polls](std::uint32_t) {
+    if (++polls == 60) EpgBusyFlag.Release();  // the page ends
+  });
+  int passes = 0;
+  for (const bool asksPeers : {false, true}) {
+    std::vector<std::string> jobs;
+    EpgWatchOptions options;
+    options.jobs.asksPeers = [asksPeers] { return asksPeers; };
+    options.jobs.fetch = [&jobs]() -> std::function<void()> {
+      jobs.push_back(EpgBusyFlag.TryAcquire() ? "page slipped in" : "fetch held");
+      return [&jobs] { jobs.push_back(EpgBusyFlag.IsBusy() ? "run" : "run unheld"); };
+    };
+    ASSERT_TRUE(StartEpgFolderWatch(*store_, std::move(options)));
+    ++passes;
+    EXPECT_TRUE(WaitUntil([&] { return LoadsEnded() >= passes; })) << "the first pass never ended";
+    StopEpgFolderWatch();
+    EXPECT_EQ(jobs, (std::vector<std::string>{asksPeers ? "page slipped in" : "fetch held", "run"}));
+    EXPECT_FALSE(EpgBusyFlag.IsBusy());
+  }
+  SetSleeperForTesting({});
 }
 
 TEST_F(EpgFolderWatchTest, WrittenOrRenamedFilesAreLoaded) {

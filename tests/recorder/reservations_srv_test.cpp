@@ -92,6 +92,18 @@ TEST_F(ReservationsSrvTest, AddSendsTheLineAsARow) {
   EXPECT_FALSE(AddReservation(settings_, ServerLine()));
 }
 
+TEST_F(ReservationsSrvTest, SeveralAddsGoInOneCommandLessTheProgrammesReservedAlready) {
+  ASSERT_TRUE(AddReservation(settings_, ServerLine()));
+  std::vector<ReserveLine> lines(4, ServerLine());
+  lines[0].eventId = lines[2].eventId = 0x1235;
+  lines[1].eventId = 0x1236;  // lines[3]: reserved above
+  EXPECT_EQ(AddNewReservations(settings_, lines),
+            (std::vector<AddOutcome>{AddOutcome::kAdded, AddOutcome::kAdded, AddOutcome::kAlreadyReserved,
+                                     AddOutcome::kAlreadyReserved}));
+  EXPECT_EQ(srv_.server().BodiesOf(1013).size(), 2u);
+  EXPECT_EQ(srv_.server().State().reservations.size(), 3u);
+}
+
 TEST_F(ReservationsSrvTest, ChangeOverwritesTheLineValuesOfTheSameProgramme) {
   ASSERT_TRUE(AddReservation(settings_, ServerLine()));
   ReserveLine changed = ServerLine();
