@@ -8,7 +8,8 @@
 #
 # BUILD_FOLDER defaults to build (made by scripts/test.sh or by hand).
 # BUSY_PROCESSES (default: the number of cores) spinning processes run at
-# nice BUSY_NICE (default 10; 0 competes evenly with the tests). Where it
+# nice BUSY_NICE (default 10; 0 competes evenly with the tests); ctest runs
+# BUSY_JOBS tests at once (default: the number of cores). Where it
 # may (root, or user namespaces allowed) it runs in a network namespace of
 # its own, so that other runs of the program on the machine (their ports,
 # the single-instance name) do not meet this one.
@@ -33,7 +34,7 @@ for _ in $(seq "${BUSY_PROCESSES:-$(nproc)}"); do
 done
 
 export TZ=Asia/Tokyo LC_ALL=C.UTF-8
-run=(ctest --test-dir "$build" -j "$(nproc)" --output-on-failure --timeout 300 "$@")
+run=(ctest --test-dir "$build" -j "${BUSY_JOBS:-$(nproc)}" --output-on-failure --timeout 300 "$@")
 isolate=()
 if command -v ip >/dev/null; then
   if unshare -n true 2>/dev/null; then
