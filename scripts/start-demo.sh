@@ -132,8 +132,12 @@ if [ ${#pipes} -gt 80 ]; then pipes=$(mktemp -d /tmp/plimod-demo.XXXXXX); fi
 mkdir -p "$pipes"
 export EPGTIMER_PIPE_DIR="$pipes" EPGTIMER_EVENT_PREFIX="plimoddemo.$$."
 "$bin/fake_epgtimersrv" --parent $$ --folder "$home/recorder" > "$home/recorder/fake_epgtimersrv.out" 2>&1 &
-for _ in $(seq 50); do
+recorder=$!
+# Waited for until it says it is ready or ends; a busy machine may take a
+# while to start it.
+for _ in $(seq 1200); do
   grep -q '^ready' "$home/recorder/fake_epgtimersrv.out" 2>/dev/null && break
+  kill -0 "$recorder" 2>/dev/null || break
   sleep 0.1
 done
 if ! grep -q '^ready' "$home/recorder/fake_epgtimersrv.out"; then
