@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/program_stop.h"
 
@@ -82,14 +83,23 @@ bool PipeSocketListening(std::string_view name) {
   return errno != ENOENT && errno != ECONNREFUSED;
 }
 
+// Bound under a name of its own and renamed into place once it listens, so
+// that a client never finds the path before connections are taken there (it
+// would take the server for absent). Bound in place when that name would not
+// fit.
 UniqueFd ListenPipeSocket(std::string_view name, int backlog) {
   sockaddr_un address;
   if (!FillAddress(name, address)) return UniqueFd();
   UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
   if (!fd) return UniqueFd();
+  const std::string path = address.sun_path;
+  const std::string staging = path + "." + std::to_string(::getpid()) + ".new";
+  const bool staged = staging.size() < sizeof address.sun_path;
+  if (staged) std::memcpy(address.sun_path, staging.c_str(), staging.size() + 1);
   ::unlink(address.sun_path);
   if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0 ||
-      ::listen(fd.get(), backlog) < 0) {
+      ::listen(fd.get(), backlog) < 0 || (staged && ::rename(staging.c_str(), path.c_str()) != 0)) {
+    if (staged) ::unlink(staging.c_str());
     return UniqueFd();
   }
   return fd;

@@ -10,7 +10,8 @@
 #                         the test reservation server fake_epgtimersrv, which
 #                         keeps the reservations there in Reserve.txt
 # While the program runs, a second start asks it to reload its EPG data and
-# leaves every file it uses alone.
+# leaves every file it uses alone. Arguments go to the program: the first,
+# a number, is the seconds it waits before starting.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -131,8 +132,12 @@ if [ ${#pipes} -gt 80 ]; then pipes=$(mktemp -d /tmp/plimod-demo.XXXXXX); fi
 mkdir -p "$pipes"
 export EPGTIMER_PIPE_DIR="$pipes" EPGTIMER_EVENT_PREFIX="plimoddemo.$$."
 "$bin/fake_epgtimersrv" --parent $$ --folder "$home/recorder" > "$home/recorder/fake_epgtimersrv.out" 2>&1 &
-for _ in $(seq 50); do
+recorder=$!
+# Waited for until it says it is ready or ends; a busy machine may take a
+# while to start it.
+for _ in $(seq 1200); do
   grep -q '^ready' "$home/recorder/fake_epgtimersrv.out" 2>/dev/null && break
+  kill -0 "$recorder" 2>/dev/null || break
   sleep 0.1
 done
 if ! grep -q '^ready' "$home/recorder/fake_epgtimersrv.out"; then
@@ -156,4 +161,4 @@ fi
 echo "  http://127.0.0.1:$port/?mode=epg"
 echo "      programme table: every channel of a band, hour by hour"
 echo "      (its small \"e\" link reserves a programme in the stand-in recorder)"
-exec "$bin/plimod"
+exec "$bin/plimod" "$@"

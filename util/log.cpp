@@ -55,4 +55,6 @@ void SetLogFlushPoster(std::function<bool()> post) {
 
 std::wstring LogFilePath() { return ProcessLog().Path(); }
 
+void ResetLogForTesting() { ProcessLog().Restart(); }
+
 }  // namespace plimod

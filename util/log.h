@@ -35,4 +35,8 @@ void SetLogFlushPoster(std::function<bool()> post);
 // The path of the log file: empty until the first LogWrite decides.
 std::wstring LogFilePath();
 
+// Puts the process log back to its state at the start of a run: the next
+// LogWrite decides again, in the program folder of that moment (tests).
+void ResetLogForTesting();
+
 }  // namespace plimod

@@ -23,7 +23,19 @@ bool WriteWhole(int fd, std::string_view bytes) {
 }  // namespace
 
 Logger::Logger(std::wstring path, LogTrimLimits limits)
-    : limits_(limits), path_(std::move(path)) {}
+    : limits_(limits), givenPath_(path), path_(std::move(path)) {}
+
+void Logger::Restart() {
+  std::lock_guard decide(decideMutex_);
+  std::lock_guard flush(flushMutex_);
+  std::lock_guard lock(mutex_);
+  queue_.clear();
+  path_ = givenPath_;
+  isOn_ = nullptr;
+  postFlush_ = nullptr;
+  enabled_ = true;
+  decided_ = false;
+}
 
 void Logger::SetSwitch(std::function<bool()> isOn) {
   std::lock_guard lock(mutex_);

@@ -42,6 +42,10 @@ class Logger {
   // the first Write has switched logging on.
   void Flush();
 
+  // Back to the state it was made in: undecided, nothing queued, no switch
+  // or poster (tests that share the process log).
+  void Restart();
+
   // False once logging is off for the run (callers skip formatting then).
   bool Accepting() const { return enabled_; }
   std::wstring Path() const;
@@ -55,6 +59,7 @@ class Logger {
   void TrimFile(const std::wstring& path);
 
   const LogTrimLimits limits_;
+  const std::wstring givenPath_;
   std::atomic<bool> enabled_{true};
   std::atomic<bool> decided_{false};
   std::mutex decideMutex_;  // serialises the one decision

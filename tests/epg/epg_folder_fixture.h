@@ -82,9 +82,9 @@ class EpgFolderFixture : public ::testing::Test {
     return event == service->second.end() ? nullptr : &event->second;
   }
 
-  // Polls `condition` every 10 ms for up to ten seconds.
+  // Polls `condition` every 10 ms for up to a minute (a busy machine).
   static bool WaitUntil(const std::function<bool()>& condition) {
-    for (int i = 0; i < 1000; ++i) {
+    for (int i = 0; i < 6000; ++i) {
       if (condition()) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

@@ -47,10 +47,10 @@ class EpgTimerBonWindowTest : public test::RecorderTest {
                                std::filesystem::copy_options::overwrite_existing);
     return File("recorder") / "pids";
   }
-  // Waits until `count` copies have noted their pid.
+  // Waits until `count` copies have noted their pid (a minute at most).
   static std::vector<pid_t> StartedPids(const std::filesystem::path& pids, std::size_t count) {
     std::vector<pid_t> found;
-    for (int tries = 0; tries < 500 && found.size() < count; ++tries) {
+    for (int tries = 0; tries < 6000 && found.size() < count; ++tries) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
       std::istringstream lines(test::ReadFileBytes(pids));
       found.clear();

@@ -72,6 +72,17 @@ std::vector<std::string> FakeProgramEnv(const test::TempFolder& folder) {
   return env;
 }
 
+// Waits, with a bound a busy machine meets, until a server listens at the
+// pipe (a socket file left by one that was killed refuses).
+bool WaitUntilListening(const std::string& pipe) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!PipeSocketListening(pipe)) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
 SrvReserveData Reservation(const std::wstring& title) {
   SrvReserveData r;
   r.title = title;
@@ -172,7 +183,8 @@ TEST_F(SrvClientTest, RepliesOtherThanSuccessPassThroughUndecoded) {
 }
 
 TEST_F(SrvClientTest, BrokenOrLyingRepliesGiveError) {
-  EpgTimerSrvClient client = MakeClient(2'000, 2'000, 300);
+  // The next command waits for the server to finish with the silent one.
+  EpgTimerSrvClient client = MakeClient(10'000, 2'000, 1'500);
   std::vector<SrvReserveData> listed;
   const std::string body = WireVector(1, ReserveBytes("x", 1));
   ScriptedReply closing = Once(1, body);
@@ -186,7 +198,7 @@ TEST_F(SrvClientTest, BrokenOrLyingRepliesGiveError) {
   EXPECT_EQ(client.EnumReserve(listed), 0u);
   // A server that stays silent past the transfer bound.
   ScriptedReply silent = Once(1, body);
-  silent.delayMs = 600;
+  silent.delayMs = 3'000;
   srv_.server().Script(1011, silent);
   EXPECT_EQ(client.EnumReserve(listed), 0u);
   EXPECT_EQ(client.EnumReserve(listed), 1u);  // and the next command works
@@ -374,9 +386,7 @@ TEST(SrvFakeProgram, ServesAsAProcessOfItsOwn) {
   test::StartedProcess server(
       test::StartProcess(PLIMOD_BINARY_DIR "/bin/fake_epgtimersrv", {"--pipe", "pipe", "--event", eventName}, env));
   ASSERT_GT(server.pid(), 0);
-  for (int i = 0; i < 1'000 && !std::filesystem::exists(folder.File("pipe")); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  ASSERT_TRUE(WaitUntilListening("pipe")) << "the server never listened";
   EpgTimerSrvClient client("pipe", eventName, 5'000, 1'000, 5'000);
   EXPECT_EQ(client.AddReserve({Reservation(L"demo")}), 1u);
   std::vector<SrvReserveData> listed;
@@ -408,22 +418,15 @@ TEST(SrvFakeProgram, KeepsReservationsInReserveTxtAcrossARestart) {
   test::TempFolder folder("srv");
   test::ScopedEnv pipeDir("EPGTIMER_PIPE_DIR", folder.Path().c_str());
   const std::string eventName = test::UniqueSrvName("kept");
-  const auto start = [&] {
-    const pid_t pid = test::StartProcess(PLIMOD_BINARY_DIR "/bin/fake_epgtimersrv",
-                                         {"--pipe", "pipe", "--event", eventName, "--folder", folder.Path().string()},
-                                         FakeProgramEnv(folder));
-    for (int i = 0; i < 1000 && !std::filesystem::exists(folder.File("pipe")); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return pid;
-  };
   // Stopped also when a check below gives up early.
-  struct Running {
-    pid_t pid;
-    ~Running() { test::StopProcess(pid, std::chrono::milliseconds(5'000)); }
+  const auto start = [&] {
+    return std::make_unique<test::StartedProcess>(
+        test::StartProcess(PLIMOD_BINARY_DIR "/bin/fake_epgtimersrv",
+                           {"--pipe", "pipe", "--event", eventName, "--folder", folder.Path().string()},
+                           FakeProgramEnv(folder)));
   };
-  auto server = std::make_unique<Running>(start());
-  ASSERT_GT(server->pid, 0);
+  auto server = start();
+  ASSERT_TRUE(WaitUntilListening("pipe")) << "the server never listened";
   EpgTimerSrvClient client("pipe", eventName, 5'000, 1'000, 5'000);
   SrvReserveData kept = Reservation(L"朝の番組");
   kept.originalNetworkId = 4;
@@ -454,8 +457,8 @@ TEST(SrvFakeProgram, KeepsReservationsInReserveTxtAcrossARestart) {
   EXPECT_FALSE(ReadReserveLine(settings, ProgramKey(0, ServiceKey(0, 0, 0)), 2));
 
   server.reset();
-  server = std::make_unique<Running>(start());
-  ASSERT_GT(server->pid, 0);
+  server = start();
+  ASSERT_TRUE(WaitUntilListening("pipe")) << "the restarted server never listened";
   listed.clear();
   ASSERT_EQ(client.EnumReserve(listed), 1u);
   ASSERT_EQ(listed.size(), 1u);
@@ -478,7 +481,7 @@ TEST(SrvFakeProgram, RefusesUnknownArgumentsAndMachineWideNames) {
   const std::string program = PLIMOD_BINARY_DIR "/bin/fake_epgtimersrv";
   const auto exitCode = [&program](const std::vector<std::string>& arguments, const std::vector<std::string>& env) {
     const pid_t pid = test::StartProcess(program, arguments, env);
-    const std::optional<int> status = test::WaitForExit(pid, std::chrono::milliseconds(5'000));
+    const std::optional<int> status = test::WaitForExit(pid, std::chrono::seconds(30));
     if (!status) test::StopProcess(pid, std::chrono::milliseconds(1'000));
     return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
   };

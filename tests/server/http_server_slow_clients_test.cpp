@@ -54,7 +54,7 @@ TEST_F(HttpServerTest, AClientThatStopsReadingIsDroppedWithoutHoldingUpOthers) {
   EXPECT_EQ(Get("GET /a.css HTTP/1.0\r\n\r\n"), kSmallFile);
   // Past the write deadline the server lets go of the socket and the file,
   // and what the client gets ends early.
-  for (int i = 0; i < 200 && CountOpenDescriptors() != descriptors; ++i) {
+  for (int i = 0; i < 1200 && CountOpenDescriptors() != descriptors; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   EXPECT_EQ(CountOpenDescriptors(), descriptors);

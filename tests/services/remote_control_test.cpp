@@ -127,7 +127,7 @@ TEST_F(RemoteControlTest, BrokenOrMissingServersFailWithinTheBounds) {
     FakeRemoteServer server(ThreeBonDrivers(0), /*silent=*/true);
     const auto start = steady_clock::now();
     EXPECT_FALSE(Tune(server, kNhk));
-    EXPECT_LT(steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_LT(steady_clock::now() - start, std::chrono::seconds(8));  // the bound set above, not the usual 10 s
   }
   EXPECT_FALSE(TuneRemoteToService(kNhk, "127.0.0.1", std::to_string(FreeLoopbackPort()), true));
   EXPECT_FALSE(TuneRemoteToService(kNhk, "localhost", "1334", true));  // no name look-up

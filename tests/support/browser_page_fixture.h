@@ -36,7 +36,7 @@ class BrowserPageTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    if (chromium_.empty()) GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it)";
+    PLIMOD_SKIP_WITHOUT_CHROMIUM(chromium_);
     ASSERT_TRUE(started_) << "the program did not serve its programme table";
   }
 

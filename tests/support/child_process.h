@@ -41,7 +41,7 @@ void StopProcess(pid_t pid, std::chrono::milliseconds bound);
 // reaped when the owner goes out of scope, on every path out of a test.
 class StartedProcess {
  public:
-  explicit StartedProcess(pid_t pid, std::chrono::milliseconds bound = std::chrono::seconds(5))
+  explicit StartedProcess(pid_t pid, std::chrono::milliseconds bound = std::chrono::seconds(30))
       : pid_(pid), bound_(bound) {}
   ~StartedProcess() { Stop(); }
   StartedProcess(const StartedProcess&) = delete;

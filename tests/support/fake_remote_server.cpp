@@ -15,15 +15,20 @@ FakeRemoteServer::FakeRemoteServer(const std::string& script, bool silent) {
                                 "--port-file", folder_.File("port")};
   if (silent) args.push_back("--silent");
   pid_ = StartProcess((kBuiltPrograms / "fake_remote_server").string(), args, {});
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (pid_ > 0 && port_.empty() && std::chrono::steady_clock::now() < deadline) {
+  // The port is whole once its line end is there.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (pid_ > 0 && (port_.empty() || port_.back() != '\n') && std::chrono::steady_clock::now() < deadline) {
     port_ = ReadFileBytes(folder_.File("port"));
-    if (port_.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (port_.empty() || port_.back() != '\n') std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  if (!port_.empty()) port_.pop_back();  // the line end
+  if (!port_.empty() && port_.back() == '\n') {
+    port_.pop_back();
+  } else {
+    port_.clear();
+  }
 }
 
-FakeRemoteServer::~FakeRemoteServer() { StopProcess(pid_, std::chrono::seconds(2)); }
+FakeRemoteServer::~FakeRemoteServer() { StopProcess(pid_, std::chrono::seconds(10)); }
 
 std::vector<std::string> FakeRemoteServer::Requests() const {
   const std::string text = ReadFileBytes(folder_.File("log"));

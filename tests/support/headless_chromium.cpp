@@ -146,6 +146,11 @@ std::string FindChromium() {
   return {};
 }
 
+bool BrowserChecksRequired() {
+  const char* ci = std::getenv("CI");
+  return ci != nullptr && (std::string_view(ci) == "true" || std::string_view(ci) == "1");
+}
+
 std::string RunChromium(const std::string& chromium, const std::string& arguments, const std::string& url,
                         std::string& log) {
   const TempFolder profile("plimod-chromium");

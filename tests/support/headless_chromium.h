@@ -21,6 +21,18 @@ namespace plimod::test {
 // The installed Chromium, or empty when there is none.
 std::string FindChromium();
 
+// Under CI (CI=true) the browser checks must run: a missing Chromium fails
+// them instead of skipping them, so that such a run never looks green.
+bool BrowserChecksRequired();
+inline constexpr const char* kNoChromium = "chromium is not installed (scripts/install-deps.sh installs it)";
+
+// In a test or its SetUp: skips it, or fails it under CI, without Chromium.
+#define PLIMOD_SKIP_WITHOUT_CHROMIUM(chromium)                                            \
+  if ((chromium).empty()) {                                                               \
+    if (::plimod::test::BrowserChecksRequired()) FAIL() << ::plimod::test::kNoChromium; \
+    GTEST_SKIP() << ::plimod::test::kNoChromium;                                         \
+  }
+
 // Runs `chromium` on `url` with the extra `arguments` (window size,
 // --screenshot=..., --dump-dom ...); returns its standard output and leaves
 // its standard error in `log`.

@@ -69,7 +69,7 @@ std::string ProgramHome::Url(const std::string& path) const {
 }
 
 std::string ProgramHome::Fetch(const std::string& path) const {
-  return CommandOutput("curl -s --max-time 10 '" + Url(path) + "'");
+  return CommandOutput("curl -s --max-time 60 '" + Url(path) + "'");
 }
 
 void ProgramHome::WriteSettings(const std::wstring& moreSettings) const {

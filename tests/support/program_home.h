@@ -37,7 +37,7 @@ class ProgramHome {
 
   // The log as UTF-8 text (the file is CP932).
   std::string Log() const;
-  bool WaitForLog(const std::string& text, std::chrono::seconds bound = std::chrono::seconds(20)) const;
+  bool WaitForLog(const std::string& text, std::chrono::seconds bound = std::chrono::seconds(60)) const;
 
   std::string Url(const std::string& path) const;
   // The body curl gets for `path`.

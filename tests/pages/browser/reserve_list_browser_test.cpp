@@ -36,7 +36,7 @@ class ReserveListBrowserTest : public ::testing::Test {
  protected:
   void SetUp() override {
     chromium_ = FindChromium();
-    if (chromium_.empty()) GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it)";
+    PLIMOD_SKIP_WITHOUT_CHROMIUM(chromium_);
     program_ = std::make_unique<ServedProgram>(
         "plimod-reserve-list",
         L"[EPGDATACAP]\r\nENABLE=1\r\nTUNERCOUNT=2,0,0\r\nPROGRAMTXT=" + recorder_.File("Program.txt").wstring() + L"\r\n",

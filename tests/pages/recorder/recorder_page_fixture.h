@@ -44,9 +44,10 @@ class RecorderPageTest : public PageTest {
   std::filesystem::path ProgramTxt() const { return folder_.File("Program.txt"); }
   // Left by the stub recorder program each time it is started.
   std::filesystem::path StartedMark() const { return folder_.File("recorder-started"); }
-  // Whether the recorder was started (it runs on its own: waits a little).
+  // Whether the recorder was started (it runs on its own: waits up to a
+  // minute for its mark).
   bool RecorderStarted() const {
-    for (int i = 0; i < 500 && !std::filesystem::exists(StartedMark()); ++i) {
+    for (int i = 0; i < 6000 && !std::filesystem::exists(StartedMark()); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return std::filesystem::exists(StartedMark());
