@@ -411,7 +411,7 @@ bool Within(std::chrono::seconds bound, Ready ready) {
 }
 
 TEST(PlimodRunTest, ServerAnsweringAfterTwentySecondsHoldsNeitherTheLoadNorTheGuidePages) {
-  MachineWideLock lock;
+  InstanceNameLock lock;
   ASSERT_TRUE(lock.Held());
   ServerRecorderHome recorder;
   const ProgramHome& home = recorder.home();
