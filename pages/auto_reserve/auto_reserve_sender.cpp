@@ -8,11 +8,15 @@
 #include <thread>
 #include <utility>
 
+#include "recorder/reserve_list_keep.h"
+
 namespace plimod {
 
 namespace {
 
 constexpr auto kStopWait = std::chrono::seconds(5);
+// Past a load's two server calls at their time-outs.
+constexpr auto kLoadEndWait = std::chrono::seconds(100);
 constexpr auto kWorkerSlice = std::chrono::seconds(1);
 
 struct QueuedPass {
@@ -48,6 +52,9 @@ void SenderWorker(std::uint64_t run) {
     QueuedPass pass = std::move(state.passes.front());
     state.passes.pop_front();
     lock.unlock();
+    // The pass has just asked for the list (its own load would otherwise
+    // keep the server from the adds until they give up).
+    WaitForReserveListLoadEnd(kLoadEndWait);
     SendAutoReservePass(*pass.settings, std::move(pass.sends));
     lock.lock();
   }
