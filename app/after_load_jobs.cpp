@@ -1,6 +1,7 @@
 #include "app/after_load_jobs.h"
 
 #include "pages/auto_reserve/auto_reserve.h"
+#include "pages/auto_reserve/auto_reserve_sender.h"
 
 namespace plimod {
 
@@ -18,7 +19,7 @@ AfterLoadFetch FetchAfterLoad(const IniFile& settings, bool calendar) {
 
 void RunAfterLoad(IniFile& settings, const AfterLoadFetch& fetch) {
   if (fetch.calendar) ApplySyoboiPrograms(settings, fetch.syoboi);
-  if (fetch.autoReserve) RunAutoReservePass(settings, *fetch.autoReserve);
+  if (fetch.autoReserve) SendAutoReserveInTurn(settings, PlanAutoReservePass(settings, *fetch.autoReserve));
 }
 
 }  // namespace plimod

@@ -22,7 +22,8 @@ bool AfterLoadAsksPeers(const IniFile& settings, bool calendar);
 // Touches no EPG data.
 AfterLoadFetch FetchAfterLoad(const IniFile& settings, bool calendar);
 // With EpgBusyFlag held: the calendar's answer applied (when fetched), then
-// the automatic reservation.
+// the automatic reservation's search; its adds go to the sender, which
+// sends them without the flag.
 void RunAfterLoad(IniFile& settings, const AfterLoadFetch& fetch);
 
 }  // namespace plimod

@@ -19,6 +19,7 @@
 #include "guide/dispatcher.h"
 #include "pages/auto_reserve/auto_reserve.h"
 #include "pages/auto_reserve/auto_reserve_page.h"
+#include "pages/auto_reserve/auto_reserve_sender.h"
 #include "pages/detail/host_file_open.h"
 #include "pages/detail/program_detail_page.h"
 #include "pages/mobile/mobile_page.h"
@@ -94,6 +95,7 @@ void OnCreate(MainWindow& window) {
   // Loads the reservation list beside the first EPG load; pages and loads
   // then read it as last loaded.
   StartReserveListRefresh(Settings());
+  StartAutoReserveSender();
   ApplyHttpSettings();
   StartHttpServer();
   StartSleepGuard(window.loop);
@@ -117,6 +119,7 @@ void OnDestroy(MainWindow& window) {
   StopSleepGuard(window.loop);
   StopHttpServer();
   StopReserveListRefresh();
+  StopAutoReserveSender();
   DeleteTrayIcon();
   window.loop.Quit();
 }

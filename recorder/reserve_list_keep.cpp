@@ -40,6 +40,7 @@ struct KeepState {
   std::uint64_t run = 0;  // the worker of another run ends on its own
   bool running = false;
   bool refreshAsked = false;
+  bool loading = false;  // the worker is loading
   bool workerEnded = true;
   std::thread worker;
   // Loads, in order of their beginning.
@@ -126,9 +127,12 @@ void RefreshWorker(std::uint64_t run) {
     SettleChanges(state, lock, run);
     state.refreshAsked = false;
     const IniFile& settings = *state.settings;
+    state.loading = true;
     lock.unlock();
     LoadReserveList(settings);
     lock.lock();
+    state.loading = false;
+    state.loaded.notify_all();
   }
   state.workerEnded = true;
   state.ended.notify_all();
@@ -190,6 +194,15 @@ ReserveSnapshot ReserveListToShow(const IniFile& settings) {
     }
   }
   return ReserveListAsLoaded(settings);
+}
+
+void WaitForReserveListLoadEnd(std::chrono::milliseconds bound) {
+  KeepState& state = State();
+  std::unique_lock lock(state.mutex);
+  const std::uint64_t run = state.run;
+  state.loaded.wait_for(lock, bound, [&] {
+    return !state.running || state.run != run || (!state.loading && !state.refreshAsked);
+  });
 }
 
 void ReserveListChanged() {

@@ -10,6 +10,7 @@
 // did before.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -28,6 +29,12 @@ ReserveSnapshot ReserveListAsLoaded(const IniFile& settings);
 // waits (bounded) for a load when none has ended since start or since this
 // program last changed a reservation, so a change shows at once.
 ReserveSnapshot ReserveListToShow(const IniFile& settings);
+
+// The reservation server serves one client at a time, and a client that
+// waits for it too long gives up: a series of commands that must not fail
+// for the worker's load (the automatic reservation's adds) waits, at most
+// `bound`, until the worker neither loads nor is asked to.
+void WaitForReserveListLoadEnd(std::chrono::milliseconds bound);
 
 // "This program changed a reservation": call after every add, change or
 // deletion sent to the recorder, whatever its outcome (a refused command

@@ -9,6 +9,7 @@
 #include "epg/search_condition.h"
 #include "epg/search_runner.h"
 #include "pages/auto_reserve/auto_reserve_history.h"
+#include "pages/auto_reserve/auto_reserve_sender.h"
 #include "pages/search/search_hit_preview.h"
 #include "platform/system_time.h"
 #include "platform/text_codec.h"
@@ -40,69 +41,80 @@ std::string StationOf(std::uint64_t serviceKey) {
   return station == ServiceMap.end() ? std::string() : LineText(station->second);
 }
 
-// A reservation the pass makes, sent with the others once every condition
-// has been walked.
-struct PendingAdd {
-  ReserveLine line;
-  std::wstring title;
-  std::wstring token;  // its history token
-};
-
 // The state of one pass.
 struct Pass {
   IniFile& settings;
   const ReserveLists& lists;
-  std::wstring history;
-  HistoryLookup inHistory;  // the keys of `history` and of `adds`
+  HistoryLookup inHistory;  // the keys of the history and of the queued adds
   bool update = false;
-  bool changed = false;
-  std::vector<PendingAdd> adds;
+  AutoReserveSends sends;
 };
 
+// Queued: the change is sent with the adds, once the store is let go.
 void UpdateTitle(Pass& pass, IniSection& section, const EpgEvent& event, const ReserveEntry& entry) {
   const std::wstring wide = AutoReserveTitle(section, event, TitleUse::kUpdate);
   if (IsBlankText(wide)) return;
   const std::string title = LineText(wide);
   if (title == entry.title) return;
-  const bool ok = ChangeReservationTitle(title, entry.ProgramKey(), entry.reserveId);
   std::string text = WideToUtf8String(Cp932ToWide(entry.title)) + " -> " + WideToUtf8String(wide);
   text.resize(Utf8CutPoint(text, kTitleLogBytes));
-  LogWrite(ok ? "自動予約タイトル更新:%s\n" : "自動予約タイトル更新失敗:%s\n", text.c_str());
-  // A failed change restarts nothing: the recorder holds what it held.
-  if (ok) pass.changed = true;
+  pass.sends.retitles.push_back({title, entry.ProgramKey(), entry.reserveId, std::move(text)});
 }
 
 // Queued, and counted as in the history from now on, so a later condition
 // that finds the programme too leaves it to this one.
 void QueueReservation(Pass& pass, IniSection& section, const EpgEvent& event, int condition) {
-  PendingAdd add{AutoReserveLine(section, event), AutoReserveTitle(section, event, TitleUse::kAdd), {}};
+  AutoReserveAdd add{AutoReserveLine(section, event), AutoReserveTitle(section, event, TitleUse::kAdd), {}};
   add.line.title = LineText(add.title);
   const std::uint64_t key = ProgramKey(event.eventId, ServiceKey(event.originalNetworkId,
                                                                  event.transportStreamId, event.serviceId));
   add.token = HistoryToken(key, condition);
   AddHistoryLookupToken(pass.inHistory, add.token);
-  pass.adds.push_back(std::move(add));
+  pass.sends.adds.push_back(std::move(add));
 }
 
-// The queued reservations in one go; the history keeps those added.
-void SendQueuedReservations(Pass& pass) {
+// True when a title changed. A failed change restarts nothing: the
+// recorder holds what it held.
+bool SendTitleChanges(const std::vector<AutoReserveRetitle>& retitles) {
+  bool changed = false;
+  for (const AutoReserveRetitle& change : retitles) {
+    const bool ok = ChangeReservationTitle(change.title, change.programKey, change.reserveId);
+    LogWrite(ok ? "自動予約タイトル更新:%s\n" : "自動予約タイトル更新失敗:%s\n", change.logText.c_str());
+    changed = changed || ok;
+  }
+  return changed;
+}
+
+// The queued reservations in one go; `tokens` gets the history tokens of
+// those added.
+void SendQueuedReservations(const IniFile& settings, const std::vector<AutoReserveAdd>& adds,
+                            std::vector<std::wstring>& tokens) {
   std::vector<ReserveLine> lines;
-  lines.reserve(pass.adds.size());
-  for (const PendingAdd& add : pass.adds) lines.push_back(add.line);
-  const std::vector<AddOutcome> outcomes = AddNewReservations(pass.settings, lines);
-  bool added = false;
+  lines.reserve(adds.size());
+  for (const AutoReserveAdd& add : adds) lines.push_back(add.line);
+  const std::vector<AddOutcome> outcomes = AddNewReservations(settings, lines);
   bool unreachable = false;
   for (std::size_t i = 0; i < outcomes.size(); ++i) {
     if (outcomes[i] == AddOutcome::kUnreachable) unreachable = true;
     if (outcomes[i] != AddOutcome::kAdded) continue;
-    added = true;
-    AppendHistoryToken(pass.history, pass.adds[i].token);
-    LogWrite("自動予約:%s\n", WideToUtf8String(pass.adds[i].title).c_str());
+    tokens.push_back(adds[i].token);
+    LogWrite("自動予約:%s\n", WideToUtf8String(adds[i].title).c_str());
   }
   if (unreachable) LogWrite("EpgTimerSrvに接続できないため自動予約を中断しました\n");
-  if (!added) return;
-  pass.changed = true;
-  ArmSyoboiUploadTimer();
+  if (!tokens.empty()) ArmSyoboiUploadTimer();
+}
+
+// The pruned history the pass began from, with the new tokens; when a page
+// or another pass changed the stored one meanwhile (the store was let go
+// for the sends), that one instead, pruned by the next pass.
+void SaveHistory(IniFile& settings, const AutoReserveSends& sends, const std::vector<std::wstring>& tokens) {
+  const auto lock = settings.Lock();
+  const std::wstring stored = settings.GetString(kAutoReserveSettings, kAutoReserveHistoryKey).value_or(L"");
+  std::wstring history = stored == sends.storedHistory ? sends.history : stored;
+  for (const std::wstring& token : tokens) {
+    if (FindHistoryToken(history, token) == std::wstring::npos) AppendHistoryToken(history, token);
+  }
+  settings.SetString(kAutoReserveSettings, kAutoReserveHistoryKey, history);
 }
 
 void ReserveHits(Pass& pass, int condition, const std::vector<SearchHit>& hits) {
@@ -198,21 +210,36 @@ ReserveLine AutoReserveLine(const IniSection& section, const EpgEvent& event) {
   return line;
 }
 
-bool RunAutoReservePass(IniFile& settings, const ReserveLists& lists) {
-  std::wstring history = LoadAutoReserveHistory(settings).pruned;
-  HistoryLookup inHistory = ReadHistoryLookup(history);
-  Pass pass{settings, lists, std::move(history), std::move(inHistory), false, false, {}};
+AutoReserveSends PlanAutoReservePass(IniFile& settings, const ReserveLists& lists) {
+  AutoReserveSends sends;
+  {
+    const auto lock = settings.Lock();
+    sends.storedHistory = settings.GetString(kAutoReserveSettings, kAutoReserveHistoryKey).value_or(L"");
+    sends.history = LoadAutoReserveHistory(settings).pruned;
+  }
+  Pass pass{settings, lists, ReadHistoryLookup(sends.history), false, std::move(sends)};
   pass.update = settings.GetIntDefault(kAutoReserveSettings, L"AUTORESERVEUPDATE", 0) != 0;
   const int days = settings.GetIntDefault(kAutoReserveSettings, L"AUTORESERVEDAYS", kDefaultSearchDays);
   const int count = AutoReserveConditionCount(settings);
   RunConditions(pass, count, days);
-  SendQueuedReservations(pass);
-  if (!pass.changed) return false;
+  return std::move(pass.sends);
+}
+
+bool SendAutoReservePass(IniFile& settings, AutoReserveSends sends) {
+  if (sends.adds.empty() && sends.retitles.empty()) return false;
+  const bool retitled = SendTitleChanges(sends.retitles);
+  std::vector<std::wstring> tokens;
+  if (!sends.adds.empty()) SendQueuedReservations(settings, sends.adds, tokens);
+  if (!retitled && tokens.empty()) return false;
   // The text-file recorder reads what was appended when it starts again.
   RestartEpgTimerBon(settings, nullptr, false);
-  settings.SetString(kAutoReserveSettings, kAutoReserveHistoryKey, pass.history);
+  SaveHistory(settings, sends, tokens);
   (void)SaveSettings(settings);
   return true;
+}
+
+bool RunAutoReservePass(IniFile& settings, const ReserveLists& lists) {
+  return SendAutoReservePass(settings, PlanAutoReservePass(settings, lists));
 }
 
 bool AutoReserveAsksServer(const IniFile& settings) {
@@ -232,7 +259,7 @@ void RunAutoReserve(IniFile& settings) {
   // The list as last loaded: the pass holds the EPG busy flag, so it must
   // not wait for the server. Its own earlier adds are in the history.
   const ReserveSnapshot lists = ReserveListAsLoaded(settings);
-  RunAutoReservePass(settings, *lists);
+  SendAutoReserveInTurn(settings, PlanAutoReservePass(settings, *lists));
 }
 
 }  // namespace plimod

@@ -5,10 +5,14 @@
 // reserved in the recorder in use. With [EPGDATACAP] AUTORESERVEUPDATE set,
 // the titles of reservations it made follow the condition's title rule.
 //
-// Callers hold EpgBusyFlag, which keeps loads of the store out; the pass
-// reads the stored events and marks none.
+// A pass is planned and then sent: the plan reads the stored events (and
+// marks none), so its callers hold EpgBusyFlag, which keeps loads of the
+// store out; the sends wait on the recorder and need no EPG data, so they
+// run without the flag.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "epg/epg_event.h"
 #include "recorder/reserve_line.h"
@@ -36,10 +40,33 @@ std::wstring AutoReserveTitle(IniSection& section, const EpgEvent& event, TitleU
 // starting from TITLETYPE); title left empty.
 ReserveLine AutoReserveLine(const IniSection& section, const EpgEvent& event);
 
-// One pass over every enabled condition against `lists`; true when
+// What a pass sends to the recorder.
+struct AutoReserveAdd {
+  ReserveLine line;
+  std::wstring title;
+  std::wstring token;  // its history token
+};
+struct AutoReserveRetitle {
+  std::string title;  // code page 932
+  std::uint64_t programKey = 0;
+  int reserveId = 0;
+  std::string logText;  // "old -> new", UTF-8
+};
+struct AutoReserveSends {
+  std::wstring storedHistory;  // the history as stored when the pass began
+  std::wstring history;        // the same, pruned
+  std::vector<AutoReserveAdd> adds;
+  std::vector<AutoReserveRetitle> retitles;
+};
+
+// One walk over every enabled condition against `lists`, with EpgBusyFlag
+// held: what to add and retitle.
+AutoReserveSends PlanAutoReservePass(IniFile& settings, const ReserveLists& lists);
+// Without the flag: the retitles, then the adds together; true when
 // something was reserved or retitled (the recorder is then restarted and
-// the history saved). The programmes to reserve are sent together once
-// every condition has been walked.
+// the history and settings saved).
+bool SendAutoReservePass(IniFile& settings, AutoReserveSends sends);
+// Both in turn on this thread.
 bool RunAutoReservePass(IniFile& settings, const ReserveLists& lists);
 
 // What a pass starts from: the reservation lists loaded anew from the
@@ -49,7 +76,8 @@ ReserveSnapshot FetchAutoReserveLists(const IniFile& settings);
 // Whether that asks the reservation server (rather than reading a file).
 bool AutoReserveAsksServer(const IniFile& settings);
 
-// Fetches the lists and runs a pass; nothing when the link is off.
+// Plans a pass on the list as last loaded and hands the sends to the
+// sender (auto_reserve_sender.h); nothing when the link is off.
 void RunAutoReserve(IniFile& settings);
 
 }  // namespace plimod

@@ -27,6 +27,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/fake_calendar.h"
 #include "tests/support/fake_remote_server.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/program_home.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_folder.h"
@@ -413,13 +414,15 @@ bool Within(std::chrono::seconds bound, Ready ready) {
 TEST(PlimodRunTest, ServerAnsweringAfterTwentySecondsHoldsNeitherTheLoadNorTheGuidePages) {
   InstanceNameLock lock;
   ASSERT_TRUE(lock.Held());
-  ServerRecorderHome recorder;
+  // A condition with many hits: the automatic reservation has adds to send.
+  ServerRecorderHome recorder(L"[AUTORESERVE_01]\r\nENABLE=1\r\nWORD=ニュース\r\nSEARCH_TITLE=1\r\n");
   const ProgramHome& home = recorder.home();
   ASSERT_TRUE(home.HasEpgData());
+  plimod::test::TempFolder kept("plimod-srv-kept");
   std::vector<std::string> env = {"EPGTIMER_PIPE_DIR=" + recorder.pipes().string(),
                                   std::string("EPGTIMER_EVENT_PREFIX=") + std::getenv("EPGTIMER_EVENT_PREFIX")};
   Running server{plimod::test::StartProcess((plimod::test::kBuiltPrograms / "fake_epgtimersrv").string(),
-                                            {"--delay-ms", "20000"}, env)};
+                                            {"--delay-ms", "20000", "--folder", kept.Path().string()}, env)};
   ASSERT_GT(server.pid, 0);
   ASSERT_TRUE(Within(10s, [&] { return fs::exists(recorder.pipes() / "EpgTimerSrvPipe"); }));
   Running program{home.Start()};
@@ -427,8 +430,8 @@ TEST(PlimodRunTest, ServerAnsweringAfterTwentySecondsHoldsNeitherTheLoadNorTheGu
 
   // After the load the log page and the programme table answer, the table
   // with data, well before one answer of the server: anything waiting on
-  // it under the busy flag would keep them at "Epgデータ読み込み中" for 20 s
-  // at least.
+  // it under the busy flag (the list, the automatic reservation's adds)
+  // would keep them at "Epgデータ読み込み中" for 20 s at least.
   const std::string table = "/?mode=epg&day=" + plimod::test::Tomorrow() + "&hour=20";
   std::string last;
   const auto guideAnswers = [&](const std::string& loaded) {
@@ -440,6 +443,10 @@ TEST(PlimodRunTest, ServerAnsweringAfterTwentySecondsHoldsNeitherTheLoadNorTheGu
   const std::string added = AddEpgFile(home, "7FE00002_epg.dat");
   ASSERT_EQ(kill(program.pid, SIGHUP), 0);
   EXPECT_TRUE(Within(10s, [&] { return guideAnswers(added); })) << "after a reload: " << last.substr(0, 300);
+
+  // The adds are sent all the same, in the end.
+  EXPECT_TRUE(home.WaitForLog("自動予約:", 180s)) << home.Log();
+  EXPECT_TRUE(Within(10s, [&] { return !plimod::test::ReadFileBytes(kept.Path() / "Reserve.txt").empty(); }));
 
   ExpectCleanEnd(home, program.pid, SIGTERM, 10s);
   plimod::test::StopProcess(server.pid, 5s);

@@ -170,6 +170,17 @@ TEST_F(AutoReserveTest, FailuresAreRetriedAndRestartNothing) {
   EXPECT_FALSE(Restarted());
 }
 
+TEST_F(AutoReserveTest, AHistoryChangedWhileTheAddsAreSentKeepsTheChange) {
+  AddCondition(1, L"夜のニュース");
+  Settings().SetString(L"EPGDATACAP", L"AUTORESERVEHISTORY", Token(kLateNews, 2));
+  AutoReserveSends sends = PlanAutoReservePass(Settings(), ReserveLists{});
+  ASSERT_EQ(sends.adds.size(), 1u);
+  // A page deletes the entry while the store is let go for the sends.
+  Settings().SetString(L"EPGDATACAP", L"AUTORESERVEHISTORY", L"");
+  EXPECT_TRUE(SendAutoReservePass(Settings(), std::move(sends)));
+  EXPECT_EQ(History(), Token(kEveningNews, 1));
+}
+
 class AutoReserveServerTest : public AutoReserveTest {
  protected:
   void SetUp() override {
