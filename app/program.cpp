@@ -38,6 +38,7 @@ void LoadSettings() {
 // Signals arrive as the messages the desktop would send: the exit command
 // and the reload request. SIGTERM and SIGINT also stop the program's waits
 // on peers at once, from the handler, as the loop may be blocked in one.
+// The handlers outlive the loop, so a signal during the end is ignored.
 void WatchSignals(MainLoop& loop) {
   auto exitCommand = [&loop] { loop.Post(WM_COMMAND, kCommandExit); };
   if (const int stopSignals = CatchStopSignals(); stopSignals >= 0) {
@@ -49,7 +50,15 @@ void WatchSignals(MainLoop& loop) {
     loop.WatchSignal(SIGTERM, exitCommand);
     loop.WatchSignal(SIGINT, exitCommand);
   }
-  loop.WatchSignal(SIGHUP, [&loop] { loop.Post(kReloadEpgMessage); });
+  auto reload = [&loop] { loop.Post(kReloadEpgMessage); };
+  if (const int reloadSignals = CatchReloadSignal(); reloadSignals >= 0) {
+    loop.WatchReadable(reloadSignals, [reload] {
+      TakeReloadSignals();
+      reload();
+    });
+  } else {
+    loop.WatchSignal(SIGHUP, reload);
+  }
 }
 
 void WatchLaterStarts(MainLoop& loop, SingleInstance& instance) {
