@@ -30,8 +30,10 @@
 
 namespace plimod {
 
-// Worker replies waiting to be sent hold at most this much (plus the page
-// being written): past it the worker takes no new page.
+// Past this much in worker replies still being sent, the page worker takes
+// no new page (the request waits as for a busy worker). Replies in memory
+// thus stay below it plus the last page handed over, plus the page being
+// written; phone replies (a few KB each, one per connection) come on top.
 inline constexpr std::size_t kWaitingReplyLimit = 64u << 20;
 
 // Sets `listening` once the loop is ready, then runs until `stop` is set and
