@@ -26,11 +26,6 @@ int SignalNoticeFd() {
   return fd;
 }
 
-int ReloadNoticeFd() {
-  static const int fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  return fd;
-}
-
 void Notify(int fd) {
   if (fd < 0) return;
   const std::uint64_t one = 1;
@@ -48,20 +43,6 @@ extern "C" void OnStopSignal(int) {
   RequestProgramStop();
   Notify(SignalNoticeFd());
   errno = saved;
-}
-
-extern "C" void OnReloadSignal(int) {
-  const int saved = errno;
-  Notify(ReloadNoticeFd());
-  errno = saved;
-}
-
-bool Catch(int signal, void (*handler)(int)) {
-  struct sigaction action {};
-  action.sa_handler = handler;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  return ::sigaction(signal, &action, nullptr) == 0;
 }
 
 }  // namespace
@@ -82,17 +63,14 @@ void ClearProgramStop() {
 int CatchStopSignals() {
   StopFd();
   if (SignalNoticeFd() < 0) return -1;
-  if (!Catch(SIGTERM, OnStopSignal) || !Catch(SIGINT, OnStopSignal)) return -1;
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  if (::sigaction(SIGTERM, &action, nullptr) != 0 || ::sigaction(SIGINT, &action, nullptr) != 0) return -1;
   return SignalNoticeFd();
 }
 
 void TakeStopSignals() { Empty(SignalNoticeFd()); }
-
-int CatchReloadSignal() {
-  if (ReloadNoticeFd() < 0 || !Catch(SIGHUP, OnReloadSignal)) return -1;
-  return ReloadNoticeFd();
-}
-
-void TakeReloadSignals() { Empty(ReloadNoticeFd()); }
 
 }  // namespace plimod

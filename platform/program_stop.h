@@ -22,12 +22,4 @@ void ClearProgramStop();
 int CatchStopSignals();
 void TakeStopSignals();
 
-// From now on SIGHUP makes the returned descriptor readable (the reload
-// request); -1 when that cannot be set up. Like the stop signals' handler,
-// this one stays for the life of the process, so a signal that arrives
-// while the program ends, its main loop gone, is ignored rather than
-// ending it by the signal's default action.
-int CatchReloadSignal();
-void TakeReloadSignals();
-
 }  // namespace plimod

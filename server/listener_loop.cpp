@@ -223,18 +223,20 @@ std::optional<std::uint64_t> ListenerLoop::OldestQueuedPhonePage() const {
 }
 
 bool ListenerLoop::MakeRoom() {
-  if (std::optional<std::uint64_t> oldest = OldestHeadReader()) {
-    Close(*oldest);
-    return true;
+  // A queued phone page gets its answer; a head reader may have sent a
+  // whole request not yet read, and would get nothing.
+  if (std::optional<std::uint64_t> phone = OldestQueuedPhonePage()) {
+    Connection& c = *connections_.at(*phone);
+    if (c.ticket->Withdraw()) {
+      c.ticket.reset();
+      AnswerWorkerBusy(c.exchange);
+      StartReply(*phone, c);  // a short answer, usually out at once
+      return true;
+    }
   }
-  std::optional<std::uint64_t> phone = OldestQueuedPhonePage();
-  if (!phone) return false;
-  Connection& c = *connections_.at(*phone);
-  if (!c.ticket->Withdraw()) return false;  // started just now
-  c.ticket.reset();
-  AnswerWorkerBusy(c.exchange);
-  StartReply(*phone, c);  // a short answer, usually out at once
-  return true;
+  std::optional<std::uint64_t> oldest = OldestHeadReader();
+  if (oldest) Close(*oldest);
+  return oldest.has_value();
 }
 
 void ListenerLoop::SetAccepting(bool on) {

@@ -19,9 +19,10 @@
 // Workers write their pages into memory and this loop sends them, so a
 // client that stops reading costs only its connection and its reply.
 // At max_connections (counting no connection that has its answer and is
-// closing), a new client pushes out the oldest one still reading its head,
-// else the oldest queued phone page, which is answered "cgi busy"; when
-// there is neither, accepting waits until a connection ends.
+// closing), a new client gets room by the oldest queued phone page, which
+// is answered "cgi busy", else by the oldest client still reading its head,
+// which is closed; when there is neither, accepting waits until a
+// connection ends.
 
 #include <atomic>
 #include <cstddef>
