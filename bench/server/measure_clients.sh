@@ -194,6 +194,7 @@ EOF
     # Started once the data are in: the first load's reservation pass
     # would wait for it too.
     start_fake_srv --delay-ms 20000 || { say "fake server" "did not start"; exit 1; }
+    say "one phone reservation list alone" "$(timed_get '/m/?c=n' 120)"
     # 600 phones ask for the reservation list at once and wait for it;
     # each answer's time and kind is written when all have one (or 60 s).
     python3 - "$port" > "$home/phones" 2> "$home/phone_replies" <<'EOF' &
