@@ -245,9 +245,9 @@ EOF
     for run in 1 2 3 4 5; do
       start_plimod
       wait_for_table || { say "programme table" "never had data"; exit 1; }
-      # SIGTERM, then SIGHUP as fast as they go until the program has ended.
+      # SIGTERM, then a SIGHUP every 0.1 ms or so until the program has ended.
       python3 - "$plimod_pid" <<'EOF'
-import os, signal, sys
+import os, signal, sys, time
 pid = int(sys.argv[1])
 os.kill(pid, signal.SIGTERM)
 while True:
@@ -256,6 +256,7 @@ while True:
             if stat.read().rsplit(")", 1)[1].split()[0] == "Z":
                 break
         os.kill(pid, signal.SIGHUP)
+        time.sleep(0.0001)
     except (OSError, IndexError):
         break
 EOF
