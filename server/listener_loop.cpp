@@ -147,17 +147,19 @@ void ListenerLoop::Run(const std::atomic<bool>& stop) {
     int ready = ::epoll_wait(epoll_.get(), events, kEventsPerWait, WaitMs());
     if (ready < 0 && errno != EINTR) return;
     if (stop) return;
+    bool woken = false;  // a worker's reply may be in
     for (int i = 0; i < ready; ++i) {
       const std::uint64_t tag = events[i].data.u64;
       if (tag == kListenTag) {
         AcceptPending();
       } else if (tag == kWakeTag) {
         ClearWake();
+        woken = true;
       } else {
         OnReady(tag);
       }
     }
-    TakeFinishedReplies();
+    if (woken) TakeFinishedReplies();
     ServeWorkerQueue();
     ExpireDeadlines();
     ResumeAcceptingWhenRoom();
