@@ -16,7 +16,9 @@
 #include "epg/epg_store.h"
 #include "platform/main_loop.h"
 #include "platform/main_window.h"
+#include "platform/file.h"
 #include "platform/program_stop.h"
+#include "platform/reload_signal.h"
 #include "platform/single_instance.h"
 #include "recorder/edcb_patterns.h"
 #include "recorder/epg_timer_bon_window.h"
@@ -38,7 +40,9 @@ void LoadSettings() {
 // Signals arrive as the messages the desktop would send: the exit command
 // and the reload request. SIGTERM and SIGINT also stop the program's waits
 // on peers at once, from the handler, as the loop may be blocked in one.
-void WatchSignals(MainLoop& loop) {
+// SIGHUP comes through `reloadSignals` (see CatchReloadSignal) when it
+// could be made.
+void WatchSignals(MainLoop& loop, int reloadSignals) {
   auto exitCommand = [&loop] { loop.Post(WM_COMMAND, kCommandExit); };
   if (const int stopSignals = CatchStopSignals(); stopSignals >= 0) {
     loop.WatchReadable(stopSignals, [exitCommand] {
@@ -49,7 +53,15 @@ void WatchSignals(MainLoop& loop) {
     loop.WatchSignal(SIGTERM, exitCommand);
     loop.WatchSignal(SIGINT, exitCommand);
   }
-  loop.WatchSignal(SIGHUP, [&loop] { loop.Post(kReloadEpgMessage); });
+  auto reload = [&loop] { loop.Post(kReloadEpgMessage); };
+  if (reloadSignals >= 0) {
+    loop.WatchReadable(reloadSignals, [reload, reloadSignals] {
+      TakeReloadSignals(reloadSignals);
+      reload();
+    });
+  } else {
+    loop.WatchSignal(SIGHUP, reload);
+  }
 }
 
 void WatchLaterStarts(MainLoop& loop, SingleInstance& instance) {
@@ -66,6 +78,8 @@ bool ClaimStoreForShutdown() { return EpgBusyFlag.TryAcquire(kEpgReloadPolls); }
 }  // namespace
 
 int RunProgram(int argc, const char* const* argv) {
+  // Before any thread starts, so that every one inherits the blocked SIGHUP.
+  const UniqueFd reloadSignals(CatchReloadSignal());
   std::setlocale(LC_ALL, "C.UTF-8");
   std::signal(SIGPIPE, SIG_IGN);
   // A file-size limit then makes a write fail, which every save reports,
@@ -96,7 +110,7 @@ int RunProgram(int argc, const char* const* argv) {
     return MainWndProc(*window, message, wparam, lparam);
   });
   window = std::make_unique<MainWindow>(MainWindow{loop, *store});
-  WatchSignals(loop);
+  WatchSignals(loop, reloadSignals.get());
   WatchLaterStarts(loop, instance);
   loop.Send(WM_CREATE);
   loop.Run();

@@ -1,6 +1,7 @@
 #include "server/cgi_worker.h"
 
-#include "server/connection.h"
+#include <algorithm>
+
 #include "server/page_hooks.h"
 #include "util/log.h"
 
@@ -8,7 +9,7 @@ namespace plimod {
 
 namespace {
 
-// An idle worker looks at its slot at least this often.
+// An idle worker looks at its queue at least this often.
 constexpr std::uint32_t kIdleWaitMs = 1000;
 
 std::mutex g_mutex;
@@ -33,33 +34,29 @@ bool CgiWorker::TryReserve() {
   return busy_.compare_exchange_strong(expected, true);
 }
 
-void CgiWorker::SetOnFree(std::function<void()> on_free) {
-  std::lock_guard lock(free_mutex_);
-  on_free_ = std::move(on_free);
-}
-
-void CgiWorker::Release() {
-  busy_ = false;
-  std::lock_guard lock(free_mutex_);
-  if (on_free_) on_free_();
+void CgiWorker::SetOnDone(Done on_done) {
+  std::lock_guard lock(done_mutex_);
+  on_done_ = std::move(on_done);
 }
 
 void CgiWorker::Dispatch(CgiJob job) {
   {
     std::lock_guard lock(mutex_);
+    std::erase_if(jobs_, [](const CgiJob& queued) { return queued.ticket->Withdrawn(); });
     jobs_.push_back(std::move(job));
   }
-  ++held_;
   std::lock_guard lock(thread_mutex_);
   thread_.Wake();
 }
 
 std::optional<CgiJob> CgiWorker::TakeJob() {
   std::lock_guard lock(mutex_);
-  if (jobs_.empty()) return std::nullopt;
-  std::optional<CgiJob> job = std::move(jobs_.front());
-  jobs_.pop_front();
-  return job;
+  while (!jobs_.empty()) {
+    std::optional<CgiJob> job = std::move(jobs_.front());
+    jobs_.pop_front();
+    if (job->ticket->Begin()) return job;
+  }
+  return std::nullopt;
 }
 
 void CgiWorker::Run(StopSignal& stop) {
@@ -68,8 +65,6 @@ void CgiWorker::Run(StopSignal& stop) {
     // Jobs that queued while one ran go next, without waiting for a wake-up.
     while (std::optional<CgiJob> job = TakeJob()) {
       RunJob(*job);
-      --held_;
-      Release();
       if (stop.StopRequested()) break;
     }
   }
@@ -77,17 +72,19 @@ void CgiWorker::Run(StopSignal& stop) {
 }
 
 void CgiWorker::RunJob(CgiJob& job) {
+  std::string reply;
   {
     ScopedRequestContext scope(job.context);
-    ReplyWriter out(job.socket.get());
-    out.BufferOutput();  // sent before the connection closes below
+    ReplyWriter out(&reply);
     page_(out);
   }
-  CloseConnection(job.socket, drain_ms_);
+  busy_ = false;
+  std::lock_guard lock(done_mutex_);
+  if (on_done_) on_done_(job.connection, std::move(reply));
 }
 
-bool StartCgiWorker(int drain_ms) {
-  auto worker = std::make_shared<CgiWorker>(drain_ms, RunPageHandler);
+bool StartCgiWorker() {
+  auto worker = std::make_shared<CgiWorker>(RunPageHandler);
   if (!worker->Start()) return false;
   std::lock_guard lock(g_mutex);
   g_worker = worker;
@@ -106,11 +103,6 @@ void StopCgiWorker(std::uint32_t timeout_ms) {
 std::shared_ptr<CgiWorker> CurrentCgiWorker() {
   std::lock_guard lock(g_mutex);
   return g_worker;
-}
-
-void DispatchToCgiWorker(CgiJob job) {
-  std::shared_ptr<CgiWorker> worker = CurrentCgiWorker();
-  if (worker) worker->Dispatch(std::move(job));
 }
 
 }  // namespace plimod

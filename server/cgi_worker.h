@@ -1,10 +1,12 @@
 #pragma once
-// A request worker: one thread that runs pages, one request at a time.
+// A request worker: one thread that runs pages, one request at a time. A
+// page is written into memory and handed back to the listening thread,
+// which sends it as the client takes it: no worker ever waits on a client.
 // The root path's worker is reserved (marked busy) by the listener before
 // the hand-off, so two requests never share it and a third gets "cgi busy".
 // The mobile pages that call the recorder have a worker of their own that
-// queues its requests instead: they used to wait their turn on the
-// listening thread and were never refused.
+// queues its requests instead; a queued request can be withdrawn (its
+// client left, or it waited too long) until the worker starts it.
 
 #include <atomic>
 #include <cstdint>
@@ -13,17 +15,35 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 
-#include "platform/file.h"
 #include "platform/sync.h"
 #include "server/reply_writer.h"
 #include "server/request_context.h"
 
 namespace plimod {
 
+// Where a queued job stands; the listener and the worker move it on with
+// one compare-and-swap each, so a job either runs or is withdrawn.
+class JobTicket {
+ public:
+  // False when the job already runs (or ran).
+  bool Withdraw() { return Move(kQueued, kWithdrawn); }
+  // False when the job was withdrawn.
+  bool Begin() { return Move(kQueued, kRunning); }
+  bool Queued() const { return state_.load() == kQueued; }
+  bool Withdrawn() const { return state_.load() == kWithdrawn; }
+
+ private:
+  enum State { kQueued, kRunning, kWithdrawn };
+  bool Move(State from, State to) { return state_.compare_exchange_strong(from, to); }
+  std::atomic<State> state_{kQueued};
+};
+
 struct CgiJob {
-  UniqueFd socket;
+  std::uint64_t connection = 0;  // the listener's name for the client
   RequestContext context;
+  std::shared_ptr<JobTicket> ticket = std::make_shared<JobTicket>();
 };
 
 // Always held by a shared_ptr: the thread keeps its worker alive, so a
@@ -31,11 +51,13 @@ struct CgiJob {
 class CgiWorker : public std::enable_shared_from_this<CgiWorker> {
  public:
   using Page = std::function<int(ReplyWriter&)>;
+  // Called on the worker's thread with each finished reply, the worker
+  // already free again.
+  using Done = std::function<void(std::uint64_t connection, std::string reply)>;
 
   // `page` writes the reply of the job's request; `logged`: the thread's
   // start and end go to the log (the root path's worker).
-  CgiWorker(int drain_ms, Page page, bool logged = true)
-      : drain_ms_(drain_ms), page_(std::move(page)), logged_(logged) {}
+  explicit CgiWorker(Page page, bool logged = true) : page_(std::move(page)), logged_(logged) {}
   CgiWorker(const CgiWorker&) = delete;
   CgiWorker& operator=(const CgiWorker&) = delete;
 
@@ -46,30 +68,22 @@ class CgiWorker : public std::enable_shared_from_this<CgiWorker> {
 
   // Marks the worker busy when it is free; false when it is busy.
   bool TryReserve();
-  // Called on the worker's thread each time a page ends and the worker is
-  // free again, so a listener waiting to reserve it can try at once.
-  void SetOnFree(std::function<void()> on_free);
-  // Hands a job to a worker this caller reserved; the worker runs the page,
-  // closes the socket and becomes free again. Without a reservation jobs
-  // wait in turn (the mobile worker).
+  void SetOnDone(Done on_done);
+  // Queues a job (after a reservation, the only one). Withdrawn jobs are
+  // skipped, and dropped from the queue at the next dispatch.
   void Dispatch(CgiJob job);
   bool Busy() const { return busy_.load(); }
-  // Jobs dispatched and not yet answered.
-  std::size_t Held() const { return held_.load(); }
 
  private:
   void Run(StopSignal& stop);
   std::optional<CgiJob> TakeJob();
   void RunJob(CgiJob& job);
-  void Release();
 
-  const int drain_ms_;
   const Page page_;
   const bool logged_;
   std::atomic<bool> busy_{false};
-  std::atomic<std::size_t> held_{0};
-  std::mutex free_mutex_;
-  std::function<void()> on_free_;
+  std::mutex done_mutex_;
+  Done on_done_;
   std::mutex mutex_;
   std::deque<CgiJob> jobs_;
   std::mutex thread_mutex_;  // Wake from the listener never races Stop
@@ -77,12 +91,9 @@ class CgiWorker : public std::enable_shared_from_this<CgiWorker> {
 };
 
 // The server's one worker, started and stopped with the server.
-bool StartCgiWorker(int drain_ms);
+bool StartCgiWorker();
 void StopCgiWorker(std::uint32_t timeout_ms);
 // The running worker (null when none); the listener keeps it for its run.
 std::shared_ptr<CgiWorker> CurrentCgiWorker();
-// Hands a reserved job to the current worker; without a worker the socket
-// is just closed.
-void DispatchToCgiWorker(CgiJob job);
 
 }  // namespace plimod

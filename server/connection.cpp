@@ -1,36 +1,17 @@
 #include "server/connection.h"
 
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
 
 #include <cerrno>
-#include <chrono>
 
 namespace plimod {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr std::size_t kFileChunk = 65536;
-
-int MsUntil(Clock::time_point deadline) {
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left > 0 ? static_cast<int>(left) : 0;
-}
-
-bool WaitReadable(int fd, int timeout_ms) {
-  pollfd entry{fd, POLLIN, 0};
-  int ready;
-  do {
-    ready = ::poll(&entry, 1, timeout_ms);
-  } while (ready < 0 && errno == EINTR);
-  return ready > 0;
-}
 
 IoStatus StatusOfError() { return errno == EAGAIN || errno == EWOULDBLOCK ? IoStatus::kWouldBlock : IoStatus::kFailed; }
 
@@ -39,14 +20,6 @@ IoStatus StatusOfError() { return errno == EAGAIN || errno == EWOULDBLOCK ? IoSt
 void PrepareClientSocket(int fd) {
   int on = 1;
   ::setsockopt(fd, IPPROTO_TCP, TCP_CORK, &on, sizeof on);
-}
-
-void PrepareWorkerSocket(int fd, int io_timeout_ms) {
-  int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  timeval timeout{io_timeout_ms / 1000, (io_timeout_ms % 1000) * 1000};
-  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
 }
 
 IoStatus ReceiveAvailable(int fd, std::string& buffer, std::size_t limit) {
@@ -98,17 +71,6 @@ IoStatus DiscardAvailable(int fd, std::size_t& drained) {
     }
   }
   return IoStatus::kDone;
-}
-
-void CloseConnection(UniqueFd& fd, int drain_ms) {
-  if (!fd) return;
-  ::shutdown(fd.get(), SHUT_WR);
-  const auto deadline = Clock::now() + std::chrono::milliseconds(drain_ms);
-  std::size_t drained = 0;
-  while (WaitReadable(fd.get(), MsUntil(deadline))) {
-    if (DiscardAvailable(fd.get(), drained) != IoStatus::kWouldBlock) break;
-  }
-  fd.reset();
 }
 
 }  // namespace plimod

@@ -1,23 +1,18 @@
 #pragma once
 // Socket chores of one client connection. The listening thread keeps its
-// sockets non-blocking and moves them on as they become ready; the worker
-// gets a blocking socket whose sends are bounded by a time-out.
+// sockets non-blocking and moves them on as they become ready; no other
+// thread touches them.
 
 #include <sys/types.h>
 
 #include <cstddef>
 #include <string>
 
-#include "platform/file.h"
-
 namespace plimod {
 
 // Replies gathered into full segments (flushed by the shutdown that ends
 // every reply).
 void PrepareClientSocket(int fd);
-
-// Back to blocking, with receive and send time-outs, for the worker's page.
-void PrepareWorkerSocket(int fd, int io_timeout_ms);
 
 enum class IoStatus {
   kDone,        // everything asked for was read or written
@@ -38,12 +33,6 @@ IoStatus SendFileAvailable(int fd, int file, off_t& offset);
 
 // Reads and drops what the client still sends, counting it in `drained`.
 IoStatus DiscardAvailable(int fd, std::size_t& drained);
-
-// Ends the connection from the worker: our side is shut for writing (which
-// flushes the reply), what the client still sends is read for at most
-// `drain_ms` so the close sends no reset that could cost the client its
-// reply, then the socket is closed.
-void CloseConnection(UniqueFd& fd, int drain_ms);
 
 // What a closing connection reads at most before it closes anyway.
 inline constexpr std::size_t kMaxDrainBytes = 65536;

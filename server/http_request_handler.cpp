@@ -1,6 +1,5 @@
 #include "server/http_request_handler.h"
 
-#include "server/connection.h"
 #include "server/http_auth.h"
 #include "server/page_hooks.h"
 #include "server/page_reply.h"
@@ -142,18 +141,21 @@ RequestStep ContinuePostBody(HttpExchange& exchange) {
   return SettlePostBody(exchange, PostBodyState(exchange));
 }
 
-void HandToWorker(HttpExchange& exchange, UniqueFd socket, CgiWorker& worker, int io_timeout_ms) {
+void HandToWorker(HttpExchange& exchange, std::uint64_t connection, CgiWorker& worker) {
   {
     ScopedRequestContext scope(exchange.context);
     ParseQuery(exchange.query);
   }
-  PrepareWorkerSocket(socket.get(), io_timeout_ms);
-  worker.Dispatch(CgiJob{std::move(socket), std::move(exchange.context)});
+  worker.Dispatch(CgiJob{connection, std::move(exchange.context)});
 }
 
-void HandToMobileWorker(HttpExchange& exchange, UniqueFd socket, CgiWorker& worker, int io_timeout_ms) {
-  PrepareWorkerSocket(socket.get(), io_timeout_ms);
-  worker.Dispatch(CgiJob{std::move(socket), std::move(exchange.context)});
+std::shared_ptr<JobTicket> HandToMobileWorker(const HttpExchange& exchange, std::uint64_t connection,
+                                              CgiWorker& worker) {
+  // A copy: the request may still be answered "cgi busy" here.
+  CgiJob job{connection, exchange.context};
+  std::shared_ptr<JobTicket> ticket = job.ticket;
+  worker.Dispatch(std::move(job));
+  return ticket;
 }
 
 RequestStep AnswerMobilePageHere(HttpExchange& exchange) {

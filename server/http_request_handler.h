@@ -12,6 +12,7 @@
 
 #include "platform/file.h"
 #include "server/cgi_worker.h"
+#include "server/reply_inbox.h"
 #include "server/http_config.h"
 #include "server/http_request_head.h"
 #include "server/local_networks.h"
@@ -26,6 +27,8 @@ struct ListenerSetup {
   std::shared_ptr<CgiWorker> worker;
   // The mobile pages that call the recorder; without it they run here.
   std::shared_ptr<CgiWorker> mobile_worker;
+  // Where both workers put their finished replies.
+  std::shared_ptr<ReplyInbox> inbox;
 };
 
 // One request from its first byte to its answer.
@@ -55,11 +58,13 @@ RequestStep HandleHttpRequest(HttpExchange& exchange, const ListenerSetup& setup
 RequestStep ContinuePostBody(HttpExchange& exchange);
 
 // The worker was reserved for this request: fills the parameters and hands
-// the socket over (the worker answers and closes it).
-void HandToWorker(HttpExchange& exchange, UniqueFd socket, CgiWorker& worker, int io_timeout_ms);
+// the page over; its reply comes back for `connection` through the worker.
+void HandToWorker(HttpExchange& exchange, std::uint64_t connection, CgiWorker& worker);
 
-// Queues the mobile page on its worker (its parameters are parsed already).
-void HandToMobileWorker(HttpExchange& exchange, UniqueFd socket, CgiWorker& worker, int io_timeout_ms);
+// Queues the mobile page on its worker (its parameters are parsed already);
+// the ticket withdraws it while it has not started.
+std::shared_ptr<JobTicket> HandToMobileWorker(const HttpExchange& exchange, std::uint64_t connection,
+                                              CgiWorker& worker);
 // Without a mobile worker the page runs here, as it always did: kAnswer.
 RequestStep AnswerMobilePageHere(HttpExchange& exchange);
 

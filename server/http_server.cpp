@@ -30,8 +30,8 @@ constexpr std::uint32_t kWorkerStopMs = 5000;
 // its own reference, so a thread that overruns the stop wait stays safe.
 struct ListenerState {
   ListenerSetup setup;
-  // eventfd written to end the loop's wait: at stop, and when the worker
-  // comes free. Shared with the worker, which may outlive this state.
+  // eventfd written to end the loop's wait: at stop, and when a worker puts
+  // a reply in the inbox. Shared with the workers, which may outlive this state.
   std::shared_ptr<UniqueFd> wake;
   std::atomic<bool> stop{false};
   std::atomic<bool> listening{false};
@@ -47,11 +47,6 @@ struct Server {
 
 std::mutex g_mutex;
 Server g_server;
-
-void Wake(const UniqueFd& event) {
-  std::uint64_t one = 1;
-  [[maybe_unused]] ssize_t ignored = ::write(event.get(), &one, sizeof one);
-}
 
 UniqueFd OpenListeningSocket(const HttpConfig& config, std::uint16_t& bound_port) {
   // Non-blocking, so a client that leaves between the wait and accept
@@ -94,16 +89,16 @@ bool StartHttpServer() {
   state->setup.config = GetHttpConfig();
   state->setup.networks = ReadLocalNetworks();
   state->wake = std::make_shared<UniqueFd>(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-  bool started = state->wake->valid() && StartCgiWorker(state->setup.config.drain_timeout_ms);
+  bool started = state->wake->valid() && StartCgiWorker();
   state->setup.worker = CurrentCgiWorker();
-  state->setup.mobile_worker =
-      std::make_shared<CgiWorker>(state->setup.config.drain_timeout_ms, RunMobilePageHandler, false);
+  state->setup.mobile_worker = std::make_shared<CgiWorker>(RunMobilePageHandler, false);
   started = started && state->setup.mobile_worker->Start();
-  if (state->setup.worker) {
-    state->setup.worker->SetOnFree([wake = state->wake] { Wake(*wake); });
-  }
-  // An answered mobile page may make room for a client that waits to be accepted.
-  state->setup.mobile_worker->SetOnFree([wake = state->wake] { Wake(*wake); });
+  state->setup.inbox = std::make_shared<ReplyInbox>(state->wake);
+  auto deliver = [inbox = state->setup.inbox](std::uint64_t connection, std::string reply) {
+    inbox->Put(connection, std::move(reply));
+  };
+  if (state->setup.worker) state->setup.worker->SetOnDone(deliver);
+  state->setup.mobile_worker->SetOnDone(deliver);
 
   std::thread thread;
   if (started) {
@@ -139,7 +134,7 @@ void StopHttpServer() {
   }
   if (!server.state) return;
   server.state->stop = true;
-  Wake(*server.state->wake);
+  WakeListener(*server.state->wake);
   for (int poll = 0; poll < kStopPolls && !server.state->finished; ++poll) SleepMs(100);
   if (server.state->finished) {
     server.thread.join();

@@ -35,11 +35,14 @@ constexpr Ms kAcceptRest{100};
 constexpr Ms kLongestWait{1000};
 constexpr int kEventsPerWait = 64;
 constexpr int kAcceptsPerWake = 64;
+// Interest of a socket taken out of the epoll set.
+constexpr std::uint32_t kUnwatched = ~0u;
 
 enum class Phase {
   kHead,        // reading the head
   kBody,        // reading a POST body
   kWaitWorker,  // a page waiting for the worker to come free
+  kWorking,     // a worker has the page (or has it queued)
   kWrite,       // sending the answer
   kDrain,       // answer sent: reading what the client still sends, then closing
 };
@@ -49,8 +52,10 @@ struct Connection {
   UniqueFd socket;
   Clock::time_point accepted;
   Clock::time_point deadline;  // of the current phase
-  std::uint32_t interest = 0;  // the epoll events watched
+  std::uint32_t interest = 0;  // the epoll events watched, or kUnwatched
   HttpExchange exchange;
+  std::shared_ptr<JobTicket> ticket;  // a phone page queued for its worker
+  std::size_t held_reply = 0;         // bytes of a worker's reply counted as waiting
   std::size_t reply_sent = 0;
   off_t file_offset = 0;
   std::size_t drained = 0;
@@ -70,7 +75,9 @@ class ListenerLoop {
   void AcceptPending();
   void Admit(int fd, const sockaddr_in& peer);
   std::optional<std::uint64_t> OldestHeadReader() const;
-  bool PushOutOldestHeadReader();
+  std::optional<std::uint64_t> OldestQueuedPhonePage() const;
+  bool CanMakeRoom() const { return OldestHeadReader() || OldestQueuedPhonePage(); }
+  bool MakeRoom();
   void SetAccepting(bool on);
   void ResumeAcceptingWhenRoom();
 
@@ -79,16 +86,16 @@ class ListenerLoop {
   void ReadBody(std::uint64_t id, Connection& c);
   void Proceed(std::uint64_t id, Connection& c, RequestStep step);
   void HandToMobileWorker(std::uint64_t id, Connection& c);
+  void OnWorkingEvent(std::uint64_t id, Connection& c);
+  void TakeFinishedReplies();
   void StartReply(std::uint64_t id, Connection& c);
   void SendReply(std::uint64_t id, Connection& c);
   void StartDrain(std::uint64_t id, Connection& c);
   void Drain(std::uint64_t id, Connection& c);
   void Expire(std::uint64_t id, Connection& c);
-  void Close(std::uint64_t id) { connections_.erase(id); }
-  // Those handed to the mobile worker count until it has answered them.
-  std::size_t OpenConnections() const {
-    return connections_.size() + (setup_.mobile_worker ? setup_.mobile_worker->Held() : 0);
-  }
+  void Close(std::uint64_t id);
+  // Those that have their answer and are closing make no difference.
+  std::size_t OpenConnections() const { return connections_.size() - draining_; }
 
   void ServeWorkerQueue();
   void ExpireDeadlines();
@@ -109,6 +116,8 @@ class ListenerLoop {
   std::map<std::uint64_t, std::unique_ptr<Connection>> connections_;
   std::deque<std::uint64_t> worker_queue_;
   std::uint64_t next_id_ = kFirstConnectionId;
+  std::size_t draining_ = 0;             // connections in Phase::kDrain
+  std::size_t waiting_reply_bytes_ = 0;  // worker replies not yet sent
   // No deadline falls before it.
   Clock::time_point next_expiry_ = Clock::time_point::max();
   bool accepting_ = true;
@@ -138,16 +147,19 @@ void ListenerLoop::Run(const std::atomic<bool>& stop) {
     int ready = ::epoll_wait(epoll_.get(), events, kEventsPerWait, WaitMs());
     if (ready < 0 && errno != EINTR) return;
     if (stop) return;
+    bool woken = false;  // a worker's reply may be in
     for (int i = 0; i < ready; ++i) {
       const std::uint64_t tag = events[i].data.u64;
       if (tag == kListenTag) {
         AcceptPending();
       } else if (tag == kWakeTag) {
         ClearWake();
+        woken = true;
       } else {
         OnReady(tag);
       }
     }
+    if (woken) TakeFinishedReplies();
     ServeWorkerQueue();
     ExpireDeadlines();
     ResumeAcceptingWhenRoom();
@@ -157,7 +169,7 @@ void ListenerLoop::Run(const std::atomic<bool>& stop) {
 void ListenerLoop::AcceptPending() {
   for (int i = 0; i < kAcceptsPerWake; ++i) {
     const bool full = OpenConnections() >= max_connections_;
-    if (full && !OldestHeadReader()) {
+    if (full && !CanMakeRoom()) {
       SetAccepting(false);  // until a connection ends
       return;
     }
@@ -166,14 +178,14 @@ void ListenerLoop::AcceptPending() {
     int fd = ::accept4(listen_fd_, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
       if (errno == EAGAIN || errno == EWOULDBLOCK) return;
-      if (OutOfDescriptors(errno) && !PushOutOldestHeadReader()) {
+      if (OutOfDescriptors(errno) && !MakeRoom()) {
         accept_rest_until_ = Clock::now() + kAcceptRest;
         SetAccepting(false);
         return;
       }
       continue;  // a client that gave up before we took it, or room was made
     }
-    if (full) PushOutOldestHeadReader();
+    if (full) MakeRoom();
     Admit(fd, peer);
   }
 }
@@ -205,7 +217,25 @@ std::optional<std::uint64_t> ListenerLoop::OldestHeadReader() const {
   return std::nullopt;
 }
 
-bool ListenerLoop::PushOutOldestHeadReader() {
+std::optional<std::uint64_t> ListenerLoop::OldestQueuedPhonePage() const {
+  for (const auto& [id, c] : connections_) {
+    if (c->phase == Phase::kWorking && c->ticket && c->ticket->Queued()) return id;
+  }
+  return std::nullopt;
+}
+
+bool ListenerLoop::MakeRoom() {
+  // A queued phone page gets its answer; a head reader may have sent a
+  // whole request not yet read, and would get nothing.
+  if (std::optional<std::uint64_t> phone = OldestQueuedPhonePage()) {
+    Connection& c = *connections_.at(*phone);
+    if (c.ticket->Withdraw()) {
+      c.ticket.reset();
+      AnswerWorkerBusy(c.exchange);
+      StartReply(*phone, c);  // a short answer, usually out at once
+      return true;
+    }
+  }
   std::optional<std::uint64_t> oldest = OldestHeadReader();
   if (oldest) Close(*oldest);
   return oldest.has_value();
@@ -221,7 +251,8 @@ void ListenerLoop::SetAccepting(bool on) {
 }
 
 void ListenerLoop::ResumeAcceptingWhenRoom() {
-  if (accepting_ || Clock::now() < accept_rest_until_ || OpenConnections() >= max_connections_) return;
+  if (accepting_ || Clock::now() < accept_rest_until_) return;
+  if (OpenConnections() >= max_connections_ && !CanMakeRoom()) return;
   accept_rest_until_ = Clock::time_point::min();
   SetAccepting(true);
 }
@@ -240,6 +271,9 @@ void ListenerLoop::OnReady(std::uint64_t id) {
     case Phase::kWaitWorker:
       Close(id);  // nothing is watched while waiting, so this is an error or a hang-up
       return;
+    case Phase::kWorking:
+      OnWorkingEvent(id, c);
+      return;
     case Phase::kWrite:
       SendReply(id, c);
       return;
@@ -253,6 +287,7 @@ void ListenerLoop::ReadHead(std::uint64_t id, Connection& c) {
   const std::size_t checked = c.exchange.received.size();
   IoStatus status = ReceiveAvailable(c.socket.get(), c.exchange.received, kRequestBufferSize);
   if (status == IoStatus::kFailed) return Close(id);
+  if (status == IoStatus::kPeerClosed && c.exchange.received.empty()) return Close(id);
   if (status == IoStatus::kWouldBlock && !IsRequestHeadComplete(c.exchange.received, checked)) return;
   // The head is whole, the buffer full, or the peer done sending: answer what arrived.
   Proceed(id, c, HandleHttpRequest(c.exchange, setup_));
@@ -289,9 +324,35 @@ void ListenerLoop::Proceed(std::uint64_t id, Connection& c, RequestStep step) {
 void ListenerLoop::HandToMobileWorker(std::uint64_t id, Connection& c) {
   CgiWorker* worker = setup_.mobile_worker.get();
   if (worker == nullptr) return Proceed(id, c, AnswerMobilePageHere(c.exchange));
+  c.phase = Phase::kWorking;
+  c.ticket = plimod::HandToMobileWorker(c.exchange, id, *worker);
+  // Answered within the server's time-out: by the page, or "cgi busy".
+  SetDeadline(c, c.accepted + io_timeout_);
+  // Only the client's leaving is of interest, not what else it sends.
+  Watch(id, c, EPOLLRDHUP);
+}
+
+void ListenerLoop::OnWorkingEvent(std::uint64_t id, Connection& c) {
+  // The client left or broke the connection: a phone page that has not
+  // started is dropped; a page that runs finishes, and its reply then
+  // finds the connection gone.
+  if (c.ticket && c.ticket->Withdraw()) return Close(id);
   ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, c.socket.get(), nullptr);
-  plimod::HandToMobileWorker(c.exchange, std::move(c.socket), *worker, setup_.config.io_timeout_ms);
-  Close(id);
+  c.interest = kUnwatched;
+}
+
+void ListenerLoop::TakeFinishedReplies() {
+  if (!setup_.inbox) return;
+  for (FinishedReply& finished : setup_.inbox->TakeAll()) {
+    auto found = connections_.find(finished.connection);
+    if (found == connections_.end() || found->second->phase != Phase::kWorking) continue;
+    Connection& c = *found->second;
+    c.ticket.reset();
+    c.exchange.reply = std::move(finished.reply);
+    c.held_reply = c.exchange.reply.size();
+    waiting_reply_bytes_ += c.held_reply;
+    StartReply(finished.connection, c);
+  }
 }
 
 void ListenerLoop::StartReply(std::uint64_t id, Connection& c) {
@@ -324,7 +385,11 @@ void ListenerLoop::SendReply(std::uint64_t id, Connection& c) {
 
 void ListenerLoop::StartDrain(std::uint64_t id, Connection& c) {
   ::shutdown(c.socket.get(), SHUT_WR);
+  waiting_reply_bytes_ -= c.held_reply;
+  c.held_reply = 0;
+  std::string().swap(c.exchange.reply);
   c.phase = Phase::kDrain;
+  ++draining_;
   SetDeadline(c, Clock::now() + drain_timeout_);
   Watch(id, c, EPOLLIN);
 }
@@ -336,11 +401,23 @@ void ListenerLoop::Drain(std::uint64_t id, Connection& c) {
 void ListenerLoop::Expire(std::uint64_t id, Connection& c) {
   switch (c.phase) {
     case Phase::kHead:
+      // A connection that asked nothing gets nothing: a browser's spare one
+      // would show any answer as its next page.
+      if (c.exchange.received.empty()) return Close(id);
       // What arrived in time is the request, as a single receive once read it.
       return Proceed(id, c, HandleHttpRequest(c.exchange, setup_));
     case Phase::kWaitWorker:
       AnswerWorkerBusy(c.exchange);
       return StartReply(id, c);
+    case Phase::kWorking:
+      if (c.ticket && c.ticket->Withdraw()) {
+        c.ticket.reset();
+        AnswerWorkerBusy(c.exchange);
+        return StartReply(id, c);
+      }
+      // The page runs: its reply comes when it ends.
+      c.deadline = Clock::time_point::max();
+      return;
     case Phase::kBody:   // a body still short: no answer fits
     case Phase::kWrite:  // a client that stopped taking its reply
     case Phase::kDrain:
@@ -364,11 +441,14 @@ void ListenerLoop::ServeWorkerQueue() {
       StartReply(id, c);
       continue;
     }
-    if (!worker->TryReserve()) return;  // the worker wakes the loop when it is free
+    // Clients slow to take their pages hold up the next one, not memory.
+    if (waiting_reply_bytes_ >= kWaitingReplyLimit) return;
+    if (!worker->TryReserve()) return;  // its reply wakes the loop when it is free
     worker_queue_.pop_front();
-    ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, c.socket.get(), nullptr);
-    HandToWorker(c.exchange, std::move(c.socket), *worker, setup_.config.io_timeout_ms);
-    Close(id);
+    c.phase = Phase::kWorking;
+    c.deadline = Clock::time_point::max();
+    Watch(id, c, 0);
+    HandToWorker(c.exchange, id, *worker);
   }
 }
 
@@ -408,8 +488,18 @@ void ListenerLoop::Watch(std::uint64_t id, Connection& c, std::uint32_t events) 
   epoll_event event{};
   event.events = events;
   event.data.u64 = id;
-  ::epoll_ctl(epoll_.get(), EPOLL_CTL_MOD, c.socket.get(), &event);
+  ::epoll_ctl(epoll_.get(), c.interest == kUnwatched ? EPOLL_CTL_ADD : EPOLL_CTL_MOD, c.socket.get(), &event);
   c.interest = events;
+}
+
+void ListenerLoop::Close(std::uint64_t id) {
+  auto found = connections_.find(id);
+  if (found == connections_.end()) return;
+  Connection& c = *found->second;
+  if (c.phase == Phase::kDrain) --draining_;
+  waiting_reply_bytes_ -= c.held_reply;
+  if (c.ticket) (void)c.ticket->Withdraw();  // a queued page nobody waits for
+  connections_.erase(found);
 }
 
 void ListenerLoop::ClearWake() {

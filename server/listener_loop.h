@@ -7,20 +7,39 @@
 //     then is answered as it stands);
 //   - the whole request, a POST body included, within io_timeout_ms of
 //     accept (a body still short then ends the connection unanswered);
-//   - a page waits up to 900 ms for a busy worker, then gets "cgi busy";
+//   - a connection that has sent nothing by its head deadline is closed
+//     unanswered: browsers open spare connections ahead of the next click
+//     and would show an answer to one as the next page;
+//   - a page waits up to 900 ms for a busy worker (or for replies in
+//     memory to fall below kWaitingReplyLimit), then gets "cgi busy";
+//   - a phone page queued for the mobile worker that has not started
+//     within io_timeout_ms of accept gets "cgi busy"; one whose client
+//     leaves meanwhile is withdrawn;
 //   - a reply that makes no progress for io_timeout_ms ends the connection.
-// At max_connections, a new client pushes out the oldest one still reading
-// its head; when none is, accepting waits until a connection ends.
+// Workers write their pages into memory and this loop sends them, so a
+// client that stops reading costs only its connection and its reply.
+// At max_connections (counting no connection that has its answer and is
+// closing), a new client gets room by the oldest queued phone page, which
+// is answered "cgi busy", else by the oldest client still reading its head,
+// which is closed; when there is neither, accepting waits until a
+// connection ends.
 
 #include <atomic>
+#include <cstddef>
 
 #include "server/http_request_handler.h"
 
 namespace plimod {
 
+// Past this much in worker replies still being sent, the page worker takes
+// no new page (the request waits as for a busy worker). Replies in memory
+// thus stay below it plus the last page handed over, plus the page being
+// written; phone replies (a few KB each, one per connection) come on top.
+inline constexpr std::size_t kWaitingReplyLimit = 64u << 20;
+
 // Sets `listening` once the loop is ready, then runs until `stop` is set and
-// `wake_fd` (an eventfd) is written. The same descriptor is written when the
-// worker comes free. Every connection still open at the end is closed.
+// `wake_fd` (an eventfd) is written. The same descriptor is written when a
+// worker puts a reply in the setup's inbox. Every connection still open at the end is closed.
 // False when the loop could not be set up.
 bool RunListenerLoop(int listen_fd, int wake_fd, const std::atomic<bool>& stop, std::atomic<bool>& listening,
                      const ListenerSetup& setup);

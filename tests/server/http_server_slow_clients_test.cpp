@@ -1,6 +1,7 @@
 // Clients that hold on to the server: the connection limit, replies nobody
-// reads, and pages that wait for the busy worker.
+// reads, pages that wait for the busy worker, and queued phone pages.
 #include <future>
+#include <mutex>
 
 #include "http_test_support.h"
 #include "server/page_reply.h"
@@ -114,6 +115,46 @@ TEST_F(WorkerWaitTest, APageWaitingForTheWorkerGetsItOnceFreeWhileFilesAreServed
   release_.set_value();
   EXPECT_EQ(ReadToEnd(slow.get()), "HTTP/1.0 200 OK\nContent-Type: text/plain\n\nslow");
   EXPECT_EQ(ReadToEnd(waiting.get()), "HTTP/1.0 200 OK\nContent-Type: text/plain\n\nnext");
+}
+
+TEST_F(WorkerWaitTest, QueuedPhonePagesAreDroppedWhenTheirClientLeavesAndAnsweredBusyPastTheTimeOut) {
+  std::shared_future<void> released = release_.get_future().share();
+  std::promise<void>& started = started_;
+  std::mutex mutex;
+  std::vector<std::string> ran;
+  SetMobilePageHandler(
+      [&](ReplyWriter& out) {
+        const std::string query = CurrentParameters().Value("_all");
+        {
+          std::lock_guard lock(mutex);
+          ran.push_back(query);
+        }
+        if (query == "first") {
+          started.set_value();
+          released.wait_for(std::chrono::seconds(20));
+        }
+        SendPageText(out, "Content-Type: text/plain\n\n%s", query.c_str());
+        return 0;
+      },
+      [] { return true; });
+  Start();
+  auto first = ConnectLoopback(port_);
+  SendText(first.get(), "GET /m/?first HTTP/1.0\r\n\r\n");
+  ASSERT_EQ(started_.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  auto gone = ConnectLoopback(port_);
+  SendText(gone.get(), "GET /m/?gone HTTP/1.0\r\n\r\n");
+  gone.reset();
+  auto late = ConnectLoopback(port_);
+  SendText(late.get(), "GET /m/?late HTTP/1.0\r\n\r\n");
+
+  // Past the server's time-out (1 s here), while the first page still runs.
+  EXPECT_EQ(ReadToEnd(late.get()),
+            "HTTP/1.0 503 Service Unavailable\nContent-Type: text/plain\n\n503 Service Unavailable\n\ncgi busy\n");
+  release_.set_value();
+  EXPECT_EQ(ReadToEnd(first.get()), "HTTP/1.0 200 OK\nContent-Type: text/plain\n\nfirst");
+  EXPECT_EQ(Get("GET /m/?next HTTP/1.0\r\n\r\n"), "HTTP/1.0 200 OK\nContent-Type: text/plain\n\nnext");
+  std::lock_guard lock(mutex);
+  EXPECT_EQ(ran, (std::vector<std::string>{"first", "next"}));
 }
 
 }  // namespace

@@ -222,7 +222,11 @@ bool ChromiumPage::Start(const std::string& chromium, const std::string& argumen
   int ends[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
   channel_.reset(ends[0]);
-  UniqueFd browserEnd(ends[1]);
+  UniqueFd socketEnd(ends[1]);
+  // Above 4, so that the dup2 to 3 and 4 below always makes a copy without
+  // close-on-exec (a dup2 onto itself would keep the flag).
+  UniqueFd browserEnd(::fcntl(socketEnd.get(), F_DUPFD_CLOEXEC, 5));
+  if (!browserEnd) return false;
 
   std::vector<std::string> args = {chromium,
                                    "--headless",

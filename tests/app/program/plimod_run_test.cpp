@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "tests/support/loopback_client.h"
 #include "platform/system_time.h"
 #include "platform/text_codec.h"
 #include "tests/support/child_process.h"
@@ -42,8 +44,8 @@ using plimod::test::WaitForExit;
 // A home whose folder watch is on or off, serving public_html/ping.txt.
 class RunHome : public ProgramHome {
  public:
-  explicit RunHome(bool watchFolder)
-      : ProgramHome("plimod-run", L"EPGDATACHECKCHANGES=" + std::to_wstring(watchFolder ? 1 : 0) + L"\r\n") {
+  explicit RunHome(bool watchFolder, const std::wstring& sections = L"")
+      : ProgramHome("plimod-run", L"EPGDATACHECKCHANGES=" + std::to_wstring(watchFolder ? 1 : 0) + L"\r\n" + sections) {
     fs::create_directories(Path() / "public_html");
     std::ofstream(Path() / "public_html" / "ping.txt") << "pong";
   }
@@ -159,6 +161,29 @@ TEST(PlimodRunTest, ServesLoadsReloadsForASecondStartAndSighupAndEndsOnSigterm) 
   EXPECT_EQ(trayLines, 1u) << log;
 
   ExpectCleanEnd(home, first.pid, SIGTERM);
+}
+
+TEST(PlimodRunTest, SighupsDuringTheEndAreIgnored) {
+  InstanceNameLock lock;
+  ASSERT_TRUE(lock.Held());
+  RunHome home(false);
+  Running program{home.Start()};
+  ASSERT_GT(program.pid, 0);
+  ASSERT_TRUE(home.WaitForLog("EPGデータ読み込み:")) << home.Log();
+  // SIGHUP after SIGHUP from SIGTERM on, until the program is gone: one
+  // lands after the main loop has ended.
+  ASSERT_EQ(kill(program.pid, SIGTERM), 0);
+  int status = 0;
+  pid_t ended = 0;
+  const auto until = std::chrono::steady_clock::now() + 10s;
+  while ((ended = waitpid(program.pid, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < until) {
+    kill(program.pid, SIGHUP);
+    std::this_thread::sleep_for(100us);
+  }
+  ASSERT_EQ(ended, program.pid) << "did not end within 10 s";
+  program.pid = 0;
+  ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(PlimodRunTest, WatchedFolderLoadsNewFilesAndInterruptEndsCleanly) {
@@ -458,6 +483,101 @@ TEST(PlimodRunTest, ServerAnsweringAfterTwentySecondsHoldsNeitherTheLoadNorTheGu
     ExpectCleanEnd(home, program.pid, SIGTERM, 10s);
     plimod::test::StopProcess(server.pid, 30s);
   }
+}
+
+// A connection to the program's port that sends `request` and never reads;
+// its receive buffer is small, so the server soon has to wait for it.
+plimod::UniqueFd StalledClient(int port, const std::string& request) {
+  plimod::UniqueFd fd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  int small = 4096;
+  setsockopt(fd.get(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return {};
+  plimod::test::SendText(fd.get(), request);
+  return fd;
+}
+
+TEST(PlimodRunTest, AClientThatNeverReadsALargeFrontPageHoldsUpNeitherPagesNorTheEnd) {
+  InstanceNameLock lock;
+  ASSERT_TRUE(lock.Held());
+  // Ten times the demo data and search conditions that fill the front page
+  // (the search grid) with megabytes.
+  std::wstring conditions;
+  int n = 0;
+  for (const wchar_t* word : {L"ニュース", L"ドラマ 映画", L"アニメ", L"旅", L"相撲", L"クイズ バラエティ 笑い"}) {
+    conditions += L"[SEARCH_0" + std::to_wstring(++n) + L"]\r\nENABLE=1\r\nWORD=" + word +
+                  L"\r\nSEARCH_EXPLANATION=1\r\nSEARCH_DETAIL=1\r\n";
+  }
+  RunHome home(false, conditions);
+  fs::remove_all(home.EpgFolder());
+  ASSERT_EQ(plimod::test::RunCommand((plimod::test::kBuiltPrograms / "epgwriter").string() + " --demo " +
+                                     home.EpgFolder().string() + " --scale 10 >/dev/null")
+                .exitCode,
+            0);
+  Running program{home.Start()};
+  ASSERT_GT(program.pid, 0);
+  ASSERT_TRUE(home.WaitForLog("EPGデータ読み込み:")) << home.Log();
+  ASSERT_GT(home.Fetch("/").size(), 4'000'000u);
+
+  plimod::UniqueFd stalled = StalledClient(home.Port(), "GET / HTTP/1.0\r\n\r\n");
+  ASSERT_TRUE(stalled);
+  pollfd first{stalled.get(), POLLIN, 0};
+  ASSERT_EQ(poll(&first, 1, 30'000), 1) << "the front page never began to arrive";
+  // Others' pages come as before (they used to wait 900 ms and get "cgi busy").
+  const std::string table = home.Fetch("/?mode=epg&hour=20");
+  EXPECT_NE(table.find("<span class=title>"), std::string::npos) << table.substr(0, 300);
+  const std::string log = plimod::test::CommandOutput("curl -s --max-time 10 -e '" + home.Url("/") + "' '" +
+                                                      home.Url("/?cmd=log") + "'");
+  EXPECT_NE(log.find("GET /?mode=epg"), std::string::npos) << log.substr(0, 300);
+  // The end does not wait for the client either (it used to take 10 s).
+  ExpectCleanEnd(home, program.pid, SIGTERM, 6s);
+}
+
+TEST(PlimodRunTest, SixHundredPhonesWaitingOnASlowReservationServerLeaveTheOtherPagesAnswering) {
+  InstanceNameLock lock;
+  ASSERT_TRUE(lock.Held());
+  ServerRecorderHome recorder;
+  const ProgramHome& home = recorder.home();
+  Running program{home.Start()};
+  ASSERT_GT(program.pid, 0);
+  ASSERT_TRUE(home.WaitForLog("EPGデータ読み込み:")) << home.Log();
+  // The server comes once the data are in, so the first load does not meet it.
+  std::vector<std::string> env = {"EPGTIMER_PIPE_DIR=" + recorder.pipes().string(),
+                                  std::string("EPGTIMER_EVENT_PREFIX=") + std::getenv("EPGTIMER_EVENT_PREFIX")};
+  Running server{plimod::test::StartProcess((plimod::test::kBuiltPrograms / "fake_epgtimersrv").string(),
+                                            {"--delay-ms", "20000"}, env)};
+  ASSERT_GT(server.pid, 0);
+  for (int i = 0; i < 1000 && !fs::exists(recorder.pipes() / "EpgTimerSrvPipe"); ++i) std::this_thread::sleep_for(10ms);
+
+  // More phones than the server holds connections, each asking for the
+  // reservation list as the phone menu's link does.
+  const std::string phone = "GET /m/?c=n HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(home.Port()) +
+                            "\r\nReferer: " + home.Url("/m/") + "\r\n\r\n";
+  std::vector<plimod::UniqueFd> phones;
+  for (int i = 0; i < 600; ++i) {
+    phones.push_back(plimod::test::ConnectLoopback(static_cast<std::uint16_t>(home.Port())));
+    ASSERT_TRUE(phones.back()) << "phone " << i;
+    plimod::test::SendText(phones.back().get(), phone);
+  }
+  const auto taken = [&home] {
+    const std::string log = home.Log();
+    return CountOf(log, "GET /m/?c=n") >= 512 || log.find("lumod終了") != std::string::npos;
+  };
+  for (const auto until = std::chrono::steady_clock::now() + 30s; !taken() && std::chrono::steady_clock::now() < until;) {
+    std::this_thread::sleep_for(50ms);
+  }
+  ASSERT_TRUE(taken()) << "the server never read the phones' requests";
+  const auto fetch = [&home](const std::string& path) {
+    return plimod::test::CommandOutput("curl -s --max-time 5 -e '" + home.Url("/") + "' '" + home.Url(path) + "'");
+  };
+  EXPECT_EQ(fetch("/ping.txt"), "pong");
+  EXPECT_NE(fetch("/m/").find("プリモ…"), std::string::npos);
+  EXPECT_NE(fetch("/?cmd=log").find("GET /m/"), std::string::npos);
+  ExpectCleanEnd(home, program.pid, SIGTERM, 10s);
+  plimod::test::StopProcess(server.pid, 5s);
 }
 
 TEST(PlimodRunTest, ASlowCalendarHoldsNeitherThePagesNorTheEnd) {
