@@ -4,7 +4,7 @@
 // the calendar service and the reservation server, is fetched first; the
 // loads let EpgBusyFlag go meanwhile, but only when a peer is asked at all.
 
-#include "recorder/reserve_lists.h"
+#include "recorder/lists/reserve_lists.h"
 #include "services/syoboi_schedule.h"
 #include "settings/ini_file.h"
 

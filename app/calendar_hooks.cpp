@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "guide/command_pages.h"
-#include "guide/epg_page_hooks.h"
-#include "recorder/title_template.h"
+#include "guide/epg_page/epg_page_hooks.h"
+#include "recorder/titles/title_template.h"
 #include "services/syoboi_check_page.h"
 #include "services/syoboi_fetch.h"
 #include "services/syoboi_schedule.h"

@@ -8,7 +8,7 @@
 #include "platform/desktop.h"
 #include "platform/main_loop.h"
 #include "platform/window_messages.h"
-#include "recorder/edcb_patterns.h"
+#include "recorder/options/edcb_patterns.h"
 
 namespace plimod {
 

@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "epg/epg_event.h"
-#include "guide/epg_page_hooks.h"
-#include "recorder/reserve_lists.h"
+#include "guide/epg_page/epg_page_hooks.h"
+#include "recorder/lists/reserve_lists.h"
 
 namespace plimod {
 

@@ -4,7 +4,7 @@
 
 #include "platform/main_window.h"
 #include "platform/sync.h"
-#include "recorder/edcb_patterns.h"
+#include "recorder/options/edcb_patterns.h"
 #include "server/connection_activity.h"
 #include "settings/settings.h"
 #include "util/log.h"

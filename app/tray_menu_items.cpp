@@ -2,7 +2,7 @@
 
 #include "app/launcher.h"
 #include "app/main_window_proc.h"
-#include "recorder/edcb_patterns.h"
+#include "recorder/options/edcb_patterns.h"
 
 namespace plimod {
 

@@ -8,7 +8,7 @@
 #include "guide/command_pages.h"
 #include "guide/civil_time.h"
 #include "guide/dispatcher_jobs.h"
-#include "guide/epg_page.h"
+#include "guide/epg_page/epg_page.h"
 #include "guide/page_cookie.h"
 #include "guide/page_state.h"
 #include "server/carry_over.h"

@@ -19,7 +19,7 @@
 #include "platform/file.h"
 #include "platform/sync.h"
 #include "platform/text_codec.h"
-#include "recorder/recorder_paths.h"
+#include "recorder/base/recorder_paths.h"
 #include "services/mail_sender.h"
 #include "services/recording_results.h"
 #include "settings/settings.h"

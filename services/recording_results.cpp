@@ -5,9 +5,9 @@
 
 #include "platform/file.h"
 #include "platform/text_codec.h"
-#include "recorder/recorder_paths.h"
-#include "recorder/reserve_text.h"
-#include "recorder/reserve_text_numbers.h"
+#include "recorder/base/recorder_paths.h"
+#include "recorder/lines/reserve_text.h"
+#include "recorder/base/reserve_text_numbers.h"
 #include "util/format.h"
 
 namespace plimod {

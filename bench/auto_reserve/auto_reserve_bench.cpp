@@ -22,8 +22,8 @@
 #include "pages/auto_reserve/auto_reserve.h"
 #include "pages/auto_reserve/auto_reserve_history.h"
 #include "platform/system_time.h"
-#include "recorder/reserve_list_load.h"
-#include "recorder/reserve_lists.h"
+#include "recorder/lists/reserve_list_load.h"
+#include "recorder/lists/reserve_lists.h"
 
 namespace {
 

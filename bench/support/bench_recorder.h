@@ -25,9 +25,9 @@
 #include "pages/auto_reserve/auto_reserve_history.h"
 #include "pages/search/search_hit_preview.h"
 #include "platform/text_codec.h"
-#include "recorder/recorder_mode.h"
-#include "recorder/reservations.h"
-#include "recorder/reserve_line.h"
+#include "recorder/base/recorder_mode.h"
+#include "recorder/text_file/reservations.h"
+#include "recorder/lines/reserve_line.h"
 #include "settings/ini_file.h"
 #include "util/keys.h"
 

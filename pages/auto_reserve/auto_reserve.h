@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "epg/epg_event.h"
-#include "recorder/reserve_line.h"
-#include "recorder/reserve_lists.h"
+#include "recorder/lines/reserve_line.h"
+#include "recorder/lists/reserve_lists.h"
 #include "settings/ini_file.h"
 
 namespace plimod {

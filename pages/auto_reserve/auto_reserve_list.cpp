@@ -9,7 +9,7 @@
 #include "pages/forms/settings_form.h"
 #include "pages/search/search_hit_preview.h"
 #include "platform/text_codec.h"
-#include "recorder/edcb_nav_links.h"
+#include "recorder/options/edcb_nav_links.h"
 #include "server/carry_over.h"
 #include "server/page_reply.h"
 #include "util/keys.h"

@@ -7,7 +7,7 @@
 #include "epg/epg_index.h"
 #include "pages/mobile/mobile_pages_internal.h"
 #include "pages/recorder/edcid.h"
-#include "recorder/recorder_mode.h"
+#include "recorder/base/recorder_mode.h"
 #include "server/carry_over.h"
 #include "server/page_reply.h"
 #include "server/request_context.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "epg/epg_event.h"
-#include "recorder/reserve_lists.h"
+#include "recorder/lists/reserve_lists.h"
 #include "server/reply_writer.h"
 #include "server/request_parameters.h"
 

@@ -9,7 +9,7 @@
 #include "epg/event_start_order.h"
 #include "epg/search_match.h"
 #include "guide/civil_time.h"
-#include "guide/epg_page_hooks.h"
+#include "guide/epg_page/epg_page_hooks.h"
 #include "pages/mobile/mobile_pages_internal.h"
 #include "server/page_helpers.h"
 #include "server/page_reply.h"

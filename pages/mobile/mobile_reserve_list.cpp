@@ -6,7 +6,7 @@
 #include "pages/mobile/mobile_pages_internal.h"
 #include "pages/recorder/edcid.h"
 #include "platform/text_codec.h"
-#include "recorder/reservations.h"
+#include "recorder/text_file/reservations.h"
 #include "server/carry_over.h"
 #include "server/page_helpers.h"
 #include "server/page_reply.h"

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "pages/forms/settings_form.h"
-#include "recorder/rec_option_fields.h"
-#include "recorder/rec_options.h"
+#include "recorder/options/rec_option_fields.h"
+#include "recorder/options/rec_options.h"
 #include "server/carry_over.h"
 #include "server/form_fields.h"
 #include "server/page_helpers.h"

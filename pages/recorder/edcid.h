@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "recorder/reserve_text.h"
+#include "recorder/lines/reserve_text.h"
 
 namespace plimod {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "pages/recorder/reserve_request_line.h"
-#include "recorder/recorder_text.h"
+#include "recorder/base/recorder_text.h"
 #include "server/page_helpers.h"
 #include "util/conversions.h"
 #include "util/page_text.h"

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "platform/system_time.h"
-#include "recorder/reserve_line.h"
-#include "recorder/reserve_text.h"
+#include "recorder/lines/reserve_line.h"
+#include "recorder/lines/reserve_text.h"
 #include "server/request_parameters.h"
 #include "settings/ini_file.h"
 

@@ -5,7 +5,7 @@
 #include "pages/recorder/reserve_edit_line.h"
 #include "pages/recorder/reserve_edit_save.h"
 #include "pages/recorder/reserve_form.h"
-#include "recorder/recorder_mode.h"
+#include "recorder/base/recorder_mode.h"
 #include "server/page_reply.h"
 #include "server/request_token.h"
 #include "util/keys.h"

@@ -10,7 +10,7 @@
 
 #include <optional>
 
-#include "recorder/reserve_line.h"
+#include "recorder/lines/reserve_line.h"
 
 namespace plimod {
 

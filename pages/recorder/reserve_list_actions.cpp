@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "pages/recorder/edcid.h"
-#include "recorder/epg_timer_bon_window.h"
-#include "recorder/program_txt_rewrite.h"
-#include "recorder/recorder_paths.h"
-#include "recorder/reserve_line.h"
-#include "recorder/reserve_list_keep.h"
-#include "recorder/reserve_row.h"
+#include "recorder/text_file/epg_timer_bon_window.h"
+#include "recorder/text_file/program_txt_rewrite.h"
+#include "recorder/base/recorder_paths.h"
+#include "recorder/lines/reserve_line.h"
+#include "recorder/lists/reserve_list_keep.h"
+#include "recorder/base/reserve_row.h"
 #include "util/conversions.h"
 #include "util/keys.h"
 

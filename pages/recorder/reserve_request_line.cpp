@@ -4,8 +4,8 @@
 #include <string>
 
 #include "platform/text_codec.h"
-#include "recorder/rec_options.h"
-#include "recorder/recorder_text.h"
+#include "recorder/options/rec_options.h"
+#include "recorder/base/recorder_text.h"
 #include "server/page_helpers.h"
 
 namespace plimod {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "pages/recorder/reserve_form.h"
-#include "recorder/reserve_line.h"
+#include "recorder/lines/reserve_line.h"
 #include "server/request_parameters.h"
 #include "settings/ini_file.h"
 

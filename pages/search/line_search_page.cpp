@@ -10,7 +10,7 @@
 #include "pages/forms/settings_form.h"
 #include "pages/search/search_hit_preview.h"
 #include "platform/system_time.h"
-#include "recorder/reserve_lists.h"
+#include "recorder/lists/reserve_lists.h"
 #include "server/carry_over.h"
 #include "server/form_fields.h"
 #include "server/page_reply.h"

@@ -7,7 +7,7 @@
 #include "pages/forms/settings_form.h"
 #include "pages/settings/config_page.h"
 #include "pages/settings/config_values.h"
-#include "recorder/rec_options.h"
+#include "recorder/options/rec_options.h"
 #include "server/page_helpers.h"
 #include "server/request_parameters.h"
 #include "services/password_cipher.h"

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/file.h"
-#include "recorder/reserve_row.h"
-#include "recorder/srv_connection.h"
+#include "recorder/base/reserve_row.h"
+#include "recorder/srv/srv_connection.h"
 
 namespace plimod::EpgTimerSrvLegacyClient {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "recorder/srv_wire_text.h"
+#include "recorder/srv/srv_wire_text.h"
 
 namespace plimod::EpgTimerSrvLegacyClient {
 

@@ -10,8 +10,8 @@
 #include <span>
 #include <vector>
 
-#include "recorder/reserve_row.h"
-#include "recorder/srv_connection.h"
+#include "recorder/base/reserve_row.h"
+#include "recorder/srv/srv_connection.h"
 
 namespace plimod::EpgTimerSrvLegacyClient {
 

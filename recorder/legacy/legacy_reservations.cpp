@@ -2,7 +2,7 @@
 // for one. Recording results are neither listed nor deleted here.
 
 #include "recorder/legacy/epgtimer_srv_legacy_client.h"
-#include "recorder/reserve_row.h"
+#include "recorder/base/reserve_row.h"
 
 namespace plimod {
 

@@ -11,7 +11,7 @@
 
 #include "platform/sync.h"
 #include "recorder/srv/srv_records.h"
-#include "recorder/srv_connection.h"
+#include "recorder/srv/srv_connection.h"
 
 namespace plimod {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/system_time.h"
-#include "recorder/reserved_program.h"
+#include "recorder/base/reserved_program.h"
 
 namespace plimod {
 

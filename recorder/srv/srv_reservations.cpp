@@ -11,7 +11,7 @@
 #include <cstdio>
 
 #include "guide/civil_time.h"
-#include "recorder/reserve_row.h"
+#include "recorder/base/reserve_row.h"
 #include "recorder/srv/cmd_stream.h"
 #include "recorder/srv/epgtimer_srv_client.h"
 #include "recorder/srv/srv_row_conversion.h"

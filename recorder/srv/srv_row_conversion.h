@@ -4,7 +4,7 @@
 // The post action's 0 and 4 are exchanged, and the folder text (entries by
 // TAB, parts by "*", empty pieces dropped) becomes folder records.
 
-#include "recorder/reserve_row.h"
+#include "recorder/base/reserve_row.h"
 #include "recorder/srv/srv_records.h"
 
 namespace plimod {

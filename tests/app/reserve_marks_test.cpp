@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "app/reserve_list_hooks.h"
-#include "recorder/reserve_list_load.h"
+#include "recorder/lists/reserve_list_load.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/temp_folder.h"
-#include "tests/guide/epg_page_fixture.h"
+#include "tests/guide/epg_page/epg_page_fixture.h"
 
 namespace plimod::test {
 namespace {

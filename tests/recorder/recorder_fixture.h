@@ -13,7 +13,7 @@
 #include "platform/recorder_windows.h"
 #include "platform/system_time.h"
 #include "platform/text_codec.h"
-#include "recorder/recorder_mode.h"
+#include "recorder/base/recorder_mode.h"
 #include "settings/ini_file.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scripted_recorder_windows.h"

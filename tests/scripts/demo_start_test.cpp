@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "epg/search_condition.h"
-#include "guide/epg_page_style.h"
+#include "guide/epg_page/epg_page_style.h"
 #include "platform/text_codec.h"
 #include "settings/ini_file.h"
 #include "tests/support/child_process.h"

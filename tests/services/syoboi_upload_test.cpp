@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "epg/epg_index.h"
-#include "recorder/reserve_text.h"
+#include "recorder/lines/reserve_text.h"
 #include "server/reply_writer.h"
 #include "services/password_cipher.h"
 #include "services/syoboi_upload.h"

@@ -20,7 +20,7 @@
 
 #include "platform/sync.h"
 #include "recorder/srv/srv_records.h"
-#include "recorder/srv_connection.h"
+#include "recorder/srv/srv_connection.h"
 
 namespace plimod::test {
 

@@ -5,7 +5,7 @@
 
 #include "recorder/legacy/legacy_records.h"
 #include "recorder/srv/srv_row_conversion.h"
-#include "recorder/srv_wire_text.h"
+#include "recorder/srv/srv_wire_text.h"
 #include "tests/fakes/epgtimer_srv/fake_epgtimer_srv.h"
 
 namespace plimod::test {

@@ -3,9 +3,9 @@
 #include <cinttypes>
 
 #include "platform/text_codec.h"
-#include "recorder/recorder_text.h"
-#include "recorder/reserve_row.h"
-#include "recorder/reserve_text.h"
+#include "recorder/base/recorder_text.h"
+#include "recorder/base/reserve_row.h"
+#include "recorder/lines/reserve_text.h"
 #include "recorder/srv/srv_row_conversion.h"
 #include "util/format.h"
 

@@ -13,7 +13,7 @@
 #include "epg/epg_store.h"
 #include "platform/recorder_windows.h"
 #include "platform/system_time.h"
-#include "recorder/recorder_mode.h"
+#include "recorder/base/recorder_mode.h"
 #include "tests/epg/epg_test_data.h"
 #include "tests/pages/page_test_fixture.h"
 #include "tests/support/scripted_recorder_windows.h"

@@ -5,7 +5,7 @@
 
 #include "pages/auto_reserve/auto_reserve.h"
 #include "pages/auto_reserve/auto_reserve_history.h"
-#include "recorder/reserve_row.h"
+#include "recorder/base/reserve_row.h"
 #include "tests/pages/auto_reserve/auto_reserve_fixture.h"
 #include "tests/recorder/srv_test_server.h"
 

@@ -18,7 +18,7 @@
 #include "epg/epg_store.h"
 #include "guide/dispatcher.h"
 #include "pages/mobile/mobile_page.h"
-#include "recorder/reserve_lists.h"
+#include "recorder/lists/reserve_lists.h"
 #include "server/page_hooks.h"
 #include "server/page_reply.h"
 #include "server/request_context.h"

@@ -9,7 +9,7 @@
 #include "pages/mobile/mobile_page.h"
 #include "pages/mobile/mobile_parts.h"
 #include "platform/text_codec.h"
-#include "recorder/reserve_lists.h"
+#include "recorder/lists/reserve_lists.h"
 #include "tests/pages/page_test_fixture.h"
 #include "tests/support/search_form.h"
 

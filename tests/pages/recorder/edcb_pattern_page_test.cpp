@@ -3,7 +3,7 @@
 #include <string>
 
 #include "pages/recorder/edcb_pattern_page.h"
-#include "recorder/recorder_mode.h"
+#include "recorder/base/recorder_mode.h"
 #include "tests/pages/settings_page_fixture.h"
 
 namespace plimod::test {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "pages/recorder/free_space.h"
-#include "recorder/reserve_lists.h"
+#include "recorder/lists/reserve_lists.h"
 #include "tests/pages/recorder/recorder_page_fixture.h"
 
 namespace plimod::test {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "pages/mobile/mobile_page.h"
-#include "recorder/reserve_list_load.h"
+#include "recorder/lists/reserve_list_load.h"
 #include "tests/pages/recorder/srv_page_fixture.h"
 
 namespace plimod::test {

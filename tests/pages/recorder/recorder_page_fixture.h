@@ -12,8 +12,8 @@
 
 #include "platform/recorder_windows.h"
 #include "platform/text_codec.h"
-#include "recorder/recorder_mode.h"
-#include "recorder/reserve_lists.h"
+#include "recorder/base/recorder_mode.h"
+#include "recorder/lists/reserve_lists.h"
 #include "tests/pages/page_test_fixture.h"
 #include "tests/recorder/recorder_fixture.h"
 #include "tests/support/scripted_recorder_windows.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "pages/recorder/reserve_edit_page.h"
-#include "recorder/reserve_row.h"
+#include "recorder/base/reserve_row.h"
 #include "tests/pages/recorder/srv_page_fixture.h"
 
 namespace plimod::test {

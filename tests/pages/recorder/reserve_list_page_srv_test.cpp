@@ -6,7 +6,7 @@
 #include <string>
 
 #include "pages/recorder/reserve_list_page.h"
-#include "recorder/reserve_row.h"
+#include "recorder/base/reserve_row.h"
 #include "tests/pages/recorder/srv_page_fixture.h"
 
 namespace plimod::test {

@@ -8,7 +8,7 @@
 #include "epg/epg_folder.h"
 #include "epg/epg_store.h"
 #include "pages/search/line_search_page.h"
-#include "recorder/reserve_lists.h"
+#include "recorder/lists/reserve_lists.h"
 #include "tests/epg/epg_test_data.h"
 #include "tests/pages/page_test_fixture.h"
 

@@ -5,7 +5,7 @@
 #include "guide/genre_colours.h"
 #include "pages/forms/colour_picker.h"
 #include "pages/settings/genre_colour_page.h"
-#include "tests/guide/epg_page_fixture.h"
+#include "tests/guide/epg_page/epg_page_fixture.h"
 #include "tests/pages/page_test_fixture.h"
 
 namespace plimod::test {

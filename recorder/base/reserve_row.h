@@ -1,0 +1,71 @@
+#pragma once
+// One reservation and one tuner as the reservation code hands them to the
+// reservation server, and the operations it calls. Each program links one
+// client library that defines the operations: the newer command set in
+// plimod, the older one in plimod-b. All return 0 for success.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "recorder/base/reserved_program.h"
+
+namespace plimod {
+
+struct ReserveRow : ReservedProgram {
+  std::uint8_t priority = 0;
+  std::uint8_t follow = 0;
+  std::wstring comment;
+  std::uint32_t recordMode = 0;  // 5 = disabled
+  std::uint32_t pittari = 0;
+  std::wstring batchPath;
+  std::int32_t reserveId = 0;  // negative for recording results
+  std::uint32_t carriedByte = 0;
+  std::uint32_t unrecordable = 0;  // 1 or 2 for failed recording results
+  std::wstring folderText;         // entries split by TAB, their parts by "*"
+  std::uint16_t postAction = 0;
+  std::uint32_t resumeRestart = 0;
+  std::wstring extraText;
+  std::uint32_t marginEnable = 0;
+  std::uint32_t marginStart = 0;  // seconds
+  std::uint32_t marginEnd = 0;
+  std::uint32_t serviceFlags = 0;  // 0x01 own choice, 0x10 captions, 0x20 carousel
+};
+
+struct TunerReserveRow {
+  std::wstring tunerName;  // the BonDriver file name
+  std::uint32_t tunerId = 0;
+  std::vector<std::uint32_t> reserveIds;
+};
+
+// The time-out is the wait for the server in plimod-b; plimod's client
+// keeps its own. Output lists are appended to, never emptied first.
+int SrvAddReservation(const ReserveRow& row, std::uint32_t timeoutMs);
+// Adds the rows in as few commands as the command set allows (the newer one
+// takes a list, the older one a row at a time). `added` counts the rows, from
+// the front, that the server took; the result is that of the last command.
+int SrvAddReservations(const std::vector<ReserveRow>& rows, std::size_t& added, std::uint32_t timeoutMs);
+// On failure the row is left as it was.
+int SrvGetReservation(std::uint32_t reserveId, ReserveRow& row, std::uint32_t timeoutMs);
+int SrvDeleteReservations(const std::vector<ReserveRow>& rows, std::uint32_t timeoutMs);
+int SrvChangeReservation(const ReserveRow& row, std::uint32_t timeoutMs);
+int SrvEnumReservations(std::vector<ReserveRow>& rows, std::uint32_t timeoutMs);
+// The programme keys of the server's reservations (no recording results),
+// in the server's order, for telling whether a programme is reserved.
+int SrvEnumReservedPrograms(std::vector<std::uint64_t>& programKeys, std::uint32_t timeoutMs);
+int SrvEnumTunerReservations(std::vector<TunerReserveRow>& tuners, std::uint32_t timeoutMs);
+
+// Whether a failure of the operations above means the server could not be
+// reached at all (nothing listens, no signal within the wait, or its pipe
+// would not open), rather than that it refused the command.
+bool SrvUnreachable(int result);
+
+// Whether the linked client lists recording results (with the reservations)
+// and deletes them.
+bool SrvListsRecordingResults();
+// Deletes recording results; returns the server's own code (1 = success).
+// Only meaningful where SrvListsRecordingResults().
+std::uint32_t SrvDeleteRecordedInfo(const std::vector<std::uint32_t>& resultIds);
+
+}  // namespace plimod

@@ -1,0 +1,248 @@
+#include "recorder/lists/reserve_list_keep.h"
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <utility>
+
+#include "platform/file.h"
+#include "recorder/base/recorder_mode.h"
+#include "recorder/base/recorder_paths.h"
+#include "recorder/lists/reserve_list_load.h"
+
+namespace plimod {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Other clients of the server change reservations without telling us.
+constexpr auto kServerListLife = std::chrono::seconds(3);
+// A page that must show a fresh list waits at most this long: past both
+// server calls of a load at their connect and reply time-outs.
+constexpr auto kShowWait = std::chrono::seconds(100);
+constexpr auto kOwnChangeWait = std::chrono::seconds(2);
+constexpr auto kStopWait = std::chrono::seconds(5);
+constexpr auto kWorkerSlice = std::chrono::seconds(1);
+constexpr auto kSettle = std::chrono::milliseconds(100);
+constexpr auto kSettleMost = std::chrono::seconds(1);
+
+struct KeepState {
+  std::mutex mutex;
+  std::condition_variable asked;   // the worker: a refresh is due, or stop
+  std::condition_variable loaded;  // pages waiting for a load to end
+  std::condition_variable ended;   // the stop: the worker has ended
+  const IniFile* settings = nullptr;
+  std::uint64_t run = 0;  // the worker of another run ends on its own
+  bool running = false;
+  bool refreshAsked = false;
+  bool loading = false;  // the worker is loading
+  bool workerEnded = true;
+  std::thread worker;
+  // Loads, in order of their beginning.
+  std::uint64_t loadsBegun = 0;
+  std::uint64_t published = 0;  // the sequence of the load whose lists are out
+  std::uint64_t changes = 0;    // ReserveListChanged calls so far
+  // What the lists out were loaded from.
+  bool everLoaded = false;
+  std::uint64_t changesLoaded = 0;
+  ReserveSourceStamp stampLoaded;
+  Clock::time_point loadedAt;
+};
+
+// Never destroyed: a worker that overran its stop may still use it.
+KeepState& State() {
+  static KeepState& state = *new KeepState;
+  return state;
+}
+
+ReserveSourceStamp::File StampOf(const std::optional<std::wstring>& path) {
+  ReserveSourceStamp::File file;
+  struct stat info {};
+  if (!path || stat(ToNativePath(*path).c_str(), &info) != 0) return file;
+  file.present = true;
+  file.modifiedNs = std::int64_t{info.st_mtim.tv_sec} * 1'000'000'000 + info.st_mtim.tv_nsec;
+  file.size = info.st_size;
+  file.inode = info.st_ino;
+  return file;
+}
+
+ReserveSourceStamp SourceStamp(const IniFile& settings) {
+  ReserveSourceStamp stamp;
+  stamp.server = EpgTimerSrvMode();
+  if (stamp.server) return stamp;
+  const std::optional<std::wstring> programTxt = LocateProgramTxt(settings);
+  stamp.programTxt = programTxt.value_or(L"");
+  stamp.files = {StampOf(programTxt), StampOf(LocateRecorderFile(settings, L"RecInfo.txt")),
+                 StampOf(LocateRecorderFile(settings, L"Reserve.txt"))};
+  return stamp;
+}
+
+// Under the state's lock.
+bool ChangedSinceLoad(const KeepState& state) { return !state.everLoaded || state.changes != state.changesLoaded; }
+
+bool Stale(const KeepState& state, const ReserveSourceStamp& stamp, Clock::time_point now) {
+  if (ChangedSinceLoad(state) || !(stamp == state.stampLoaded)) return true;
+  return stamp.server && now - state.loadedAt >= kServerListLife;
+}
+
+void AskRefresh(KeepState& state) {
+  state.refreshAsked = true;
+  state.asked.notify_one();
+}
+
+// A run of changes (an automatic reservation adds one programme after
+// another) is loaded once, when it pauses, rather than after each add.
+void SettleChanges(KeepState& state, std::unique_lock<std::mutex>& lock, std::uint64_t run) {
+  if (!state.everLoaded || state.changes == state.changesLoaded) return;
+  const Clock::time_point limit = Clock::now() + kSettleMost;
+  std::uint64_t seen = state.changes;
+  while (state.run == run && Clock::now() < limit) {
+    if (!state.asked.wait_for(lock, kSettle, [&] { return state.run != run || state.changes != seen; })) return;
+    seen = state.changes;
+  }
+}
+
+// Under the lock: asks for a load and waits, at most `bound`, for one that
+// began after every change made so far (or for the worker's stop).
+void WaitForChangesLoaded(KeepState& state, std::unique_lock<std::mutex>& lock, Clock::duration bound) {
+  const std::uint64_t changes = state.changes;
+  const std::uint64_t run = state.run;
+  AskRefresh(state);
+  state.loaded.wait_for(lock, bound, [&] {
+    return state.run != run || (state.everLoaded && state.changesLoaded >= changes);
+  });
+}
+
+void RefreshWorker(std::uint64_t run) {
+  KeepState& state = State();
+  std::unique_lock lock(state.mutex);
+  while (state.run == run) {
+    if (!state.asked.wait_for(lock, kWorkerSlice, [&] { return state.run != run || state.refreshAsked; })) continue;
+    if (state.run != run) break;
+    SettleChanges(state, lock, run);
+    state.refreshAsked = false;
+    const IniFile& settings = *state.settings;
+    state.loading = true;
+    lock.unlock();
+    LoadReserveList(settings);
+    lock.lock();
+    state.loading = false;
+    state.loaded.notify_all();
+  }
+  state.workerEnded = true;
+  state.ended.notify_all();
+}
+
+}  // namespace
+
+ReserveListLoadTicket BeginReserveListLoad(const IniFile& settings) {
+  ReserveListLoadTicket ticket;
+  ticket.stamp = SourceStamp(settings);
+  KeepState& state = State();
+  std::lock_guard lock(state.mutex);
+  ticket.sequence = ++state.loadsBegun;
+  ticket.changes = state.changes;
+  return ticket;
+}
+
+void EndReserveListLoad(const ReserveListLoadTicket& ticket, ReserveSnapshot lists) {
+  KeepState& state = State();
+  {
+    std::lock_guard lock(state.mutex);
+    if (ticket.sequence < state.published) return;
+    state.published = ticket.sequence;
+    state.everLoaded = true;
+    state.changesLoaded = ticket.changes;
+    state.stampLoaded = ticket.stamp;
+    state.loadedAt = Clock::now();
+    PublishReserveLists(std::move(lists));
+  }
+  state.loaded.notify_all();
+}
+
+ReserveSnapshot ReserveListAsLoaded(const IniFile& settings) {
+  KeepState& state = State();
+  {
+    std::unique_lock lock(state.mutex);
+    if (!state.running) {
+      lock.unlock();
+      return LoadReserveList(settings);
+    }
+    // After a change of its own the server has just answered, so the list
+    // that shows it is usually a moment away; a slow server leaves the page
+    // the last list.
+    if (state.everLoaded && ChangedSinceLoad(state)) WaitForChangesLoaded(state, lock, kOwnChangeWait);
+  }
+  const ReserveSourceStamp stamp = SourceStamp(settings);
+  std::lock_guard lock(state.mutex);
+  if (Stale(state, stamp, Clock::now())) AskRefresh(state);
+  return CurrentReserveLists();
+}
+
+ReserveSnapshot ReserveListToShow(const IniFile& settings) {
+  KeepState& state = State();
+  {
+    std::unique_lock lock(state.mutex);
+    if (state.running && ChangedSinceLoad(state)) {
+      WaitForChangesLoaded(state, lock, kShowWait);
+      return CurrentReserveLists();
+    }
+  }
+  return ReserveListAsLoaded(settings);
+}
+
+void WaitForReserveListLoadEnd(std::chrono::milliseconds bound) {
+  KeepState& state = State();
+  std::unique_lock lock(state.mutex);
+  const std::uint64_t run = state.run;
+  state.loaded.wait_for(lock, bound, [&] {
+    return !state.running || state.run != run || (!state.loading && !state.refreshAsked);
+  });
+}
+
+void ReserveListChanged() {
+  KeepState& state = State();
+  std::lock_guard lock(state.mutex);
+  ++state.changes;
+  if (state.running) AskRefresh(state);
+}
+
+bool StartReserveListRefresh(const IniFile& settings) {
+  KeepState& state = State();
+  std::lock_guard lock(state.mutex);
+  if (state.running || !state.workerEnded) return false;
+  state.settings = &settings;
+  state.running = true;
+  state.workerEnded = false;
+  state.everLoaded = false;   // what was published before is no load of this run
+  state.refreshAsked = true;  // the first load begins at once
+  state.worker = std::thread(RefreshWorker, ++state.run);
+  return true;
+}
+
+void StopReserveListRefresh() {
+  KeepState& state = State();
+  std::unique_lock lock(state.mutex);
+  if (!state.running) return;
+  state.running = false;
+  ++state.run;
+  state.asked.notify_all();
+  state.loaded.notify_all();
+  // A load waiting on the server gives up on the program's stop; a worker
+  // that overruns anyway ends on its own.
+  const bool ended = state.ended.wait_for(lock, kStopWait, [&] { return state.workerEnded; });
+  std::thread worker = std::move(state.worker);
+  lock.unlock();
+  if (ended) {
+    worker.join();
+  } else {
+    worker.detach();
+  }
+}
+
+}  // namespace plimod

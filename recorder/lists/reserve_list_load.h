@@ -1,0 +1,17 @@
+#pragma once
+// Rebuilding the reservation lists from the recorder in use.
+
+#include "recorder/lists/reserve_lists.h"
+#include "settings/ini_file.h"
+
+namespace plimod {
+
+// Builds the lists anew from the reservation server (its mode) or from the
+// text-file recorder's reservation text, on the caller's thread, publishes
+// them (unless a load begun later already has) and returns them. Pages
+// read the kept list instead (recorder/lists/reserve_list_keep.h).
+// A recorder that cannot be reached, or text that cannot be found, gives
+// empty lists.
+ReserveSnapshot LoadReserveList(const IniFile& settings);
+
+}  // namespace plimod

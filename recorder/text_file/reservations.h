@@ -1,0 +1,50 @@
+#pragma once
+// Adding, changing and deleting one reservation in the recorder in use:
+// through the reservation server in its mode, else by appending to the
+// text-file recorder's Program.txt (which it reads when started again; the
+// callers restart it). All return true on success.
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "recorder/lines/reserve_line.h"
+#include "settings/ini_file.h"
+
+namespace plimod {
+
+enum class AddOutcome {
+  kAdded,
+  kAlreadyReserved,  // the recorder holds a reservation of the programme
+  kUnreachable,      // server mode: nothing answers, so later adds would fail too
+  kFailed,           // refused, or the file could not be written
+};
+
+// A programme gets one reservation only: each add first looks for one of
+// the programme in the recorder (the server's list, or Program.txt, where
+// the ids are all that tells two lines apart). Adds of this program take
+// turns, so adds of one programme that arrive together reserve it once.
+[[nodiscard]] AddOutcome AddNewReservation(const IniFile& settings, const ReserveLine& line);
+// The same for several lines, in their order (a programme twice among them
+// is added once); the server gets them in as few commands as it takes.
+// One outcome per line.
+[[nodiscard]] std::vector<AddOutcome> AddNewReservations(const IniFile& settings,
+                                                         const std::vector<ReserveLine>& lines);
+// The same, true only when added.
+bool AddReservation(const IniFile& settings, const ReserveLine& line);
+
+// Server mode only: the reservation `reserveId` gets the line's values when
+// it still belongs to the programme `programKey`. In the text-file mode
+// false at once (the edit page rewrites Program.txt itself).
+bool ChangeReservation(const ReserveLine& line, std::uint64_t programKey, int reserveId);
+bool DeleteReservation(std::uint64_t programKey, int reserveId);
+// The same, telling a reservation that no longer belongs to the programme
+// (nothing to delete) from a failure (refused, unreachable, or the
+// text-file mode).
+enum class DeleteOutcome { kDeleted, kOtherProgramme, kFailed };
+[[nodiscard]] DeleteOutcome DeleteProgrammeReservation(std::uint64_t programKey, int reserveId);
+// Server mode only: the reservation gets the title (code page 932) and keeps
+// every other value the user gave it. False at once in the text-file mode.
+bool ChangeReservationTitle(std::string_view cp932Title, std::uint64_t programKey, int reserveId);
+
+}  // namespace plimod
