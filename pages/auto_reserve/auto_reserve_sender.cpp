@@ -8,7 +8,7 @@
 #include <thread>
 #include <utility>
 
-#include "recorder/reserve_list_keep.h"
+#include "recorder/lists/reserve_list_keep.h"
 
 namespace plimod {
 
