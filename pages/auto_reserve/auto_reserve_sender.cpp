@@ -1,23 +1,23 @@
 #include "pages/auto_reserve/auto_reserve_sender.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
-#include <thread>
+#include <optional>
 #include <utility>
 
+#include "platform/sync.h"
 #include "recorder/lists/reserve_list_keep.h"
 
 namespace plimod {
 
 namespace {
 
-constexpr auto kStopWait = std::chrono::seconds(5);
+constexpr std::uint32_t kStopWaitMs = 5000;
 // Past a load's two server calls at their time-outs.
 constexpr auto kLoadEndWait = std::chrono::seconds(100);
-constexpr auto kWorkerSlice = std::chrono::seconds(1);
+constexpr std::uint32_t kWorkerSliceMs = 1000;
 
 struct QueuedPass {
   IniFile* settings = nullptr;
@@ -26,40 +26,38 @@ struct QueuedPass {
 
 struct SenderState {
   std::mutex mutex;
-  std::condition_variable queued;  // the worker: a pass is queued, or stop
-  std::condition_variable ended;   // the stop: the worker has ended
-  std::uint64_t run = 0;           // the worker of another run ends on its own
   bool running = false;
-  bool workerEnded = true;
   std::deque<QueuedPass> passes;
-  std::thread worker;
+  StoppableThread worker;
 };
 
-// Never destroyed: a worker that overran the stop still reads it.
+// Never destroyed: a worker that overran the stop still reads the queue.
 SenderState& State() {
   static SenderState& state = *new SenderState;
   return state;
 }
 
-void SenderWorker(std::uint64_t run) {
+std::optional<QueuedPass> TakePass(SenderState& state) {
+  std::lock_guard lock(state.mutex);
+  if (state.passes.empty()) return std::nullopt;
+  QueuedPass pass = std::move(state.passes.front());
+  state.passes.pop_front();
+  return pass;
+}
+
+void SenderWorker(StopSignal& stop) {
   SenderState& state = State();
-  std::unique_lock lock(state.mutex);
-  while (state.run == run) {
-    if (!state.queued.wait_for(lock, kWorkerSlice, [&] { return state.run != run || !state.passes.empty(); })) {
+  while (!stop.StopRequested()) {
+    std::optional<QueuedPass> pass = TakePass(state);
+    if (!pass) {
+      stop.WaitForStop(kWorkerSliceMs);
       continue;
     }
-    if (state.run != run) break;
-    QueuedPass pass = std::move(state.passes.front());
-    state.passes.pop_front();
-    lock.unlock();
     // The pass has just asked for the list (its own load would otherwise
     // keep the server from the adds until they give up).
     WaitForReserveListLoadEnd(kLoadEndWait);
-    SendAutoReservePass(*pass.settings, std::move(pass.sends));
-    lock.lock();
+    SendAutoReservePass(*pass->settings, std::move(pass->sends));
   }
-  state.workerEnded = true;
-  state.ended.notify_all();
 }
 
 }  // namespace
@@ -71,7 +69,7 @@ void SendAutoReserveInTurn(IniFile& settings, AutoReserveSends sends) {
     std::lock_guard lock(state.mutex);
     if (state.running) {
       state.passes.push_back({&settings, std::move(sends)});
-      state.queued.notify_all();
+      state.worker.Wake();
       return;
     }
   }
@@ -81,29 +79,20 @@ void SendAutoReserveInTurn(IniFile& settings, AutoReserveSends sends) {
 bool StartAutoReserveSender() {
   SenderState& state = State();
   std::lock_guard lock(state.mutex);
-  if (state.running || !state.workerEnded) return false;
+  if (state.running || !state.worker.Start(SenderWorker)) return false;
   state.running = true;
-  state.workerEnded = false;
-  state.worker = std::thread(SenderWorker, ++state.run);
   return true;
 }
 
 void StopAutoReserveSender() {
   SenderState& state = State();
-  std::unique_lock lock(state.mutex);
-  if (!state.running) return;
-  state.running = false;
-  ++state.run;
-  state.passes.clear();
-  state.queued.notify_all();
-  const bool ended = state.ended.wait_for(lock, kStopWait, [&] { return state.workerEnded; });
-  std::thread worker = std::move(state.worker);
-  lock.unlock();
-  if (ended) {
-    worker.join();
-  } else {
-    worker.detach();
+  {
+    std::lock_guard lock(state.mutex);
+    if (!state.running) return;
+    state.running = false;
+    state.passes.clear();
   }
+  state.worker.Stop(kStopWaitMs);
 }
 
 }  // namespace plimod
