@@ -85,8 +85,9 @@ bool SendTitleChanges(const std::vector<AutoReserveRetitle>& retitles) {
   return changed;
 }
 
-// The queued reservations in one go; `tokens` gets the history tokens of
-// those added.
+// The queued reservations, each answered on its own; `tokens` gets the
+// history tokens of those added. The others stay out of the history, so
+// the next pass tries them again.
 void SendQueuedReservations(const IniFile& settings, const std::vector<AutoReserveAdd>& adds,
                             std::vector<std::wstring>& tokens) {
   std::vector<ReserveLine> lines;

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,10 +44,37 @@ struct TunerReserveRow {
 // The time-out is the wait for the server in plimod-b; plimod's client
 // keeps its own. Output lists are appended to, never emptied first.
 int SrvAddReservation(const ReserveRow& row, std::uint32_t timeoutMs);
-// Adds the rows in as few commands as the command set allows (the newer one
-// takes a list, the older one a row at a time). `added` counts the rows, from
-// the front, that the server took; the result is that of the last command.
-int SrvAddReservations(const std::vector<ReserveRow>& rows, std::size_t& added, std::uint32_t timeoutMs);
+
+// The caller's turn around each command that SrvAddReservations sends
+// (the client library cannot reach the reservation code above it). `take`
+// gets the indexes of the rows the command is to carry (none for a look at
+// the server's list), waits for the caller's turn and erases the rows that
+// are not to go any more; `done` gets the rows that went and the result.
+struct SrvAddTurns {
+  std::function<void(std::vector<std::size_t>& rows)> take;
+  std::function<void(const std::vector<std::size_t>& rows, int result)> done;
+
+  // `send` as one command in the turn; nothing when every row of it was
+  // taken out.
+  template <class Send>
+  std::optional<int> Command(std::vector<std::size_t>& rows, Send send) const {
+    const bool rowless = rows.empty();
+    take(rows);
+    if (!rowless && rows.empty()) return std::nullopt;
+    const int result = send();
+    done(rows, result);
+    return result;
+  }
+};
+
+// Adds the rows, one result per row: 0 added, else the failure of its
+// command; nothing for a row the caller's turn took out. A refused row never stops the rows after it: the
+// older command set adds a row per command; the newer one takes a list, and
+// a list that fails as a whole is sent again a row per command, less the
+// rows the server holds by then (taken as added by the lost answer). A
+// server that cannot be reached stops the rest, which get its result.
+std::vector<std::optional<int>> SrvAddReservations(const std::vector<ReserveRow>& rows, std::uint32_t timeoutMs,
+                                                   const SrvAddTurns& turns);
 // On failure the row is left as it was.
 int SrvGetReservation(std::uint32_t reserveId, ReserveRow& row, std::uint32_t timeoutMs);
 int SrvDeleteReservations(const std::vector<ReserveRow>& rows, std::uint32_t timeoutMs);

@@ -1,6 +1,8 @@
 // The reservation operations over the older command set (plimod-b), one
 // for one. Recording results are neither listed nor deleted here.
 
+#include <algorithm>
+
 #include "recorder/legacy/epgtimer_srv_legacy_client.h"
 #include "recorder/base/reserve_row.h"
 
@@ -12,15 +14,21 @@ int SrvAddReservation(const ReserveRow& row, std::uint32_t timeoutMs) {
   return static_cast<int>(legacy::AddReservation(row, timeoutMs));
 }
 
-// The older command set adds one row per command.
-int SrvAddReservations(const std::vector<ReserveRow>& rows, std::size_t& added, std::uint32_t timeoutMs) {
-  added = 0;
-  for (const ReserveRow& row : rows) {
-    const std::uint32_t code = legacy::AddReservation(row, timeoutMs);
-    if (code != legacy::kSuccess) return static_cast<int>(code);
-    ++added;
+// The older command set adds one row per command; a refused row leaves
+// the rows after it to their own commands.
+std::vector<std::optional<int>> SrvAddReservations(const std::vector<ReserveRow>& rows, std::uint32_t timeoutMs,
+                                                   const SrvAddTurns& turns) {
+  std::vector<std::optional<int>> results(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    std::vector<std::size_t> one{i};
+    const std::optional<int> result = turns.Command(one, [&] { return SrvAddReservation(rows[i], timeoutMs); });
+    results[i] = result;
+    if (result && SrvUnreachable(*result)) {
+      std::fill(results.begin() + static_cast<std::ptrdiff_t>(i), results.end(), result);
+      break;
+    }
   }
-  return static_cast<int>(legacy::kSuccess);
+  return results;
 }
 
 int SrvGetReservation(std::uint32_t reserveId, ReserveRow& row, std::uint32_t timeoutMs) {

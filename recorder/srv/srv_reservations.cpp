@@ -9,6 +9,7 @@
 #include <iterator>
 #include <tuple>
 #include <cstdio>
+#include <unordered_set>
 
 #include "guide/civil_time.h"
 #include "recorder/base/reserve_row.h"
@@ -73,6 +74,53 @@ SrvReserveData NewReserveData(const ReserveRow& row) {
   return data;
 }
 
+// The indexes of the rows from `next` on that one add command carries;
+// `next` moves past them.
+std::vector<std::size_t> NextAddBatch(const std::vector<ReserveRow>& rows, std::size_t& next) {
+  std::vector<std::size_t> batch;
+  std::size_t batchBytes = 0;
+  while (next < rows.size() && (batch.empty() || batchBytes < kAddBatchBytes)) {
+    batchBytes += CmdStreamSize(NewReserveData(rows[next]));
+    batch.push_back(next++);
+  }
+  return batch;
+}
+
+int AddList(const std::vector<ReserveRow>& rows, const std::vector<std::size_t>& batch) {
+  std::vector<SrvReserveData> list;
+  list.reserve(batch.size());
+  for (std::size_t i : batch) list.push_back(NewReserveData(rows[i]));
+  return Outcome(ProgramSrvClient().AddReserve(list));
+}
+
+// After a list add that failed as a whole: the server may have taken the
+// list all the same (an answer cut short), so its list is looked at again
+// and only the rows it lacks are sent, one per command. When that look
+// fails the rows keep the list's result: none is sent twice.
+void AddEachAgain(const std::vector<ReserveRow>& rows, const std::vector<std::size_t>& batch,
+                  const SrvAddTurns& turns, std::vector<std::optional<int>>& results) {
+  std::vector<std::uint64_t> listed;
+  std::vector<std::size_t> none;
+  const int looked = *turns.Command(none, [&] { return SrvEnumReservedPrograms(listed, 0); });
+  if (looked != kDone) {
+    if (SrvUnreachable(looked)) {
+      for (std::size_t i : batch) results[i] = looked;
+    }
+    return;
+  }
+  const std::unordered_set<std::uint64_t> held(listed.begin(), listed.end());
+  for (std::size_t at = 0; at < batch.size(); ++at) {
+    const std::size_t i = batch[at];
+    std::vector<std::size_t> one{i};
+    const bool taken = held.contains(ProgramKeyOf(rows[i]));
+    results[i] = turns.Command(one, [&] { return taken ? kDone : SrvAddReservation(rows[i], 0); });
+    if (results[i] && SrvUnreachable(*results[i])) {
+      for (std::size_t rest = at + 1; rest < batch.size(); ++rest) results[batch[rest]] = results[i];
+      return;
+    }
+  }
+}
+
 ReserveRow RowOf(SrvReserveData&& data) {
   ReserveRow row;
   FromSrvReserveData(std::move(data), row);
@@ -109,22 +157,21 @@ int SrvAddReservation(const ReserveRow& row, std::uint32_t) {
   return Outcome(ProgramSrvClient().AddReserve({NewReserveData(row)}));
 }
 
-int SrvAddReservations(const std::vector<ReserveRow>& rows, std::size_t& added, std::uint32_t) {
-  added = 0;
-  std::uint32_t code = kSrvSuccess;
-  std::vector<SrvReserveData> batch;
-  std::size_t batchBytes = 0;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    batch.push_back(NewReserveData(rows[i]));
-    batchBytes += CmdStreamSize(batch.back());
-    if (i + 1 < rows.size() && batchBytes < kAddBatchBytes) continue;
-    code = ProgramSrvClient().AddReserve(batch);
-    if (code != kSrvSuccess) break;
-    added += batch.size();
-    batch.clear();
-    batchBytes = 0;
+std::vector<std::optional<int>> SrvAddReservations(const std::vector<ReserveRow>& rows, std::uint32_t,
+                                                   const SrvAddTurns& turns) {
+  std::vector<std::optional<int>> results(rows.size());
+  for (std::size_t next = 0; next < rows.size();) {
+    std::vector<std::size_t> batch = NextAddBatch(rows, next);
+    const std::optional<int> result = turns.Command(batch, [&] { return AddList(rows, batch); });
+    if (!result) continue;
+    for (std::size_t i : batch) results[i] = result;
+    if (*result != kDone && batch.size() > 1 && !SrvUnreachable(*result)) AddEachAgain(rows, batch, turns, results);
+    if (const std::optional<int> last = results[batch.back()]; last && SrvUnreachable(*last)) {
+      std::fill(results.begin() + static_cast<std::ptrdiff_t>(next), results.end(), last);
+      break;
+    }
   }
-  return Outcome(code);
+  return results;
 }
 
 int SrvGetReservation(std::uint32_t reserveId, ReserveRow& row, std::uint32_t) {

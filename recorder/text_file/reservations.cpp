@@ -1,6 +1,5 @@
 #include "recorder/text_file/reservations.h"
 
-#include <chrono>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "platform/text_codec.h"
+#include "recorder/text_file/add_turns.h"
 #include "recorder/text_file/program_txt_append.h"
 #include "recorder/base/recorder_mode.h"
 #include "recorder/base/recorder_paths.h"
@@ -86,31 +86,42 @@ std::uint64_t LineProgramKey(const ReserveLine& line) {
                                static_cast<std::uint16_t>(line.serviceId)));
 }
 
-// Held from the look for an existing reservation until the add is answered.
-// Bounded like the server client's own lock: a turn that does not come runs
-// anyway (the server's list then still keeps it from most duplicates).
-class AddTurn {
- public:
-  AddTurn() : held_(Mutex().try_lock_for(std::chrono::milliseconds(kTurnWaitMs))) {}
-  ~AddTurn() {
-    if (held_) Mutex().unlock();
-  }
-  AddTurn(const AddTurn&) = delete;
-  AddTurn& operator=(const AddTurn&) = delete;
+AddOutcome OutcomeOf(const std::optional<int>& result) {
+  if (!result) return AddOutcome::kAlreadyReserved;  // another sender added it meanwhile
+  if (*result == 0) return AddOutcome::kAdded;
+  return SrvUnreachable(*result) ? AddOutcome::kUnreachable : AddOutcome::kFailed;
+}
 
- private:
-  static constexpr std::uint32_t kTurnWaitMs = 120'000;
-  static std::timed_mutex& Mutex() {
-    static std::timed_mutex mutex;
-    return mutex;
-  }
-  bool held_;
-};
+std::vector<std::uint64_t> ProgrammesOf(const std::vector<ReserveRow>& rows, const std::vector<std::size_t>& at) {
+  std::vector<std::uint64_t> programmes;
+  programmes.reserve(at.size());
+  for (std::size_t i : at) programmes.push_back(ProgramKeyOf(rows[i]));
+  return programmes;
+}
 
-std::vector<AddOutcome> AddToServer(const std::vector<ReserveLine>& lines) {
+SrvAddTurns TurnsOf(AddSender& sender, const std::vector<ReserveRow>& rows) {
+  return {[&sender, &rows](std::vector<std::size_t>& at) {
+            const std::vector<bool> go = sender.Take(ProgrammesOf(rows, at));
+            std::size_t kept = 0;
+            for (std::size_t i = 0; i < at.size(); ++i) {
+              if (go[i]) at[kept++] = at[i];
+            }
+            at.resize(kept);
+          },
+          [&sender, &rows](const std::vector<std::size_t>& at, int result) {
+            sender.Done(ProgrammesOf(rows, at), result);
+          }};
+}
+
+std::vector<AddOutcome> AddToServer(const std::vector<ReserveLine>& lines, AddKind kind) {
+  std::vector<std::uint64_t> programmes;
+  for (const ReserveLine& line : lines) programmes.push_back(LineProgramKey(line));
+  AddSender sender(kind, programmes);
   std::vector<AddOutcome> outcomes(lines.size(), AddOutcome::kAlreadyReserved);
   std::vector<std::uint64_t> listed;
+  (void)sender.Take({});
   const int result = SrvEnumReservedPrograms(listed, kServerWaitMs);
+  sender.Done({}, result);
   if (result != 0) {
     outcomes.assign(lines.size(), SrvUnreachable(result) ? AddOutcome::kUnreachable : AddOutcome::kFailed);
     return outcomes;
@@ -119,26 +130,22 @@ std::vector<AddOutcome> AddToServer(const std::vector<ReserveLine>& lines) {
   std::vector<ReserveRow> rows;
   std::vector<std::size_t> rowLines;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (!reserved.insert(LineProgramKey(lines[i])).second) continue;
+    if (!reserved.insert(programmes[i]).second) continue;
     rows.push_back(NewRow(lines[i]));
     rowLines.push_back(i);
   }
   if (rows.empty()) return outcomes;
-  std::size_t added = 0;
-  const int sent = SrvAddReservations(rows, added, kServerWaitMs);
+  const std::vector<std::optional<int>> results = SrvAddReservations(rows, kServerWaitMs, TurnsOf(sender, rows));
   ReserveListChanged();
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    AddOutcome& outcome = outcomes[rowLines[r]];
-    if (r < added) {
-      outcome = AddOutcome::kAdded;
-    } else {
-      outcome = SrvUnreachable(sent) ? AddOutcome::kUnreachable : AddOutcome::kFailed;
-    }
-  }
+  for (std::size_t r = 0; r < rows.size(); ++r) outcomes[rowLines[r]] = OutcomeOf(results[r]);
   return outcomes;
 }
 
+// One line at a time: the look for the programme and the append go
+// together, and two appends never meet at the file's end.
 AddOutcome AddToProgramTxt(const IniFile& settings, const ReserveLine& line) {
+  static std::mutex& appending = *new std::mutex;  // a sender may overrun the program's end
+  const std::lock_guard lock(appending);
   const auto path = LocateProgramTxt(settings);
   if (!path) return AddOutcome::kFailed;
   if (ProgramTxtHoldsProgramme(*path, LineProgramKey(line))) return AddOutcome::kAlreadyReserved;
@@ -164,13 +171,13 @@ bool SentChange(int result) {
 }  // namespace
 
 AddOutcome AddNewReservation(const IniFile& settings, const ReserveLine& line) {
-  return AddNewReservations(settings, {line}).front();
+  if (EpgTimerSrvMode()) return AddToServer({line}, AddKind::kOne).front();
+  return AddToProgramTxt(settings, line);
 }
 
 std::vector<AddOutcome> AddNewReservations(const IniFile& settings, const std::vector<ReserveLine>& lines) {
   if (lines.empty()) return {};
-  const AddTurn turn;
-  if (EpgTimerSrvMode()) return AddToServer(lines);
+  if (EpgTimerSrvMode()) return AddToServer(lines, AddKind::kSeveral);
   std::vector<AddOutcome> outcomes;
   outcomes.reserve(lines.size());
   for (const ReserveLine& line : lines) outcomes.push_back(AddToProgramTxt(settings, line));

@@ -22,11 +22,14 @@ enum class AddOutcome {
 
 // A programme gets one reservation only: each add first looks for one of
 // the programme in the recorder (the server's list, or Program.txt, where
-// the ids are all that tells two lines apart). Adds of this program take
-// turns, so adds of one programme that arrive together reserve it once.
+// the ids are all that tells two lines apart). Adds of one programme take
+// turns, so adds of it that arrive together reserve it once. An add of one
+// line (a page's) goes before the next command of an add of several.
 [[nodiscard]] AddOutcome AddNewReservation(const IniFile& settings, const ReserveLine& line);
 // The same for several lines, in their order (a programme twice among them
-// is added once); the server gets them in as few commands as it takes.
+// is added once); the server gets them in as few commands as it takes and
+// answers each line on its own: a refused line never stops the others.
+// A programme another add sent meanwhile counts as reserved already.
 // One outcome per line.
 [[nodiscard]] std::vector<AddOutcome> AddNewReservations(const IniFile& settings,
                                                          const std::vector<ReserveLine>& lines);

@@ -70,6 +70,11 @@ void FakeEpgTimerSrv::Script(std::uint32_t command, ScriptedReply reply) {
   scripts_[command].push_back(std::move(reply));
 }
 
+void FakeEpgTimerSrv::RefuseTitle(std::wstring text) {
+  std::lock_guard lock(mutex_);
+  refusedTitle_ = std::move(text);
+}
+
 std::vector<RecordedRequest> FakeEpgTimerSrv::Requests() const {
   std::lock_guard lock(mutex_);
   return requests_;
@@ -123,15 +128,15 @@ void FakeEpgTimerSrv::ServeConnection(int fd, int connection, StopSignal& stop) 
     }
     scripted = TakeScript(request.param);
     if (const std::uint32_t delay = replyDelayMs_; delay > 0 && stop.WaitForStop(delay)) return;
+    if (!scripted || scripted->actFirst) {
+      std::lock_guard lock(mutex_);
+      reply = request.param >= kNewerCommandsFrom ? AnswerCommand(state_, request, refusedTitle_)
+                                                  : AnswerLegacyCommand(state_, walk, request, refusedTitle_);
+      SaveReserveFileIfChanged();
+    }
     if (scripted) {
       if (!SendScripted(fd, *scripted, stop)) return;
       continue;
-    }
-    {
-      std::lock_guard lock(mutex_);
-      reply = request.param >= kNewerCommandsFrom ? AnswerCommand(state_, request)
-                                                  : AnswerLegacyCommand(state_, walk, request);
-      SaveReserveFileIfChanged();
     }
     if (!WritePacket(fd, reply, kPieceBytes, kIoTimeoutMs)) return;
   }

@@ -34,6 +34,8 @@ struct ScriptedReply {
   std::uint32_t delayMs = 0;
   // How many requests it answers; -1 for all.
   int uses = -1;
+  // Carry the request out first (a server that acted, whose answer is lost).
+  bool actFirst = false;
 };
 
 struct RecordedRequest {
@@ -57,10 +59,13 @@ struct LegacyWalk {
 };
 
 // The reply to one request from the state (the unscripted behaviour), in
-// the newer command set and in the older one.
-CommandPacket AnswerCommand(FakeSrvState& state, const CommandPacket& request);
-CommandPacket AnswerLegacyCommand(FakeSrvState& state, LegacyWalk& walk,
-                                  const CommandPacket& request);
+// the newer command set and in the older one. An add of a row whose title
+// contains `refusedTitle` (when not empty) is refused with an error code,
+// and with it the whole list it came in.
+CommandPacket AnswerCommand(FakeSrvState& state, const CommandPacket& request,
+                            const std::wstring& refusedTitle);
+CommandPacket AnswerLegacyCommand(FakeSrvState& state, LegacyWalk& walk, const CommandPacket& request,
+                                  const std::wstring& refusedTitle);
 
 class FakeEpgTimerSrv {
  public:
@@ -82,6 +87,9 @@ class FakeEpgTimerSrv {
   void Script(std::uint32_t command, ScriptedReply reply);
   // Holds every reply back this long (a server that is slow to answer).
   void DelayEveryReply(std::uint32_t ms) { replyDelayMs_ = ms; }
+  // Refuses every add of a row whose title contains `text` (a list add
+  // with such a row as a whole); empty refuses nothing.
+  void RefuseTitle(std::wstring text);
   std::vector<RecordedRequest> Requests() const;
   // The request bodies (without headers) of one command, in order.
   std::vector<std::string> BodiesOf(std::uint32_t command) const;
@@ -107,6 +115,7 @@ class FakeEpgTimerSrv {
   std::map<std::uint32_t, std::vector<ScriptedReply>> scripts_;
   std::vector<RecordedRequest> requests_;
   std::atomic<std::uint32_t> replyDelayMs_{0};
+  std::wstring refusedTitle_;
   UniqueFd listener_;
   unsigned long socketInode_ = 0;  // of the socket file this server bound
   StoppableThread thread_;

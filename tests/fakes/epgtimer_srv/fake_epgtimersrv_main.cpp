@@ -1,7 +1,7 @@
 // The test reservation server as a program of its own (the demo's
 // recorder): serves until SIGTERM or SIGINT.
 //   fake_epgtimersrv [--pipe NAME] [--event NAME] [--parent PID] [--folder DIR]
-//                    [--delay-ms MS]
+//                    [--delay-ms MS] [--refuse-title TEXT]
 // The pipe is made in EPGTIMER_PIPE_DIR, and the event's name takes
 // EPGTIMER_EVENT_PREFIX unless --event names it: without them it would take
 // the names every real client on the machine looks for, so it refuses.
@@ -9,7 +9,9 @@
 // when that process, its parent, ends (the demo starts it from the shell
 // that becomes the program). With --folder it keeps its reservations in
 // DIR/Reserve.txt, read back at start. With --delay-ms every reply is held
-// back that long.
+// back that long. With --refuse-title every add of a row whose title
+// contains TEXT (UTF-8) is refused with an error code, and a list add
+// holding such a row is refused whole.
 
 #include <signal.h>
 #include <sys/prctl.h>
@@ -20,13 +22,14 @@
 #include <cstring>
 #include <string>
 
+#include "platform/text_codec.h"
 #include "tests/fakes/epgtimer_srv/fake_epgtimer_srv.h"
 
 namespace {
 
 constexpr char kUsage[] =
     "usage: fake_epgtimersrv [--pipe NAME] [--event NAME] [--parent PID] [--folder DIR]\n"
-    "                        [--delay-ms MS]\n"
+    "                        [--delay-ms MS] [--refuse-title TEXT]\n"
     "  EPGTIMER_PIPE_DIR (the pipe's folder) must be set, and EPGTIMER_EVENT_PREFIX\n"
     "  unless --event is given.\n";
 
@@ -37,6 +40,7 @@ struct Options {
   long parent = 0;
   std::string folder;
   unsigned long delayMs = 0;
+  std::string refuseTitle;
 };
 
 bool IsSet(const char* name) {
@@ -61,6 +65,8 @@ bool ReadOptions(int argc, char** argv, Options& options) {
       options.folder = value;
     } else if (name == "--delay-ms") {
       options.delayMs = std::strtoul(value, nullptr, 10);
+    } else if (name == "--refuse-title") {
+      options.refuseTitle = value;
     } else {
       return false;
     }
@@ -90,6 +96,7 @@ int main(int argc, char** argv) {
   plimod::test::FakeEpgTimerSrv server(options.pipe, options.event);
   if (!options.folder.empty()) server.KeepReservationsIn(options.folder);
   server.DelayEveryReply(static_cast<std::uint32_t>(options.delayMs));
+  server.RefuseTitle(plimod::Utf8ToWide(options.refuseTitle));
   if (!server.Start()) {
     std::fprintf(stderr, "fake_epgtimersrv: cannot listen on %s\n", options.pipe.c_str());
     return 1;

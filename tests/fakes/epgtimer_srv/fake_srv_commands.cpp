@@ -41,9 +41,13 @@ CommandPacket GetReserve(FakeSrvState& state, const CommandPacket& request) {
   return found == state.reservations.end() ? Code(kFailed) : Reply(*found);
 }
 
-CommandPacket AddReserves(FakeSrvState& state, const CommandPacket& request) {
+CommandPacket AddReserves(FakeSrvState& state, const CommandPacket& request, const std::wstring& refusedTitle) {
   std::vector<SrvReserveData> added;
   if (!Decode(request, added)) return Code(kFailed);
+  if (std::any_of(added.begin(), added.end(),
+                  [&](const SrvReserveData& r) { return TitleRefused(r.title, refusedTitle); })) {
+    return Code(kFailed);
+  }
   for (SrvReserveData& reserve : added) {
     reserve.reserveId = state.nextReserveId++;
     state.reservations.push_back(std::move(reserve));
@@ -75,14 +79,14 @@ CommandPacket DeleteByIds(std::vector<T>& records, std::uint32_t T::*id,
 
 }  // namespace
 
-CommandPacket AnswerCommand(FakeSrvState& state, const CommandPacket& request) {
+CommandPacket AnswerCommand(FakeSrvState& state, const CommandPacket& request, const std::wstring& refusedTitle) {
   switch (request.param) {
     case 1011:
       return Reply(state.reservations);
     case 1012:
       return GetReserve(state, request);
     case 1013:
-      return AddReserves(state, request);
+      return AddReserves(state, request, refusedTitle);
     case 1014:
       return DeleteByIds(state.reservations, &SrvReserveData::reserveId, request);
     case 1015:

@@ -7,6 +7,7 @@
 #include "recorder/srv/srv_row_conversion.h"
 #include "recorder/srv/srv_wire_text.h"
 #include "tests/fakes/epgtimer_srv/fake_epgtimer_srv.h"
+#include "tests/fakes/epgtimer_srv/fake_srv_replies.h"
 
 namespace plimod::test {
 
@@ -57,9 +58,9 @@ CommandPacket WalkStep(const std::vector<T>& items, std::size_t& cursor, Encode 
   return encode(items[cursor++], code);
 }
 
-CommandPacket AddReservation(FakeSrvState& state, const CommandPacket& request) {
+CommandPacket AddReservation(FakeSrvState& state, const CommandPacket& request, const std::wstring& refusedTitle) {
   ReserveRow row;
-  if (!legacy::ReadReserveRecord(row, request.data)) return Code(kFailed);
+  if (!legacy::ReadReserveRecord(row, request.data) || TitleRefused(row.title, refusedTitle)) return Code(kFailed);
   SrvReserveData data;
   ToSrvReserveData(row, data);
   data.programStart = row.start;
@@ -111,8 +112,8 @@ CommandPacket GetReservation(FakeSrvState& state, const CommandPacket& request) 
 
 }  // namespace
 
-CommandPacket AnswerLegacyCommand(FakeSrvState& state, LegacyWalk& walk,
-                                  const CommandPacket& request) {
+CommandPacket AnswerLegacyCommand(FakeSrvState& state, LegacyWalk& walk, const CommandPacket& request,
+                                  const std::wstring& refusedTitle) {
   const auto tunerReply = [](const SrvTunerReserve& tuner, std::uint32_t code) {
     return CommandPacket{code, TunerRecord(tuner)};
   };
@@ -126,7 +127,7 @@ CommandPacket AnswerLegacyCommand(FakeSrvState& state, LegacyWalk& walk,
     case 12:
       return GetReservation(state, request);
     case 13:
-      return AddReservation(state, request);
+      return AddReservation(state, request, refusedTitle);
     case 15:
       return ChangeReservation(state, request);
     case 16:

@@ -192,6 +192,18 @@ class AutoReserveServerTest : public AutoReserveTest {
   ProgramSrvTestServer srv_;
 };
 
+TEST_F(AutoReserveServerTest, ARefusedHitStaysOutOfTheHistoryAndIsTriedAgainAndTheOthersAreReserved) {
+  AddCondition(1, L"ニュース");
+  srv_.server().RefuseTitle(L"深夜");
+  RunAutoReserve(Settings());
+  EXPECT_EQ(History(), Token(kEveningNews, 1));
+  EXPECT_EQ(srv_.server().State().reservations.size(), 1u);
+  srv_.server().RefuseTitle(L"");
+  RunAutoReserve(Settings());
+  EXPECT_EQ(History(), Token(kEveningNews, 1) + L" " + Token(kLateNews, 1));
+  EXPECT_EQ(srv_.server().State().reservations.size(), 2u);
+}
+
 TEST_F(AutoReserveServerTest, TitleUpdateKeepsTheUsersOptions) {
   ReserveRow row;
   row.title = L"古い題";

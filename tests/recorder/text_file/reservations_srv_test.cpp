@@ -89,7 +89,10 @@ TEST_F(ReservationsSrvTest, AddSendsTheLineAsARow) {
   refusal.code = 0;
   refusal.uses = 1;
   srv_.server().Script(1013, refusal);
-  EXPECT_FALSE(AddReservation(settings_, ServerLine()));
+  ReserveLine other = ServerLine();
+  other.eventId = 0x1235;  // not reserved yet, so the add is sent
+  EXPECT_FALSE(AddReservation(settings_, other));
+  EXPECT_EQ(srv_.server().State().reservations.size(), 1u);
 }
 
 TEST_F(ReservationsSrvTest, SeveralAddsGoInOneCommandLessTheProgrammesReservedAlready) {
@@ -102,6 +105,29 @@ TEST_F(ReservationsSrvTest, SeveralAddsGoInOneCommandLessTheProgrammesReservedAl
                                      AddOutcome::kAlreadyReserved}));
   EXPECT_EQ(srv_.server().BodiesOf(1013).size(), 2u);
   EXPECT_EQ(srv_.server().State().reservations.size(), 3u);
+}
+
+TEST_F(ReservationsSrvTest, AListAddThatFailsWholeIsSentAgainRowByRowLessWhatTheServerTook) {
+  std::vector<ReserveLine> lines(5, ServerLine());
+  for (std::uint16_t i = 0; i < lines.size(); ++i) lines[i].eventId = 0x2000 + i;
+  // The server took the list and its answer was cut short: nothing again.
+  test::ScriptedReply cut;
+  cut.statedSize = 64;
+  cut.actFirst = true;
+  cut.uses = 1;
+  srv_.server().Script(1013, cut);
+  EXPECT_EQ(AddNewReservations(settings_, {lines[0], lines[1], lines[2]}),
+            std::vector<AddOutcome>(3, AddOutcome::kAdded));
+  EXPECT_EQ(srv_.server().BodiesOf(1013).size(), 1u);
+  // Refused whole: each row again on its own.
+  test::ScriptedReply refused;
+  refused.code = 0;
+  refused.uses = 1;
+  srv_.server().Script(1013, refused);
+  EXPECT_EQ(AddNewReservations(settings_, {lines[2], lines[3], lines[4]}),
+            (std::vector<AddOutcome>{AddOutcome::kAlreadyReserved, AddOutcome::kAdded, AddOutcome::kAdded}));
+  EXPECT_EQ(srv_.server().BodiesOf(1013).size(), 4u);
+  EXPECT_EQ(srv_.server().State().reservations.size(), 5u);
 }
 
 TEST_F(ReservationsSrvTest, ChangeOverwritesTheLineValuesOfTheSameProgramme) {
