@@ -152,6 +152,72 @@ port=$(printf '%s\n' "$settings" | sed -n 's/^HTTPPORT=\([0-9][0-9]*\)$/\1/p;T;q
 
 export PLIMOD_HOME="$home" TZ=Asia/Tokyo LC_ALL=C.UTF-8
 echo "plimod is starting on the demo data in $home; Ctrl+C stops it."
+
+# The program runs as a child of this shell, so that the addresses are
+# printed only once it serves them: while another program holds the port,
+# plimod runs without its server and the addresses would open that program.
+"$bin/plimod" "$@" &
+program=$!
+trap 'kill -TERM "$program" 2>/dev/null || true' INT TERM HUP
+
+# Its exit status. A signal to this shell (passed on by the trap) cuts the
+# wait short; it is then taken up again until the program has ended.
+wait_for_program() {
+  local status
+  while :; do
+    status=0
+    wait "$program" || status=$?
+    if [ "$status" -le 128 ] || ! kill -0 "$program" 2>/dev/null; then return "$status"; fi
+  done
+}
+stop_program() {
+  kill -TERM "$program" 2>/dev/null || true
+  wait_for_program || true
+}
+# The sockets (inodes) listening on TCP port $1, and whether process $1
+# holds socket $2.
+listeners() {
+  awk -v port="$(printf ':%04X' "$1")" '$4 == "0A" && substr($2, length($2) - 4) == port { print $10 }' \
+    /proc/net/tcp /proc/net/tcp6 2>/dev/null
+}
+holds_socket() { readlink "/proc/$1/fd/"* 2>/dev/null | grep -qx "socket:\[$2\]"; }
+# Whether process $1 catches SIGTERM: from then on it ends cleanly on it,
+# and it starts its server right after.
+catches_term() {
+  local mask
+  mask=$(awk '$1 == "SigCgt:" { print $2 }' "/proc/$1/status" 2>/dev/null)
+  [ -n "$mask" ] && (((0x$mask >> 14) & 1))
+}
+
+# The first argument delays the start by that many seconds.
+delay=0
+if [[ ${1:-} =~ ^[0-9]{1,5} ]]; then delay=$((10#${BASH_REMATCH[0]})); fi
+serving=no
+for _ in $(seq $(((delay + 120) * 10))); do
+  if ! kill -0 "$program" 2>/dev/null; then
+    status=0
+    wait_for_program || status=$?
+    exit "$status"
+  fi
+  taken=no
+  for socket in $(listeners "$port"); do
+    if holds_socket "$program" "$socket"; then serving=yes; else taken=yes; fi
+  done
+  [ "$serving" = no ] || break
+  if [ "$taken" = yes ] && catches_term "$program"; then
+    echo "start-demo: port $port is taken by another program, so plimod cannot serve the demo; stopping it." >&2
+    echo "start-demo: end that program, or give the demo another port (HTTPPORT in $home/plimo.ini)." >&2
+    stop_program
+    exit 1
+  fi
+  sleep 0.1
+done
+if [ "$serving" = no ]; then
+  echo "start-demo: plimod did not start its server on port $port (see $home/lumo.log); stopping it." >&2
+  stop_program
+  exit 1
+fi
+
 echo "Open in a browser:"
 echo "  http://127.0.0.1:$port/"
 echo "      front page: the programmes the saved search conditions find, a table per day"
@@ -161,4 +227,6 @@ fi
 echo "  http://127.0.0.1:$port/?mode=epg"
 echo "      programme table: every channel of a band, hour by hour"
 echo "      (its small \"e\" link reserves a programme in the stand-in recorder)"
-exec "$bin/plimod" "$@"
+status=0
+wait_for_program || status=$?
+exit "$status"

@@ -42,7 +42,8 @@ void toFullWidthLower(std::wstring& text) {
 std::wstring ToHalfWidthForMatch(const std::wstring& text) {
   std::wstring out = text;
   for (wchar_t& c : out) {
-    // The minus sign is the decoder's form of what code page 932 writes as U+FF0D.
+    // The minus sign is the decoder's form of what code page 932 writes as
+    // U+FF0D: a service name such as ＢＳ−ＴＢＳ still matches the calendar's BS-TBS.
     if (c == L'\uFF0D' || c == L'\u2212' || c == L'-') c = L' ';
     else c = HalfWidthAlnumChar(c);
   }

@@ -158,10 +158,16 @@ class TableCollector {
     if (window_.search && hooks_.clearSyoboiSeenFlags) hooks_.clearSyoboiSeenFlags();
   }
 
-  // Only the events near the window: a channel holds a week or more.
+  // Only the events near the window: a channel holds a week or more. They
+  // come in start order; the channel's programmes are put back in the order
+  // of its event map (by event id), which programmes listed at one minute
+  // keep (a programme running into the window beside one starting there).
   void CollectChannel(std::uint64_t serviceKey) {
+    const std::size_t first = listed_.size();
     ForEachEventNear(serviceKey, window_.fromTicks, window_.toTicks,
                      [this](const EpgEvent& event) { Consider(event); });
+    std::sort(listed_.begin() + static_cast<std::ptrdiff_t>(first), listed_.end(),
+              [](const ListedProgram& a, const ListedProgram& b) { return a.copy.eventId < b.copy.eventId; });
   }
 
   std::vector<ListedProgram> Take() {

@@ -6,7 +6,10 @@
 // of reserving, starting the script again, editing, disabling and
 // restarting runs in Chromium through the program's own links.
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -26,6 +29,7 @@
 
 #include "epg/search_condition.h"
 #include "guide/epg_page/epg_page_style.h"
+#include "platform/file.h"
 #include "platform/text_codec.h"
 #include "settings/ini_file.h"
 #include "tests/support/child_process.h"
@@ -110,6 +114,13 @@ class DemoTree {
   ~DemoTree() { Stop(); }
 
   fs::path Home() const { return root_.Path() / "demo-home"; }
+  // A demo folder from before the saved conditions, with a port of its own.
+  void WriteOlderSettings(int port) const {
+    const std::wstring settings = L"[SYSTEM]\r\nLOG=1\r\nHTTPPORT=" + std::to_wstring(port) + L"\r\nEPGDATAFOLDER=" +
+                                  plimod::Utf8ToWide((Home() / "epg").string()) + L"/\r\n";
+    fs::create_directories(Home());
+    std::ofstream(Home() / "plimo.ini", std::ios::binary) << "\xFF\xFE" << plimod::WideToUtf16Le(settings);
+  }
   std::string Output() const { return plimod::test::ReadFileBytes(root_.File("start-demo.out")); }
 
   // Runs the script in the foreground of a child, its output to a file.
@@ -132,6 +143,21 @@ class DemoTree {
     if (!status) plimod::test::StopProcess(pid, 1s);
     if (!status || !WIFEXITED(*status)) return std::nullopt;
     return std::pair{WEXITSTATUS(*status), plimod::test::ReadFileBytes(root_.File("start-demo-again.out"))};
+  }
+
+  // The script's wait status once it has ended; nothing when it has
+  // printed an address or still runs after `bound`.
+  std::optional<int> WaitForEndWithoutAddresses(std::chrono::seconds bound) {
+    const auto end = std::chrono::steady_clock::now() + bound;
+    while (std::chrono::steady_clock::now() < end && !Contains(Output(), "  http://")) {
+      int status = 0;
+      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = 0;
+        return status;
+      }
+      std::this_thread::sleep_for(100ms);
+    }
+    return std::nullopt;
   }
 
   // Waits until the script has printed its last address line.
@@ -305,10 +331,7 @@ TEST_F(DemoFrontPageTest, PrintedAddressesShowWhatTheirLinesSayAndAreTheReadmes)
 TEST(DemoStartTest, ExistingDemoFolderKeepsItsSettings) {
   DemoTree tree;
   const int port = plimod::test::FreeLoopbackPort();
-  const std::wstring old = L"[SYSTEM]\r\nLOG=1\r\nHTTPPORT=" + std::to_wstring(port) + L"\r\nEPGDATAFOLDER=" +
-                           plimod::Utf8ToWide((tree.Home() / "epg").string()) + L"/\r\n";
-  fs::create_directories(tree.Home());
-  std::ofstream(tree.Home() / "plimo.ini", std::ios::binary) << "\xFF\xFE" << plimod::WideToUtf16Le(old);
+  tree.WriteOlderSettings(port);
 
   ASSERT_TRUE(tree.Start());
   ASSERT_TRUE(tree.WaitForAddresses()) << tree.Output();
@@ -317,6 +340,31 @@ TEST(DemoStartTest, ExistingDemoFolderKeepsItsSettings) {
   EXPECT_TRUE(Contains(output, "  http://127.0.0.1:" + std::to_string(port) + "/\n")) << output;
   EXPECT_TRUE(Contains(output, "delete it to start afresh")) << output;
   EXPECT_TRUE(EnabledConditions(tree.Home() / "plimo.ini").empty());
+}
+
+// With another program on the port the addresses would open that one: the
+// script says so and stops the program, which ends cleanly.
+TEST(DemoStartTest, TakenPortStopsTheProgramInsteadOfPrintingTheAddresses) {
+  plimod::UniqueFd other(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::bind(other.get(), reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(::listen(other.get(), 1), 0);
+  ::getsockname(other.get(), reinterpret_cast<sockaddr*>(&address), &length);
+  const int port = ntohs(address.sin_port);
+  DemoTree tree;
+  tree.WriteOlderSettings(port);
+
+  ASSERT_TRUE(tree.Start());
+  const std::optional<int> status = tree.WaitForEndWithoutAddresses(90s);
+  ASSERT_TRUE(status) << tree.Output();
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << *status;
+  EXPECT_TRUE(Contains(tree.Output(), "port " + std::to_string(port) + " is taken")) << tree.Output();
+  const std::string log =
+      plimod::WideToUtf8String(plimod::Cp932ToWide(plimod::test::ReadFileBytes(tree.Home() / "lumo.log")));
+  EXPECT_TRUE(log.ends_with(": lumod終了\n")) << log;
 }
 
 // The link whose text is `label`, and the first link whose address holds

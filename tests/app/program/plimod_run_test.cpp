@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -116,6 +117,35 @@ std::string LastLine(const std::string& log) {
   return log.substr(start == std::string::npos ? 0 : start + 1, end - start);
 }
 
+std::size_t CountOf(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+  return count;
+}
+
+// Polls `ready` until it holds or `bound` has passed.
+template <typename Ready>
+bool Within(std::chrono::seconds bound, Ready ready) {
+  const auto until = std::chrono::steady_clock::now() + bound;
+  while (!ready()) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(100ms);
+  }
+  return true;
+}
+
+// The CPU time the process has used so far.
+std::chrono::milliseconds CpuTime(pid_t pid) {
+  const std::string stat = plimod::test::ReadFileBytes("/proc/" + std::to_string(pid) + "/stat");
+  std::istringstream fields(stat.substr(stat.rfind(')') + 1));
+  std::string skipped;
+  for (int field = 3; field < 14; ++field) fields >> skipped;
+  long user = 0;
+  long system = 0;
+  fields >> user >> system;
+  return std::chrono::milliseconds((user + system) * 1000 / sysconf(_SC_CLK_TCK));
+}
+
 void ExpectCleanEnd(const ProgramHome& home, pid_t pid, int signal,
                     std::chrono::milliseconds bound = 30s) {
   ASSERT_EQ(kill(pid, signal), 0);
@@ -149,16 +179,18 @@ TEST(PlimodRunTest, ServesLoadsReloadsForASecondStartAndSighupAndEndsOnSigterm) 
   EXPECT_EQ(WEXITSTATUS(*status), 0);
   EXPECT_TRUE(home.WaitForLog("EPGデータ読み込み:" + added)) << home.Log();
 
-  // SIGHUP reloads as well.
+  // SIGHUP reloads as well, once: the program then idles (a signal left
+  // pending would keep its loop reloading at a whole core).
   added = AddEpgFile(home, "7FE00002_epg.dat");
   ASSERT_EQ(kill(first.pid, SIGHUP), 0);
   EXPECT_TRUE(home.WaitForLog("EPGデータ読み込み:" + added)) << home.Log();
+  const auto cpuBefore = CpuTime(first.pid);
+  const auto watchedFrom = std::chrono::steady_clock::now();
+  EXPECT_FALSE(Within(2s, [&home] { return CountOf(home.Log(), "WM_TIMER") > 3; })) << home.Log();
+  EXPECT_LT(CpuTime(first.pid) - cpuBefore, (std::chrono::steady_clock::now() - watchedFrom) / 2);
   EXPECT_EQ(waitpid(first.pid, nullptr, WNOHANG), 0);  // still running
   // Three loads made the icon busy and idle again; only its creation is logged.
-  const std::string log = home.Log();
-  std::size_t trayLines = 0;
-  for (std::size_t at = log.find(": tray icon "); at != std::string::npos; at = log.find(": tray icon ", at + 1)) ++trayLines;
-  EXPECT_EQ(trayLines, 1u) << log;
+  EXPECT_EQ(CountOf(home.Log(), ": tray icon "), 1u) << home.Log();
 
   ExpectCleanEnd(home, first.pid, SIGTERM);
 }
@@ -360,12 +392,6 @@ std::optional<std::time_t> LoggedAt(const std::string& log, const std::string& t
   return std::mktime(&t);
 }
 
-std::size_t CountOf(const std::string& text, const std::string& part) {
-  std::size_t count = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
-  return count;
-}
-
 TEST(PlimodRunTest, AbsentReservationServerFailsEachCommandAtOnceAndHoldsNoShutdown) {
   InstanceNameLock lock;
   ASSERT_TRUE(lock.Held());
@@ -412,7 +438,8 @@ TEST(PlimodRunTest, SlowReservationServerHoldsUpOnlyThePageThatWaitsForIt) {
     recorder.Fetch("/m/?c=n", 60);
     answered = true;
   });
-  std::this_thread::sleep_for(300ms);
+  // Once the program has taken the request, its answer waits for the server.
+  EXPECT_TRUE(home.WaitForLog("GET /m/?c=n", 30s)) << home.Log();
   EXPECT_EQ(home.Fetch("/ping.txt"), "pong");
   EXPECT_NE(home.Fetch("/m/").find("プリモ…"), std::string::npos);
   EXPECT_FALSE(answered) << "the reservation list did not wait for the server";
@@ -423,17 +450,6 @@ TEST(PlimodRunTest, SlowReservationServerHoldsUpOnlyThePageThatWaitsForIt) {
   ExpectCleanEnd(home, program.pid, SIGTERM, 15s);
   phone.join();
   plimod::test::StopProcess(server.pid, 5s);
-}
-
-// Polls `ready` until it holds or `bound` has passed.
-template <typename Ready>
-bool Within(std::chrono::seconds bound, Ready ready) {
-  const auto until = std::chrono::steady_clock::now() + bound;
-  while (!ready()) {
-    if (std::chrono::steady_clock::now() >= until) return false;
-    std::this_thread::sleep_for(100ms);
-  }
-  return true;
 }
 
 TEST(PlimodRunTest, ServerAnsweringAfterTwentySecondsHoldsNeitherTheLoadNorTheGuidePages) {

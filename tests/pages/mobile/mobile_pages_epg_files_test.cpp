@@ -80,6 +80,28 @@ TEST_F(MobileEpgFilesTest, TableListsTheProgrammesOfItsWindowAndTheOneRunningInt
   EXPECT_EQ(CountOf(Phone("c=e&d=20261210&h=20"), "&eid="), 3);  // 20:00, 21:00 and 22:00
 }
 
+// Programmes listed at one minute (here one running into the window and one
+// starting with it) keep the order they are found in: channel by channel,
+// and in a channel by event id, whatever their real starts.
+TEST_F(MobileEpgFilesTest, TableListsProgrammesOfOneMinuteByChannelThenEventId) {
+  WriteFileBytes(data_.File("a_epg.dat"),
+                 EpgFileBytes(MakeFile({MakeService(0x0401, 0x01, u"一",
+                                                    {MakeEvent(1, 2026, 12, 10, 21, 0, 30, u"始まる"),
+                                                     MakeEvent(2, 2026, 12, 10, 20, 30, 60, u"続く")}),
+                                        MakeService(0x0402, 0x01, u"二",
+                                                    {MakeEvent(1, 2026, 12, 10, 20, 30, 60, u"続く"),
+                                                     MakeEvent(2, 2026, 12, 10, 21, 0, 30, u"始まる")})})));
+  ASSERT_NO_FATAL_FAILURE(Load());
+  const std::string page = Phone("c=e&d=20261210&h=21");
+  std::vector<std::string> listed;
+  for (std::size_t at = page.find("&sid="); at != std::string::npos; at = page.find("&sid=", at + 1)) {
+    listed.push_back(page.substr(at + 5, page.find('\'', at) - at - 5));
+  }
+  EXPECT_EQ(listed, (std::vector<std::string>{"7fe07fe00401&eid=1", "7fe07fe00401&eid=2", "7fe07fe00402&eid=1",
+                                              "7fe07fe00402&eid=2"}))
+      << page;
+}
+
 TEST_F(MobileEpgFilesTest, WaveDashAndMinusFindTheirOtherForms) {
   ASSERT_NO_FATAL_FAILURE(Load());
   const struct {
