@@ -240,6 +240,6 @@ case "$ADDS_CASE" in
     start_plimod
     wait_for_table || { say "programme table" "never had data"; exit 1; }
     phone_reserve_link
-    say "phone add, server answering after 5 s (s)" "$(timed_phone_add)"
+    say "phone add, 5 s a command (s)" "$(timed_phone_add)"
     ;;
 esac
