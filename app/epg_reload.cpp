@@ -14,6 +14,9 @@
 #include "settings/settings.h"
 #include "util/log.h"
 
+#include <optional>
+#include <utility>
+
 namespace plimod {
 
 namespace {
@@ -40,6 +43,28 @@ bool FetchSyoboiThenTakeFlag() {
   return true;
 }
 
+// The jobs of a reload that could not take the flag back at once, with
+// what was fetched for them. Used on the main loop only.
+std::optional<AfterLoadFetch> pendingAfterLoad;
+
+void DropPendingAfterLoad() {
+  pendingAfterLoad.reset();
+  KillMainWindowTimer(kAfterLoadTimer);
+}
+
+// With the flag held: the jobs, the calendar's follow-ups, the end of the
+// reload's busy state.
+void FinishAfterLoad(const AfterLoadFetch& fetch) {
+  RunAfterLoad(Settings(), fetch);
+  if (fetch.calendar) {
+    SetSyoboiLoadTimer();
+    ArmSyoboiUploadTimer();
+    ConfigureEdcbAlert();
+  }
+  SetTrayIconState(kTrayNormal);
+  EpgBusyFlag.Release();
+}
+
 }  // namespace
 
 bool ReloadEpg(EpgStore& store) {
@@ -48,32 +73,43 @@ bool ReloadEpg(EpgStore& store) {
     SetEpgCheckTimer();
     return false;
   }
+  DropPendingAfterLoad();  // this load fetches for its own jobs
   SetTrayIconState(kTrayBusy);
   LoadEpgFolder(store);
   // Until the calendar answers, every reload tries it again and restarts
   // the recording alert (which stops its old watcher first).
   const bool calendar = SyoboiProgramMapEmpty();
   // The flag is let go only while a peer is asked (the tray keeps showing
-  // the reload), and then taken back however long pages keep it, so the
-  // automatic reservation is never dropped for a page that slipped in.
+  // the reload). A page that slipped in meanwhile keeps it as long as it
+  // likes: the jobs then wait for it on a timer of their own, so the loop
+  // goes on serving its messages and timers, and they are never dropped.
   const bool letGo = AfterLoadAsksPeers(Settings(), calendar);
   if (letGo) EpgBusyFlag.Release();
-  const AfterLoadFetch fetch = FetchAfterLoad(Settings(), calendar);
-  if (letGo && !RetakeEpgBusyFlag(ProgramStopRequested)) {
-    SetTrayIconState(kTrayNormal);
-    RearmAfterLoad();
+  AfterLoadFetch fetch = FetchAfterLoad(Settings(), calendar);
+  RearmAfterLoad();
+  if (letGo && !EpgBusyFlag.TryAcquire()) {
+    if (ProgramStopRequested()) {
+      SetTrayIconState(kTrayNormal);
+    } else {
+      pendingAfterLoad = std::move(fetch);
+      SetMainWindowTimer(kAfterLoadTimer, BusyFlag::kPollMs);
+    }
     return true;
   }
-  RunAfterLoad(Settings(), fetch);
-  if (calendar) {
-    SetSyoboiLoadTimer();
-    ArmSyoboiUploadTimer();
-    ConfigureEdcbAlert();
-  }
-  SetTrayIconState(kTrayNormal);
-  EpgBusyFlag.Release();
-  RearmAfterLoad();
+  FinishAfterLoad(fetch);
   return true;
+}
+
+void RunAfterLoadTimer() {
+  if (!pendingAfterLoad || ProgramStopRequested()) {
+    DropPendingAfterLoad();
+    SetTrayIconState(kTrayNormal);
+    return;
+  }
+  if (!EpgBusyFlag.TryAcquire()) return;  // the next tick tries again
+  const AfterLoadFetch fetch = std::move(*pendingAfterLoad);
+  DropPendingAfterLoad();
+  FinishAfterLoad(fetch);
 }
 
 void RunSyoboiLoadTimer() {

@@ -114,6 +114,7 @@ void OnDestroy(MainWindow& window) {
   // Threads still waiting on a peer give up now, so the stops below are short.
   RequestProgramStop();
   window.loop.KillTimer(kEpgCheckTimer);
+  window.loop.KillTimer(kAfterLoadTimer);
   window.loop.KillTimer(kSyoboiLoadTimer);
   window.loop.KillTimer(kSyoboiUploadTimer);
   StopSleepGuard(window.loop);
@@ -127,6 +128,7 @@ void OnDestroy(MainWindow& window) {
 void OnTimer(MainWindow& window, std::uintptr_t id) {
   switch (id) {
     case kEpgCheckTimer: ReloadEpg(window.store); break;
+    case kAfterLoadTimer: RunAfterLoadTimer(); break;
     case kSyoboiLoadTimer: RunSyoboiLoadTimer(); break;
     case kSyoboiUploadTimer: RunSyoboiUploadTimer(); break;
     case kSleepGuardTimer: RunSleepGuard(); break;

@@ -16,7 +16,8 @@ inline constexpr int kEpgReloadPolls = 49;
 // Takes the flag back for a job that let it go in its middle (to ask a
 // peer) and must not be dropped because a page slipped in meanwhile: it
 // polls until it has the flag (true) or, asked before each poll, `stopping`
-// says so (false).
+// says so (false). It waits as long as pages keep the flag, so the main
+// loop never calls it.
 [[nodiscard]] bool RetakeEpgBusyFlag(const std::function<bool()>& stopping);
 
 // Where a load shows that it holds the flag (the tray icon's busy state);

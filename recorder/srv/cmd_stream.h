@@ -97,10 +97,11 @@ template <class T>
       !CmdStreamRead(count, data.subspan(4), n)) {
     return false;
   }
-  // Room for the count only as far as the data could hold it (an element
-  // takes 4 bytes at least), so a count that lies reserves nothing beyond
-  // the data; the data running out then ends it.
-  out.reserve(out.size() + std::min<std::size_t>(count, (std::max<std::uint32_t>(total, 8) - 8) / 4));
+  // Room for the count only as far as the vector's bytes could fill it in
+  // memory (no element is smaller in memory than on the wire), so a count
+  // that lies reserves no more than the reply's size; elements beyond that
+  // grow the vector as they are read, and the data running out ends it.
+  out.reserve(out.size() + std::min<std::size_t>(count, (std::max<std::uint32_t>(total, 8) - 8) / sizeof(T)));
   std::size_t pos = 8;
   for (std::uint32_t i = 0; i < count; ++i) {
     T element{};

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <thread>
 #include <unistd.h>
 
 #include "app/desktop_access.h"
@@ -19,11 +23,25 @@
 #include "platform/text_codec.h"
 #include "services/syoboi_schedule.h"
 #include "settings/settings.h"
+#include "tests/support/fake_calendar.h"
+#include "tests/support/scoped_env.h"
 
 namespace plimod {
 namespace {
 
 namespace fs = std::filesystem;
+
+// A message no part of the program handles; the fixture counts it.
+constexpr std::uint32_t kProbeMessage = WM_APP + 99;
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::seconds bound) {
+  const auto end = std::chrono::steady_clock::now() + bound;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
 
 // Keeps what the program showed instead of showing it.
 struct RecordingDesktop : Desktop {
@@ -52,6 +70,7 @@ class MainWindowTest : public ::testing::Test {
       : folder_(fs::temp_directory_path() / ("plimod-mainwindow-" + std::to_string(getpid()))),
         store_(PLIMOD_BINARY_DIR "/bin/"),
         loop_([this](std::uint32_t m, std::uintptr_t w, std::intptr_t l) {
+          if (m == kProbeMessage) ++probes_;
           return MainWndProc(window_, m, w, l);
         }) {
     fs::create_directories(folder_);
@@ -85,6 +104,7 @@ class MainWindowTest : public ::testing::Test {
   MainWindow window_{loop_, store_};
   RecordingDesktop* desktop_ = nullptr;
   int sleeps_ = 0;
+  std::atomic<int> probes_{0};
 };
 
 TEST(EpgCheckPeriodTest, HoursAreBoundedAndBelowOneMeansNoTimer) {
@@ -137,6 +157,43 @@ TEST_F(MainWindowTest, WithoutACheckTimeTheFirstLoadTimerStopsAfterItsLoadOnly) 
 
   EXPECT_TRUE(ReloadEpg(store_));
   EXPECT_EQ(loop_.TimerPeriod(kEpgCheckTimer), 0u);  // no reload storm
+}
+
+// The calendar is asked without the flag; a page that slips in meanwhile
+// and keeps it leaves the loop serving, and the jobs after the load run
+// with what was fetched once the page lets go.
+TEST_F(MainWindowTest, ReloadWhoseFlagAPageKeepsLeavesTheLoopServingAndRunsItsJobsLater) {
+  test::FakeCalendar calendar;
+  ASSERT_TRUE(calendar.Running());
+  test::ScopedEnv url("SYOBOCAL_URL", calendar.BaseUrl().c_str());
+  calendar.Reply(200, test::SyoboiReplyDocument({}), 1000);  // time for the page to slip in
+  Settings().SetInt(L"SYSTEM", L"SYOBOCAL_ENABLE", 1);
+  Settings().SetString(L"SYSTEM", L"SYOBOCAL_LOADTIME", L"5:00");  // armed by the jobs
+  bool pageTookFlag = false;
+  bool servedWhilePageHeld = false;
+  bool jobsRanWhilePageHeld = true;
+  bool jobsRanAfter = false;
+  std::thread page([&] {
+    if (WaitFor([&] { return !calendar.Requests().empty(); }, std::chrono::seconds(30))) {
+      pageTookFlag = EpgBusyFlag.TryAcquire();
+      loop_.Post(kProbeMessage);
+      servedWhilePageHeld = WaitFor([&] { return probes_ == 1; }, std::chrono::seconds(10));
+      jobsRanWhilePageHeld = loop_.TimerPeriod(kSyoboiLoadTimer) != 0;
+      if (pageTookFlag) EpgBusyFlag.Release();
+      jobsRanAfter = WaitFor([&] { return loop_.TimerPeriod(kSyoboiLoadTimer) != 0; }, std::chrono::seconds(30));
+    }
+    loop_.Quit();
+  });
+  loop_.Post(kReloadEpgMessage);
+  loop_.Run();
+  page.join();
+  ASSERT_TRUE(pageTookFlag) << "the flag was not let go while the calendar was asked";
+  EXPECT_TRUE(servedWhilePageHeld) << "the loop waited for the page";
+  EXPECT_FALSE(jobsRanWhilePageHeld);
+  EXPECT_TRUE(jobsRanAfter) << "the jobs after the load were dropped";
+  EXPECT_EQ(calendar.Requests().size(), 1u) << "the jobs ran with what was fetched";
+  EXPECT_FALSE(EpgBusyFlag.IsBusy());
+  EXPECT_EQ(desktop_->trayStates.back(), kTrayNormal);
 }
 
 TEST_F(MainWindowTest, UploadTimerFiresOnceAndIsDroppedWhileTheStoreIsBusy) {

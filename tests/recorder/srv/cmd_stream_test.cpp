@@ -186,6 +186,31 @@ TEST(CmdStream, ShortOrLyingDataFailsAtOnce) {
   EXPECT_FALSE(CmdStreamWrite(SrvReserveData{}, shortBuf, written));
 }
 
+// Bytes of capacity a vector read reserves for a count of 0xFFFFFFFF.
+template <class T>
+std::size_t BytesReservedForLyingCount(const std::string& elements) {
+  std::vector<T> out;
+  std::size_t used = 0;
+  EXPECT_FALSE(Decode(WireVector(0xFFFFFFFF, elements), out, used));
+  return out.capacity() * sizeof(T);
+}
+
+// A record takes some 300 bytes in memory and as few as 4 on the wire, so
+// what a count reserves is bounded by memory, not by the wire.
+TEST(CmdStream, ALyingCountReservesNoMoreThanTheReplysBytes) {
+  // A 64 KiB reply whose first record claims more than the reply holds.
+  const std::string elements = Le32(0xFFFFFFFF) + Zeros(64 * 1024 - 12);
+  const std::size_t reply = elements.size() + 8;
+  const std::pair<const char*, std::size_t> reserved[] = {
+      {"DWORD", BytesReservedForLyingCount<std::uint32_t>(elements)},
+      {"reservation", BytesReservedForLyingCount<SrvReserveData>(elements)},
+      {"folder", BytesReservedForLyingCount<SrvRecFolder>(elements)},
+      {"tuner", BytesReservedForLyingCount<SrvTunerReserve>(elements)},
+      {"result", BytesReservedForLyingCount<SrvRecFileInfo>(elements)},
+  };
+  for (const auto& [type, bytes] : reserved) EXPECT_LE(bytes, reply) << type;
+}
+
 TEST(CmdStream, ReceivedOnlyRecordsReadInStreamOrder) {
   SrvTunerReserve empty;
   std::size_t used = 0;
