@@ -90,9 +90,10 @@ bool StartHttpServer() {
   StopHttpServer();
   // Pages of many megabytes are written on a worker's thread and freed on
   // the listener's once sent. By default the allocator raises its mapping
-  // threshold to the largest block freed, so later pages of that size come
-  // from its heaps, which it keeps: the process would stay at its largest
-  // pages. A fixed threshold gives each large page back when it is sent.
+  // threshold to each mapped block freed (up to 32 MiB), so later pages
+  // come from its heaps, which it keeps: the process would stay at the
+  // size of its largest pages. A fixed threshold maps each large page on
+  // its own and gives it back when it is sent.
   ::mallopt(M_MMAP_THRESHOLD, kOwnMappingBytes);
   auto state = std::make_shared<ListenerState>();
   state->setup.config = GetHttpConfig();

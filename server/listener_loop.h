@@ -18,8 +18,8 @@
 //   - a reply that makes no progress for io_timeout_ms ends the connection;
 //   - when worker replies still being sent reach the configured limit, a
 //     page handed to the worker first drops the replies that have gone
-//     longest without progress, closing their connections: clients that do
-//     not read cost themselves, never a client that asks and reads.
+//     longest without progress, closing their connections: clients that
+//     stop reading cost themselves, not the clients that ask after them.
 // Workers write their pages into memory and this loop sends them, so a
 // client that stops reading costs only its connection and its reply.
 // At max_connections (counting no connection that has its answer and is
