@@ -65,6 +65,11 @@ void SetHttpConnectionLimitForTesting(int max_connections) {
   g_config.max_connections = max_connections;
 }
 
+void SetHttpWaitingReplyLimitForTesting(std::size_t bytes) {
+  std::lock_guard lock(g_mutex);
+  g_config.waiting_reply_limit = bytes;
+}
+
 void ResetHttpConfigForTesting() {
   std::lock_guard lock(g_mutex);
   g_config = HttpConfig();

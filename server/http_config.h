@@ -2,6 +2,7 @@
 // The HTTP server's settings. They are set on the main thread while the
 // server is stopped and take effect at its next start.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -26,6 +27,11 @@ struct HttpConfig {
                                 // also the longest a reply may go without progress
   int drain_timeout_ms = 500;   // reading what a client still sends before close
   int max_connections = 512;    // connections the listening thread holds at once
+  // Worker replies still being sent, in bytes: past it, a page handed to the
+  // worker first drops the replies that have gone longest without progress.
+  // Replies in memory thus stay below it plus the last page handed over,
+  // plus the page being written; phone replies (a few KB each) come on top.
+  std::size_t waiting_reply_limit = 64u << 20;
 };
 
 // Empty root for null or an over-long path (static files are then off).
@@ -43,6 +49,7 @@ HttpConfig GetHttpConfig();
 void UseLoopbackEphemeralPortForTesting();
 void SetHttpTimeoutsForTesting(int head_timeout_ms, int io_timeout_ms, int drain_timeout_ms);
 void SetHttpConnectionLimitForTesting(int max_connections);
+void SetHttpWaitingReplyLimitForTesting(std::size_t bytes);
 // Tests: back to the defaults.
 void ResetHttpConfigForTesting();
 

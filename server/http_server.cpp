@@ -1,5 +1,6 @@
 #include "server/http_server.h"
 
+#include <malloc.h>
 #include <netinet/in.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -25,6 +26,8 @@ constexpr int kListenBacklog = 512;
 constexpr int kStartPolls = 50;
 constexpr int kStopPolls = 50;
 constexpr std::uint32_t kWorkerStopMs = 5000;
+// Blocks from this size up are mapped on their own and unmapped when freed.
+constexpr int kOwnMappingBytes = 1 << 20;
 
 // Shared by the listening thread and the start/stop calls; the thread holds
 // its own reference, so a thread that overruns the stop wait stays safe.
@@ -85,6 +88,13 @@ int HttpServerThread(ListenerState& state) {
 
 bool StartHttpServer() {
   StopHttpServer();
+  // Pages of many megabytes are written on a worker's thread and freed on
+  // the listener's once sent. By default the allocator raises its mapping
+  // threshold to each mapped block freed (up to 32 MiB), so later pages
+  // come from its heaps, which it keeps: the process would stay at the
+  // size of its largest pages. A fixed threshold maps each large page on
+  // its own and gives it back when it is sent.
+  ::mallopt(M_MMAP_THRESHOLD, kOwnMappingBytes);
   auto state = std::make_shared<ListenerState>();
   state->setup.config = GetHttpConfig();
   state->setup.networks = ReadLocalNetworks();

@@ -81,12 +81,12 @@ class ListenerLoop {
   void SetAccepting(bool on);
   void ResumeAcceptingWhenRoom();
 
-  void OnReady(std::uint64_t id);
+  void OnReady(std::uint64_t id, std::uint32_t events);
   void ReadHead(std::uint64_t id, Connection& c);
   void ReadBody(std::uint64_t id, Connection& c);
   void Proceed(std::uint64_t id, Connection& c, RequestStep step);
   void HandToMobileWorker(std::uint64_t id, Connection& c);
-  void OnWorkingEvent(std::uint64_t id, Connection& c);
+  void OnWorkingEvent(std::uint64_t id, Connection& c, std::uint32_t events);
   void TakeFinishedReplies();
   void StartReply(std::uint64_t id, Connection& c);
   void SendReply(std::uint64_t id, Connection& c);
@@ -98,6 +98,8 @@ class ListenerLoop {
   std::size_t OpenConnections() const { return connections_.size() - draining_; }
 
   void ServeWorkerQueue();
+  std::optional<std::uint64_t> LongestStalledReply() const;
+  void DropStalledReplies();
   void ExpireDeadlines();
   int WaitMs() const;
   void SetDeadline(Connection& c, Clock::time_point deadline);
@@ -111,6 +113,7 @@ class ListenerLoop {
   const Ms head_timeout_;
   const Ms io_timeout_;
   const Ms drain_timeout_;
+  const std::size_t waiting_reply_limit_;
   UniqueFd epoll_;
   // By id, which grows with each accept: the first entries are the oldest.
   std::map<std::uint64_t, std::unique_ptr<Connection>> connections_;
@@ -132,6 +135,7 @@ ListenerLoop::ListenerLoop(int listen_fd, int wake_fd, const ListenerSetup& setu
       head_timeout_(setup.config.head_timeout_ms),
       io_timeout_(setup.config.io_timeout_ms),
       drain_timeout_(setup.config.drain_timeout_ms),
+      waiting_reply_limit_(setup.config.waiting_reply_limit),
       epoll_(::epoll_create1(EPOLL_CLOEXEC)) {
   for (auto [fd, tag] : {std::pair{listen_fd_, kListenTag}, std::pair{wake_fd_, kWakeTag}}) {
     epoll_event event{};
@@ -156,7 +160,7 @@ void ListenerLoop::Run(const std::atomic<bool>& stop) {
         ClearWake();
         woken = true;
       } else {
-        OnReady(tag);
+        OnReady(tag, events[i].events);
       }
     }
     if (woken) TakeFinishedReplies();
@@ -257,7 +261,7 @@ void ListenerLoop::ResumeAcceptingWhenRoom() {
   SetAccepting(true);
 }
 
-void ListenerLoop::OnReady(std::uint64_t id) {
+void ListenerLoop::OnReady(std::uint64_t id, std::uint32_t events) {
   auto found = connections_.find(id);
   if (found == connections_.end()) return;
   Connection& c = *found->second;
@@ -272,7 +276,7 @@ void ListenerLoop::OnReady(std::uint64_t id) {
       Close(id);  // nothing is watched while waiting, so this is an error or a hang-up
       return;
     case Phase::kWorking:
-      OnWorkingEvent(id, c);
+      OnWorkingEvent(id, c, events);
       return;
     case Phase::kWrite:
       SendReply(id, c);
@@ -332,10 +336,15 @@ void ListenerLoop::HandToMobileWorker(std::uint64_t id, Connection& c) {
   Watch(id, c, EPOLLRDHUP);
 }
 
-void ListenerLoop::OnWorkingEvent(std::uint64_t id, Connection& c) {
-  // The client left or broke the connection: a phone page that has not
-  // started is dropped; a page that runs finishes, and its reply then
-  // finds the connection gone.
+void ListenerLoop::OnWorkingEvent(std::uint64_t id, Connection& c, std::uint32_t events) {
+  // A client that shut only its sending side (as HTTP/1.0 scripts may after
+  // the request) still reads: its page goes on. Its socket now stays
+  // readable for good, so only hang-ups and errors are watched from here
+  // on (epoll reports those whatever the interest).
+  if ((events & (EPOLLHUP | EPOLLERR)) == 0) return Watch(id, c, 0);
+  // The client reset or hung up: a phone page that has not started is
+  // dropped; a page that runs finishes, and its reply then finds the
+  // connection gone.
   if (c.ticket && c.ticket->Withdraw()) return Close(id);
   ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, c.socket.get(), nullptr);
   c.interest = kUnwatched;
@@ -441,14 +450,37 @@ void ListenerLoop::ServeWorkerQueue() {
       StartReply(id, c);
       continue;
     }
-    // Clients slow to take their pages hold up the next one, not memory.
-    if (waiting_reply_bytes_ >= kWaitingReplyLimit) return;
     if (!worker->TryReserve()) return;  // its reply wakes the loop when it is free
+    DropStalledReplies();
     worker_queue_.pop_front();
     c.phase = Phase::kWorking;
     c.deadline = Clock::time_point::max();
     Watch(id, c, 0);
     HandToWorker(c.exchange, id, *worker);
+  }
+}
+
+std::optional<std::uint64_t> ListenerLoop::LongestStalledReply() const {
+  // A reply's deadline is its last progress plus the same time-out for
+  // all, so the earliest deadline marks the reply that waited longest.
+  std::optional<std::uint64_t> stalled;
+  Clock::time_point earliest = Clock::time_point::max();
+  for (const auto& [id, c] : connections_) {
+    if (c->held_reply > 0 && c->deadline < earliest) {
+      stalled = id;
+      earliest = c->deadline;
+    }
+  }
+  return stalled;
+}
+
+void ListenerLoop::DropStalledReplies() {
+  // Replies nobody takes give way to the page of a client that asks, so
+  // memory stays bounded and the cost falls on those that do not read.
+  while (waiting_reply_bytes_ >= waiting_reply_limit_) {
+    std::optional<std::uint64_t> stalled = LongestStalledReply();
+    if (!stalled) return;
+    Close(*stalled);
   }
 }
 

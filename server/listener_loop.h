@@ -10,12 +10,16 @@
 //   - a connection that has sent nothing by its head deadline is closed
 //     unanswered: browsers open spare connections ahead of the next click
 //     and would show an answer to one as the next page;
-//   - a page waits up to 900 ms for a busy worker (or for replies in
-//     memory to fall below kWaitingReplyLimit), then gets "cgi busy";
+//   - a page waits up to 900 ms for a busy worker, then gets "cgi busy";
 //   - a phone page queued for the mobile worker that has not started
 //     within io_timeout_ms of accept gets "cgi busy"; one whose client
-//     leaves meanwhile is withdrawn;
-//   - a reply that makes no progress for io_timeout_ms ends the connection.
+//     resets or hangs up meanwhile is withdrawn (a client that only shut
+//     its sending side still reads, and gets its page);
+//   - a reply that makes no progress for io_timeout_ms ends the connection;
+//   - when worker replies still being sent reach the configured limit, a
+//     page handed to the worker first drops the replies that have gone
+//     longest without progress, closing their connections: clients that
+//     stop reading cost themselves, not the clients that ask after them.
 // Workers write their pages into memory and this loop sends them, so a
 // client that stops reading costs only its connection and its reply.
 // At max_connections (counting no connection that has its answer and is
@@ -25,17 +29,10 @@
 // connection ends.
 
 #include <atomic>
-#include <cstddef>
 
 #include "server/http_request_handler.h"
 
 namespace plimod {
-
-// Past this much in worker replies still being sent, the page worker takes
-// no new page (the request waits as for a busy worker). Replies in memory
-// thus stay below it plus the last page handed over, plus the page being
-// written; phone replies (a few KB each, one per connection) come on top.
-inline constexpr std::size_t kWaitingReplyLimit = 64u << 20;
 
 // Sets `listening` once the loop is ready, then runs until `stop` is set and
 // `wake_fd` (an eventfd) is written. The same descriptor is written when a

@@ -2,15 +2,21 @@
 # Measures what clients that do not behave cost the others, on the demo
 # data, and prints one line per figure (seconds unless said):
 #   bash bench/server/measure_clients.sh [BIN]     BIN: built programs (build/bin)
-# CLIENTS_CASES picks cases (silent stalled phones sighup); CLIENTS_KEEP=1
-# keeps the homes (logs, bodies) for a look.
-#   silent   a connection that sends nothing: what it gets, and when
-#   stalled  a client that asks for the front page of ten times the demo
-#            data and never reads: other pages meanwhile, then SIGTERM
-#   phones   600 phone reservation lists against a reservation server that
-#            answers after 20 s: a static file, the phone menu and the log
-#            page meanwhile, then when the phones got their answers
-#   sighup   SIGTERM followed by a stream of SIGHUP: the exit statuses
+# CLIENTS_CASES picks cases (silent stalled stallers phones halfclose
+# memory sighup); CLIENTS_KEEP=1 keeps the homes (logs, bodies) for a look.
+#   silent    a connection that sends nothing: what it gets, and when
+#   stalled   a client that asks for the front page of ten times the demo
+#             data and never reads: other pages meanwhile, then SIGTERM
+#   stallers  5, then 8 clients that ask for that front page one after the
+#             other and never read: the log page's answers meanwhile
+#   phones    600 phone reservation lists against a reservation server that
+#             answers after 20 s: a static file, the phone menu and the log
+#             page meanwhile, then when the phones got their answers
+#   halfclose 15 phone reservation lists from clients that shut their
+#             sending side after the request: how many got their page
+#   memory    the resident set after the load and after 7 and 50 front
+#             pages, at eight and ten times the demo data
+#   sighup    SIGTERM followed by a stream of SIGHUP: the exit statuses
 # Each case runs the program in a network namespace of its own (its own
 # loopback, so its port and single-instance name meet no other run). Needs
 # root for unshare, curl, iconv and python3 (for the raw sockets).
@@ -27,8 +33,9 @@ if [ "${CLIENTS_CASE:-}" = "" ]; then
   work=$(mktemp -d /tmp/plimod-clients.XXXXXX)
   "$bin/epgwriter" --demo "$work/epg" >/dev/null
   "$bin/epgwriter" --demo "$work/epg10" --scale 10 >/dev/null
+  "$bin/epgwriter" --demo "$work/epg8" --scale 8 >/dev/null
   echo "# programs: $bin"
-  for case in ${CLIENTS_CASES:-silent stalled phones sighup}; do
+  for case in ${CLIENTS_CASES:-silent stalled stallers phones halfclose memory sighup}; do
     CLIENTS_CASE=$case CLIENTS_WORK="$work" unshare -n bash "$0" "$bin" || echo "$case: failed"
   done
   [ -n "${CLIENTS_KEEP:-}" ] && echo "# kept: $work" || rm -rf "$work"
@@ -42,7 +49,7 @@ mkdir -p "$home/recorder" "$home/pipe"
 export EPGTIMER_PIPE_DIR="$home/pipe" EPGTIMER_EVENT_PREFIX="clients.$CLIENTS_CASE.$$."
 export PLIMOD_HOME="$home" TZ=Asia/Tokyo LC_ALL=C.UTF-8
 epg="$work/epg"
-[ "$CLIENTS_CASE" = stalled ] && epg="$work/epg10"
+case "$CLIENTS_CASE" in stalled|stallers) epg="$work/epg10" ;; esac
 cp "$bin/EpgDataCap2.so" "$home/"
 cp -r "$root/public_html" "$home/public_html"
 fakes=()
@@ -124,6 +131,21 @@ sigterm_time() {
   ended="$(elapsed "$sent" "$end") (status $status)"
 }
 
+# Search conditions that fill the front page (the search grid): twelve, or
+# thirty with "all".
+front_page_conditions() {
+  local n=1 word more=()
+  [ "${1:-}" = all ] && more=(ルル ギャラクシー 灯台 坂上 汽車 ブルース 雪国 園芸 英会話 囲碁 将棋 職人 ひらめき \
+                              わいわい ごごナビ マラソン 殿堂 知恵袋)
+  for word in ニュース 'ドラマ 映画' アニメ 旅 相撲 'クイズ バラエティ 笑い' '科学 宇宙 自然' '料理 グルメ' \
+              ミステリー 天気 サッカー 時代劇 "${more[@]}"; do
+    printf '[SEARCH_%02d]\nENABLE=1\nWORD=%s\nSEARCH_EXPLANATION=1\nSEARCH_DETAIL=1\n' $n "$word"
+    n=$((n + 1))
+  done
+}
+# The program's resident set in MiB.
+rss_mib() { awk '/^VmRSS/ { printf "%.0f", $2 / 1024 }' "/proc/$plimod_pid/status"; }
+
 start_fake_srv() {
   "$bin/fake_epgtimersrv" "$@" > "$home/srv.out" 2>&1 &
   fakes+=($!)
@@ -157,13 +179,7 @@ EOF
     say "SIGTERM to end" "$ended"
     ;;
   stalled)
-    # Search conditions that fill the front page (the search grid).
-    more_sections=$(n=1
-      for word in ニュース 'ドラマ 映画' アニメ 旅 相撲 'クイズ バラエティ 笑い' '科学 宇宙 自然' '料理 グルメ' \
-                  ミステリー 天気 サッカー 時代劇; do
-        printf '[SEARCH_%02d]\nENABLE=1\nWORD=%s\nSEARCH_EXPLANATION=1\nSEARCH_DETAIL=1\n' $n "$word"
-        n=$((n + 1))
-      done)
+    more_sections=$(front_page_conditions)
     write_settings
     start_plimod
     wait_for_table || { say "programme table" "never had data"; exit 1; }
@@ -186,6 +202,110 @@ EOF
     say "log page 8 s on" "$(timed_get '/?cmd=log')"
     sigterm_time
     say "SIGTERM to end while the client still does not read" "$ended"
+    ;;
+  stallers)
+    more_sections=$(front_page_conditions all)
+    write_settings
+    # Five clients with the log page polled for 9 s, then eight for 14 s.
+    for run in 5:9 8:14; do
+      stallers=${run%:*}
+      start_plimod
+      wait_for_table || { say "programme table" "never had data"; exit 1; }
+      rm -f "$home/stalling" "$home/polled"
+      # Each asks once the one before has its page coming, so none waits
+      # for the worker; they hold on until the log page was polled.
+      python3 - "$port" "$stallers" "$home" <<'EOF' &
+import os, socket, sys, time
+port, count, home = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3]
+socks = []
+for _ in range(count):
+    s = socket.socket()
+    s.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+    s.connect(("127.0.0.1", port))
+    s.sendall(b"GET / HTTP/1.0\r\n\r\n")
+    s.settimeout(120)
+    s.recv(1, socket.MSG_PEEK)
+    socks.append(s)
+open(home + "/stalling", "w").close()
+while not os.path.exists(home + "/polled"):
+    time.sleep(0.1)
+EOF
+      stalling=$!
+      helpers+=($stalling)
+      for _ in $(seq 600); do [ -e "$home/stalling" ] && break; sleep 0.2; done
+      # The log page every 0.3 s.
+      ok=0 busy=0 other=0 polls=0
+      until=$(( $(date +%s) + ${run#*:} ))
+      while [ "$(date +%s)" -lt "$until" ]; do
+        case "$(timed_get '/?cmd=log')" in
+          *"(200)") ok=$((ok + 1)) ;;
+          *"(cgi busy)") busy=$((busy + 1)) ;;
+          *) other=$((other + 1)) ;;
+        esac
+        polls=$((polls + 1))
+        sleep 0.3
+      done
+      touch "$home/polled"
+      wait "$stalling"
+      say "log page while $stallers clients stall on the front page" "$ok of $polls answered ($busy cgi busy, $other other)"
+      sigterm_time
+    done
+    ;;
+  halfclose)
+    write_settings
+    start_plimod
+    wait_for_table || { say "programme table" "never had data"; exit 1; }
+    start_fake_srv || { say "fake server" "did not start"; exit 1; }
+    # 15 phones at once send the request for the reservation list, shut
+    # their sending side, and read until the server closes (30 s at most).
+    say "15 half-closing phone clients" "$(python3 - "$port" <<'EOF'
+import selectors, socket, sys, time
+sel = selectors.DefaultSelector()
+got = {}
+for _ in range(15):
+    s = socket.create_connection(("127.0.0.1", int(sys.argv[1])))
+    s.sendall(b"GET /m/?c=n HTTP/1.0\r\nHost: 127.0.0.1:%s\r\nReferer: http://127.0.0.1:%s/m/\r\n\r\n" %
+              (sys.argv[1].encode(), sys.argv[1].encode()))
+    s.shutdown(socket.SHUT_WR)
+    s.setblocking(False)
+    sel.register(s, selectors.EVENT_READ)
+    got[s] = b""
+start, still_open = time.monotonic(), len(got)
+while still_open and time.monotonic() - start < 30:
+    for key, _ in sel.select(timeout=1):
+        try:
+            chunk = key.fileobj.recv(65536)
+        except OSError:
+            chunk = b""
+        got[key.fileobj] += chunk
+        if not chunk:
+            sel.unregister(key.fileobj)
+            still_open -= 1
+pages = sum(1 for reply in got.values() if b"ETB" in reply)
+busy = sum(1 for reply in got.values() if b"cgi busy" in reply)
+nothing = sum(1 for reply in got.values() if not reply)
+print("%d of 15 got their page (%d cgi busy, %d nothing)" % (pages, busy, nothing))
+EOF
+)"
+    sigterm_time
+    ;;
+  memory)
+    more_sections=$(front_page_conditions)
+    for scale in 8 10; do
+      epg="$work/epg$scale"
+      write_settings
+      start_plimod
+      wait_for_table || { say "programme table" "never had data"; exit 1; }
+      sleep 1
+      after_load=$(rss_mib)
+      for _ in $(seq 7); do curl -s -o /dev/null --max-time 60 "$base/"; done
+      sleep 1
+      after_7=$(rss_mib)
+      for _ in $(seq 43); do curl -s -o /dev/null --max-time 60 "$base/"; done
+      sleep 1
+      say "RSS MiB at ${scale}x: after load, after 7 and 50 front pages" "$after_load, $after_7, $(rss_mib)"
+      sigterm_time
+    done
     ;;
   phones)
     write_settings
