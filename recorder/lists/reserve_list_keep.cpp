@@ -132,7 +132,7 @@ void WaitForNextLoad(KeepState& state, std::unique_lock<std::mutex>& lock, Clock
   const std::uint64_t begun = state.loadsBegun;
   const bool first = !state.everLoaded;
   const std::uint64_t run = state.run;
-  AskRefresh(state);
+  if (!first || !state.loading) AskRefresh(state);  // the first load under way will do
   state.loaded.wait_for(lock, bound, [&] {
     return state.run != run || (state.everLoaded && (first || state.published > begun));
   });

@@ -303,13 +303,13 @@ TEST_F(ServerReserveListTest, KeptListIsReusedAndNoReaderWaitsLongForASlowLoad) 
   EXPECT_EQ(srv_.server().BodiesOf(1011).size(), 1u);
 
   // One is deleted and the server is slow to list what is left (three
-  // calls of 1 s): a programme table takes the last list at once, and so
+  // calls of 2 s): a programme table takes the last list at once, and so
   // does the list page after this program's change; past 3 s the list
   // page waits 2 s for a load, then takes the last list too.
   test::FakeSrvState state = srv_.server().State();
   state.reservations.pop_back();
   srv_.server().SetState(state);
-  srv_.server().DelayEveryReply(1000);
+  srv_.server().DelayEveryReply(2000);
   ReserveListChanged();
   EXPECT_EQ(ReserveListAsLoaded(settings_), first) << "a reader waited for the whole load";
   EXPECT_EQ(ReserveListToShow(settings_), first) << "the list page waited for a reload after a change";
