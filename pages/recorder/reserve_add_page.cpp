@@ -68,9 +68,11 @@ void ToggleReservation(ReplyWriter& out, const RequestParameters& params, const 
     return;
   }
   const std::int32_t mode = line->recordMode;
-  const ReserveSnapshot lists = ApplyOwnReserveChange(settings, [key, listed = entry.reserveId, mode](ReserveLists& l) {
-    SetReserveEntryMode(l, key, listed, mode);
-  });
+  const ReserveSnapshot lists =
+      ApplyOwnReserveChange(settings, [key, listed = entry.reserveId, id = *reserveId, mode](ReserveLists& l) {
+        SetReserveEntryMode(l, key, listed, mode);
+        SetReserveEntryMode(l, key, id, mode);
+      });
   if (!AfterRecorderChange(out, settings)) return;
   WriteReservePageHead(out);
   SendPageText(out, mode == kRecordModeDisabled ? "予約を無効にしました<BR>\n" : "予約を有効（全サービス）にしました<BR>\n");
