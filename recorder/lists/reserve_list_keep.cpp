@@ -50,7 +50,7 @@ struct KeepState {
   // Loads, in order of their beginning.
   std::uint64_t loadsBegun = 0;
   std::uint64_t published = 0;  // the sequence of the load whose lists are out
-  std::uint64_t changes = 0;    // ReserveListChanged calls so far
+  std::uint64_t changes = 0;    // this program's changes so far
   // What the lists out were loaded from.
   bool everLoaded = false;
   std::uint64_t changesLoaded = 0;
@@ -59,8 +59,9 @@ struct KeepState {
   // The worker's last load.
   Clock::time_point lastLoadEnded;
   Clock::duration lastLoadTook{};
-  // This program's changes shown before a load brought them, with the
-  // number of changes each made up; a load that began before one gets it.
+  // This program's changes shown before a load brought them, each with the
+  // count of changes it brought `changes` to: a load that began at a lower
+  // count gets it made again.
   std::vector<std::pair<std::uint64_t, ReserveListPatch>> ownChanges;
 };
 
