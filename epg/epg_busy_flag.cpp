@@ -10,7 +10,30 @@ BusyFlag EpgBusyFlag;
 namespace {
 std::mutex indicatorMutex;
 EpgBusyIndicator indicator;
+thread_local PageEpgBusyHold* pageHold = nullptr;
 }  // namespace
+
+PageEpgBusyHold::PageEpgBusyHold(int polls) : held_(EpgBusyFlag.TryAcquire(polls)) {
+  if (!held_) return;
+  pageHold = this;
+  ShowEpgBusy(true);
+}
+
+PageEpgBusyHold::~PageEpgBusyHold() {
+  LetGo();
+  if (pageHold == this) pageHold = nullptr;
+}
+
+void PageEpgBusyHold::LetGo() {
+  if (!held_) return;
+  held_ = false;
+  ShowEpgBusy(false);
+  EpgBusyFlag.Release();
+}
+
+void LetGoOfEpgBusyFlag() {
+  if (pageHold != nullptr) pageHold->LetGo();
+}
 
 bool RetakeEpgBusyFlag(const std::function<bool()>& stopping) {
   while (!stopping()) {

@@ -140,15 +140,12 @@ int ServeProgrammeTable(ReplyWriter& out, RequestParameters& params) {
 }  // namespace
 
 int HandleRequest(ReplyWriter& out) {
-  if (!EpgBusyFlag.TryAcquire(kPagePolls)) {
+  const PageEpgBusyHold hold(kPagePolls);
+  if (!hold.held()) {
     WriteBusyAnswer(out);
     return 0;
   }
-  ShowEpgBusy(true);
-  const int result = DispatchRequest(out);
-  ShowEpgBusy(false);
-  EpgBusyFlag.Release();
-  return result;
+  return DispatchRequest(out);
 }
 
 int DispatchRequest(ReplyWriter& out) {

@@ -11,8 +11,9 @@ namespace plimod {
 
 // Takes EpgBusyFlag (one try and up to 9 more, 100 ms apart; still held:
 // a raw "HTTP/1.0 503 Service Unavailable" answer and 0), shows the busy
-// tray state while DispatchRequest runs, and returns its result. Reads the
-// current request (server/request_context.h).
+// tray state while DispatchRequest runs, and returns its result; a page
+// that waits on a peer lets the flag go earlier (LetGoOfEpgBusyFlag,
+// epg/epg_busy_flag.h). Reads the current request (server/request_context.h).
 int HandleRequest(ReplyWriter& out);
 
 // Runs the page of the current request's `cmd`, the programme detail page

@@ -6,10 +6,13 @@
 #include "pages/mobile/mobile_pages_internal.h"
 #include "pages/recorder/edcid.h"
 #include "platform/text_codec.h"
+#include "recorder/lists/reserve_list_keep.h"
+#include "recorder/lists/reserve_list_patch.h"
 #include "recorder/text_file/reservations.h"
 #include "server/carry_over.h"
 #include "server/page_helpers.h"
 #include "server/page_reply.h"
+#include "settings/settings.h"
 #include "util/conversions.h"
 #include "util/keys.h"
 #include "util/page_text.h"
@@ -23,14 +26,19 @@ enum ReserveFilter { kPending = 0, kEnded = 1 };
 // The deletion the delete links ask for; false when it failed (it fails at
 // once outside the server mode). A reservation of that id that is another
 // programme's now is left alone, as on the desktop list. The list that
-// follows shows what is left.
-bool DeleteRequested(RequestParameters& params) {
+// follows shows what is left: `shown` gets it after a deletion.
+bool DeleteRequested(RequestParameters& params, ReserveSnapshot& shown) {
   const std::string formId = params.Value("edcid");
   if (formId.empty() || params.Value("d").empty()) return true;
   const EdcidParts parts = ParseEdcid(formId);
   const DeleteOutcome outcome = DeleteProgrammeReservation(parts.programKey, parts.reserveId);
   params["edcid"].clear();
   params["d"].clear();
+  if (outcome == DeleteOutcome::kDeleted) {
+    shown = ApplyOwnReserveChange(Settings(), [parts](ReserveLists& lists) {
+      RemoveReserveEntry(lists, parts.programKey, parts.reserveId);
+    });
+  }
   return outcome != DeleteOutcome::kFailed;
 }
 
@@ -63,8 +71,7 @@ void WriteFilterLink(ReplyWriter& out, int filter, int current, const char* labe
   }
 }
 
-void WriteReserveEntries(ReplyWriter& out, const MobileRequest& request, int filter) {
-  const ReserveSnapshot lists = ShownMobileReserveLists();
+void WriteReserveEntries(ReplyWriter& out, const MobileRequest& request, int filter, const ReserveSnapshot& lists) {
   const std::int64_t now = LocalNowTicks();
   const std::string carry = MobileQueryCarry(request.params, "c d b s");
   for (const ReserveEntry& entry : lists->reserveList) {
@@ -100,7 +107,8 @@ void WriteOneReservation(ReplyWriter& out, const MobileRequest& request, const s
 void MobileReserveList(ReplyWriter& out, MobileRequest& request) {
   RequestParameters& params = request.params;
   const int filter = StringToInt(params.Value("f"));
-  if (!DeleteRequested(params)) {
+  ReserveSnapshot shown;
+  if (!DeleteRequested(params, shown)) {
     WriteDeleteFailure(out);
     return;
   }
@@ -115,7 +123,7 @@ void MobileReserveList(ReplyWriter& out, MobileRequest& request) {
     WriteFilterLink(out, 1, filter, "結果", carry);
     WriteFilterLink(out, 2, filter, "全て", carry);
     SendPageText(out, "<hr>\n");
-    WriteReserveEntries(out, request, filter);
+    WriteReserveEntries(out, request, filter, shown ? shown : ShownMobileReserveLists());
   }
   MobilePageEnd(out);
 }

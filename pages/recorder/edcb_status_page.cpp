@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "epg/epg_busy_flag.h"
 #include "epg/epg_index.h"
 #include "guide/civil_time.h"
 #include "guide/weekday_mark.h"
@@ -136,6 +137,8 @@ int ServeEpgDataCapStatusPage(ReplyWriter& out, RequestParameters& params, IniFi
                WeekdayMark(DayOfWeek(now.wYear, now.wMonth, now.wDay)), now.wHour, now.wMinute, now.wSecond);
   SendPageText(out, "現在稼働中のEpgDataCap_Bon.exe<BR>\n");
   WriteWindows(out, params);
+  // The rest reads no guide, and the list may be a moment in coming.
+  LetGoOfEpgBusyFlag();
   WriteNextReserves(out, *ReserveListToShow(settings));
   SendPageText(out, "<BR>\n");
   WriteFreeSpace(out, settings);

@@ -1,15 +1,23 @@
 #include "pages/recorder/reserve_add_page.h"
 
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <shared_mutex>
 #include <string>
+#include <vector>
 
+#include "epg/epg_busy_flag.h"
+#include "epg/epg_index.h"
 #include "pages/recorder/reserve_form.h"
 #include "pages/recorder/reserve_request_line.h"
-#include "recorder/text_file/epg_timer_bon_window.h"
-#include "recorder/lines/read_reserve_line.h"
 #include "recorder/base/recorder_mode.h"
-#include "recorder/text_file/reservations.h"
+#include "recorder/base/reserve_row.h"
+#include "recorder/lines/read_reserve_line.h"
 #include "recorder/lists/reserve_list_keep.h"
-#include "recorder/lists/reserve_list_load.h"
+#include "recorder/lists/reserve_list_patch.h"
+#include "recorder/text_file/epg_timer_bon_window.h"
+#include "recorder/text_file/reservations.h"
 #include "server/page_reply.h"
 #include "services/syoboi_schedule.h"
 #include "util/page_text.h"
@@ -18,9 +26,11 @@ namespace plimod {
 
 namespace {
 
+constexpr std::uint32_t kServerWaitMs = 15000;
+
 // Left unterminated, as the result pages always were.
-void WriteUnrecordableWarning(ReplyWriter& out, const RequestParameters& params, const IniFile& settings) {
-  if (ReserveListToShow(settings)->unrecordableList.empty()) return;
+void WriteUnrecordableWarning(ReplyWriter& out, const RequestParameters& params, const ReserveLists& lists) {
+  if (lists.unrecordableList.empty()) return;
   SendPageText(out,
                "<BR><font color=red>録画できない予約があります。EpgTimer_Bon予約一覧で確認してください。</font><BR>\n");
   if (params.Value("silent").empty()) SendPageText(out, "<A HREF='?cmd=epgtimer&nr=1'>予約一覧</A>");
@@ -34,19 +44,39 @@ bool AfterRecorderChange(ReplyWriter& out, const IniFile& settings) {
   return RestartEpgTimerBon(settings, &out, true);
 }
 
+// The server's id of a reservation of the programme: the listed one, or,
+// for one this program made since the last load, the one the server lists.
+std::optional<std::int32_t> ServerReserveId(const ReserveEntry& entry) {
+  if (entry.reserveId != kReserveIdNotKnown) return entry.reserveId;
+  std::vector<ReserveRow> rows;
+  if (SrvEnumReservations(rows, kServerWaitMs) != 0) return std::nullopt;
+  for (const ReserveRow& row : rows) {
+    if (row.reserveId > 0 && ProgramKeyOf(row) == entry.ProgramKey()) return row.reserveId;
+  }
+  return std::nullopt;
+}
+
 void ToggleReservation(ReplyWriter& out, const RequestParameters& params, const IniFile& settings,
-                       const ReserveTarget& target, const ReserveEntry& entry) {
-  auto line = ReadReserveLine(settings, target.ProgramKey(), entry.reserveId);
+                       const ReserveEntry& entry) {
+  const std::uint64_t key = entry.ProgramKey();
+  const std::optional<std::int32_t> reserveId = EpgTimerSrvMode() ? ServerReserveId(entry) : entry.reserveId;
+  std::optional<ReserveLine> line;
+  if (reserveId) line = ReadReserveLine(settings, key, *reserveId);
   if (line) line->recordMode = entry.recordMode == kRecordModeDisabled ? 0 : kRecordModeDisabled;
-  if (!line || !ChangeReservation(*line, target.ProgramKey(), entry.reserveId)) {
+  if (!line || !ChangeReservation(*line, key, *reserveId)) {
     WriteReservePlainText(out, "予約情報更新失敗\n");
     return;
   }
+  const std::int32_t mode = line->recordMode;
+  const ReserveSnapshot lists =
+      ApplyOwnReserveChange(settings, [key, listed = entry.reserveId, id = *reserveId, mode](ReserveLists& l) {
+        SetReserveEntryMode(l, key, listed, mode);
+        SetReserveEntryMode(l, key, id, mode);
+      });
   if (!AfterRecorderChange(out, settings)) return;
   WriteReservePageHead(out);
-  SendPageText(out, line->recordMode == kRecordModeDisabled ? "予約を無効にしました<BR>\n"
-                                                             : "予約を有効（全サービス）にしました<BR>\n");
-  WriteUnrecordableWarning(out, params, settings);
+  SendPageText(out, mode == kRecordModeDisabled ? "予約を無効にしました<BR>\n" : "予約を有効（全サービス）にしました<BR>\n");
+  WriteUnrecordableWarning(out, params, *lists);
 }
 
 void WriteFormPage(ReplyWriter& out, RequestParameters& params, const IniSection& section,
@@ -59,25 +89,51 @@ void WriteFormPage(ReplyWriter& out, RequestParameters& params, const IniSection
   SendPageText(out, "</BODY></HTML>\n");
 }
 
-// A quick click on a reserved programme. True when it answered; false when
-// the page goes on to add (nothing reserved, or a disabled server
-// reservation, which is removed first).
+// Server mode: deletes the listed reservation; true when it is gone.
+bool DeleteListedReservation(const IniFile& settings, const ReserveEntry& entry) {
+  const std::uint64_t key = entry.ProgramKey();
+  const std::optional<std::int32_t> reserveId = ServerReserveId(entry);
+  if (!reserveId || !DeleteReservation(key, *reserveId)) return false;
+  ApplyOwnReserveChange(settings, [key, listed = entry.reserveId, id = *reserveId](ReserveLists& lists) {
+    RemoveReserveEntry(lists, key, listed);
+    RemoveReserveEntry(lists, key, id);
+  });
+  return true;
+}
+
+// A quick click on a reserved programme, looked up in the list as last
+// loaded. True when it answered; false when the page goes on to add
+// (nothing reserved, or a disabled server reservation, which is removed
+// first).
 bool AnswerExistingReservation(ReplyWriter& out, const IniFile& settings, const ReserveTarget& target,
                                bool srvMode) {
-  const ReserveSnapshot lists = LoadReserveList(settings);
+  const ReserveSnapshot lists = ReserveListToChange(settings);
   const ReserveEntry* entry = FindReserve(*lists, target.serviceKey, target.event.eventId);
   if (!entry) return false;
-  if (srvMode && entry->Disabled()) {
-    DeleteReservation(entry->ProgramKey(), entry->reserveId);
-    return false;
-  }
   if (!srvMode) {
     WriteReservePlainText(out, "すでに予約されています \n");
-  } else if (DeleteReservation(entry->ProgramKey(), entry->reserveId)) {
-    WriteReservePlainText(out, "予約を削除しました \n");
-  } else {
-    WriteReservePlainText(out, "予約の削除に失敗しました \n");
+    return true;
   }
+  const bool deleted = DeleteListedReservation(settings, *entry);
+  if (entry->Disabled()) return false;
+  WriteReservePlainText(out, deleted ? "予約を削除しました \n" : "予約の削除に失敗しました \n");
+  return true;
+}
+
+// The form page and the values a quick add takes from the programme; false
+// when the form page was the answer. The guide has been let go: it is read
+// under its lock.
+bool TakeFormValues(ReplyWriter& out, RequestParameters& params, const IniSection& section,
+                    const ReserveTarget& target, bool srvMode) {
+  if (!params.Value("edc_title").empty()) return true;
+  std::shared_lock lock(EpgDataLock());
+  if (params.Value("q") != "1" && params.Value("silent").empty()) {
+    WriteFormPage(out, params, section, target);
+    return false;
+  }
+  PrefillReserveForm(params, section, target);
+  params["edc_ext2"] = "def";
+  if (srvMode) params["edc_recdir"] = "def";
   return true;
 }
 
@@ -92,23 +148,17 @@ int ServeReserveAddPage(ReplyWriter& out, RequestParameters& params, IniFile& se
   IniSection section(settings);
   BindReserveSection(section, params);
   const bool srvMode = EpgTimerSrvMode();
+  // The programme is copied: EPG loads need not wait for the recorder.
+  LetGoOfEpgBusyFlag();
 
   if (section.GetIntDefault(nullptr, L"USE_INVALID", 0) != 0) {
-    const ReserveSnapshot lists = LoadReserveList(settings);
+    const ReserveSnapshot lists = ReserveListToChange(settings);
     if (const ReserveEntry* entry = FindReserve(*lists, target->serviceKey, target->event.eventId)) {
-      ToggleReservation(out, params, settings, *target, *entry);
+      ToggleReservation(out, params, settings, *entry);
       return 1;
     }
   }
-  if (params.Value("edc_title").empty()) {
-    if (params.Value("q") != "1" && params.Value("silent").empty()) {
-      WriteFormPage(out, params, section, *target);
-      return 1;
-    }
-    PrefillReserveForm(params, section, *target);
-    params["edc_ext2"] = "def";
-    if (srvMode) params["edc_recdir"] = "def";
-  }
+  if (!TakeFormValues(out, params, section, *target, srvMode)) return 1;
   const auto line = ReserveLineFromForm(params, section, *target, srvMode);
   if (!params.Value("q").empty() && AnswerExistingReservation(out, settings, *target, srvMode)) return 1;
   const AddOutcome added = line ? AddNewReservation(settings, *line) : AddOutcome::kFailed;
@@ -120,10 +170,14 @@ int ServeReserveAddPage(ReplyWriter& out, RequestParameters& params, IniFile& se
     WriteReservePlainText(out, "Program.txtオープンエラー\n");
     return 1;
   }
+  const ReserveSnapshot lists = ApplyOwnReserveChange(
+      settings, [entry = ReserveEntryOfLine(*line, target->ProgramKey(), kReserveIdNotKnown)](ReserveLists& l) {
+        InsertReserveEntry(l, entry);
+      });
   if (!AfterRecorderChange(out, settings)) return 1;
   WriteReservePageHead(out);
   SendPageText(out, "登録しました<BR>\n");
-  WriteUnrecordableWarning(out, params, settings);
+  WriteUnrecordableWarning(out, params, *lists);
   return 1;
 }
 

@@ -1,5 +1,6 @@
 #include "pages/recorder/reserve_edit_page.h"
 
+#include "epg/epg_busy_flag.h"
 #include "epg/epg_index.h"
 #include "pages/recorder/edcid.h"
 #include "pages/recorder/reserve_edit_line.h"
@@ -47,11 +48,16 @@ void ShowReservation(ReplyWriter& out, RequestParameters& params, IniFile& setti
 int ServeReserveEditPage(ReplyWriter& out, RequestParameters& params, IniFile& settings) {
   const EdcidParts id = ParseEdcid(params.Value("edcid"));
   const bool tokenOk = CheckRequestToken(params.Value("token"));
-  if (tokenOk && !params.Value("invalid").empty()) {
+  const bool disable = tokenOk && !params.Value("invalid").empty();
+  const bool save = tokenOk && !params.Value("spc").empty() && !params.Value("edc_title").empty();
+  // A change reads no guide and waits on the recorder: EPG loads need not
+  // wait for it.
+  if (disable || save) LetGoOfEpgBusyFlag();
+  if (disable) {
     WriteReservePlainText(out, DisableNamedReservation(settings, id) ? "無効にしました\n" : "エラー\n");
     return 1;
   }
-  if (tokenOk && !params.Value("spc").empty() && !params.Value("edc_title").empty()) {
+  if (save) {
     if (EpgTimerSrvMode()) {
       SaveReservationOnServer(out, params, settings, id);
     } else {

@@ -9,6 +9,8 @@
 #include "recorder/text_file/epg_timer_bon_window.h"
 #include "recorder/text_file/program_txt_rewrite.h"
 #include "recorder/lines/read_reserve_line.h"
+#include "recorder/lists/reserve_list_keep.h"
+#include "recorder/lists/reserve_list_patch.h"
 #include "recorder/options/rec_options.h"
 #include "recorder/base/recorder_mode.h"
 #include "recorder/base/recorder_paths.h"
@@ -46,7 +48,11 @@ bool DisableNamedReservation(const IniFile& settings, const EdcidParts& id) {
   std::optional<ReserveLine> line = FindNamedReserveLine(settings, id);
   if (!line) return false;
   line->recordMode = kRecordModeDisabled;
-  return ChangeReservation(*line, id.programKey, id.reserveId);
+  if (!ChangeReservation(*line, id.programKey, id.reserveId)) return false;
+  ApplyOwnReserveChange(settings, [id](ReserveLists& lists) {
+    SetReserveEntryMode(lists, id.programKey, id.reserveId, kRecordModeDisabled);
+  });
+  return true;
 }
 
 void SaveReservationOnServer(ReplyWriter& out, RequestParameters& params, IniFile& settings,
@@ -58,6 +64,10 @@ void SaveReservationOnServer(ReplyWriter& out, RequestParameters& params, IniFil
     WriteReservePlainText(out, "登録エラー\n");
     return;
   }
+  // The list the redirect leads to shows the change at once.
+  ApplyOwnReserveChange(settings, [id, changed = *line](ReserveLists& lists) {
+    ChangeReserveEntry(lists, id.programKey, id.reserveId, changed);
+  });
   RedirectToList(out, params);
 }
 

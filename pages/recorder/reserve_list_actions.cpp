@@ -3,6 +3,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pages/recorder/edcid.h"
@@ -11,6 +12,7 @@
 #include "recorder/base/recorder_paths.h"
 #include "recorder/lines/reserve_line.h"
 #include "recorder/lists/reserve_list_keep.h"
+#include "recorder/lists/reserve_list_patch.h"
 #include "recorder/base/reserve_row.h"
 #include "util/conversions.h"
 #include "util/keys.h"
@@ -22,10 +24,23 @@ constexpr std::uint32_t kSrvWaitMs = 15000;
 // The server's own code for success, as SrvDeleteRecordedInfo hands it on.
 constexpr std::uint32_t kSrvResultSuccess = 1;
 
-std::string RowEdcid(const ReserveRow& row) {
-  const std::uint64_t key =
-      ProgramKey(row.eventId, ServiceKey(row.originalNetworkId, row.transportStreamId, row.serviceId));
-  return MakeEdcid(key, row.reserveId);
+std::string RowEdcid(const ReserveRow& row) { return MakeEdcid(ProgramKeyOf(row), row.reserveId); }
+
+// The reservations (programme key, reserve id) an action removed or disabled.
+struct ActionDone {
+  std::vector<std::pair<std::uint64_t, std::int32_t>> removed;
+  std::vector<std::pair<std::uint64_t, std::int32_t>> disabled;
+
+  bool Empty() const { return removed.empty() && disabled.empty(); }
+  void operator()(ReserveLists& lists) const {
+    for (const auto& [key, id] : removed) RemoveReserveEntry(lists, key, id);
+    for (const auto& [key, id] : disabled) SetReserveEntryMode(lists, key, id, kRecordModeDisabled);
+  }
+};
+
+// The rows of `rows` as removed ones, for the kept list.
+void AddRemoved(ActionDone& done, const std::vector<ReserveRow>& rows) {
+  for (const ReserveRow& row : rows) done.removed.emplace_back(ProgramKeyOf(row), row.reserveId);
 }
 
 bool DisableOnServer(std::int32_t reserveId) {
@@ -41,13 +56,15 @@ std::string ProgramTxtFailure(const std::wstring& path) {
 
 }  // namespace
 
-ReserveActionResult ApplyServerReserveAction(RequestParameters& params) {
+ReserveActionResult ApplyServerReserveAction(RequestParameters& params, const IniFile& settings) {
   const bool remove = !params.Value("delete").empty();
   const bool disable = !params.Value("invalid").empty();
   std::vector<ReserveRow> listed;
-  if (SrvEnumReservations(listed, kSrvWaitMs) != 0) return {false, "予約サーバから予約を取得できませんでした"};
+  if (SrvEnumReservations(listed, kSrvWaitMs) != 0) return {false, "予約サーバから予約を取得できませんでした", nullptr};
   bool refused = false;
+  ActionDone done;
   std::vector<ReserveRow> toDelete;
+  std::vector<ReserveRow> results;
   std::vector<std::uint32_t> resultIds;
   for (const ReserveRow& row : listed) {
     const std::string edcid = RowEdcid(row);
@@ -55,6 +72,7 @@ ReserveActionResult ApplyServerReserveAction(RequestParameters& params) {
     if (remove) {
       if (row.reserveId < 0 && SrvListsRecordingResults()) {
         resultIds.push_back(static_cast<std::uint32_t>(-static_cast<std::int64_t>(row.reserveId)));
+        results.push_back(row);
         continue;
       }
       ReserveRow fetched;
@@ -64,40 +82,58 @@ ReserveActionResult ApplyServerReserveAction(RequestParameters& params) {
         refused = true;
       }
     } else if (disable) {
-      if (!DisableOnServer(row.reserveId)) refused = true;
+      if (DisableOnServer(row.reserveId)) {
+        done.disabled.emplace_back(ProgramKeyOf(row), row.reserveId);
+      } else {
+        refused = true;
+      }
       params[edcid].clear();
     }
   }
   if (remove) {
-    if (SrvDeleteReservations(toDelete, kSrvWaitMs) != 0) refused = true;
-    if (!resultIds.empty() && SrvDeleteRecordedInfo(resultIds) != kSrvResultSuccess) refused = true;
+    if (SrvDeleteReservations(toDelete, kSrvWaitMs) == 0) {
+      AddRemoved(done, toDelete);
+    } else {
+      refused = true;
+    }
+    if (!resultIds.empty()) {
+      if (SrvDeleteRecordedInfo(resultIds) == kSrvResultSuccess) {
+        AddRemoved(done, results);
+      } else {
+        refused = true;
+      }
+    }
   }
   ReserveListChanged();
-  if (!refused) return {};
-  return {false, remove ? "予約サーバで削除できませんでした" : "予約サーバで無効にできませんでした"};
+  ReserveSnapshot shown = done.Empty() ? nullptr : ApplyOwnReserveChange(settings, done);
+  if (!refused) return {false, {}, std::move(shown)};
+  return {false, remove ? "予約サーバで削除できませんでした" : "予約サーバで無効にできませんでした", std::move(shown)};
 }
 
 ReserveActionResult ApplyProgramTxtReserveAction(ReplyWriter& out, const RequestParameters& params,
                                                  const IniFile& settings) {
   const std::optional<std::wstring> path = LocateProgramTxt(settings);
-  if (!path) return {false, ProgramTxtFailure(settings.GetString(L"EPGDATACAP", L"PROGRAMTXT").value_or(L""))};
-  if (!CloseEpgTimerBon(out)) return {true, {}};
+  if (!path) return {false, ProgramTxtFailure(settings.GetString(L"EPGDATACAP", L"PROGRAMTXT").value_or(L"")), nullptr};
+  if (!CloseEpgTimerBon(out)) return {true, {}, nullptr};
   // Whatever becomes of the rewrite, the recorder was closed and must run
   // again, or it would miss its recordings.
   // Two lines of one programme and reserve id share a name: one box ticked
   // is one line gone, the first.
   std::set<std::string> removed;
+  ActionDone done;
   const RewriteResult rewritten =
-      RewriteProgramTxt(*path, [&params, &removed](const ReserveTextLine& line) -> std::optional<std::string> {
+      RewriteProgramTxt(*path, [&](const ReserveTextLine& line) -> std::optional<std::string> {
         std::string edcid = LineEdcid(line);
         if (params.Value(edcid).empty() || !removed.insert(std::move(edcid)).second) return std::nullopt;
+        done.removed.emplace_back(LineProgramKey(line), LineReserveId(line));
         return std::string();
       });
   // Nothing has been written yet, so a failed start answers with its own
   // header.
-  if (!RestartEpgTimerBon(settings, &out, true)) return {true, {}};
-  if (rewritten != RewriteResult::kDone) return {false, ProgramTxtFailure(*path)};
-  return {};
+  if (!RestartEpgTimerBon(settings, &out, true)) return {true, {}, nullptr};
+  ReserveSnapshot shown = ApplyOwnReserveChange(settings, done);
+  if (rewritten != RewriteResult::kDone) return {false, ProgramTxtFailure(*path), std::move(shown)};
+  return {false, {}, std::move(shown)};
 }
 
 }  // namespace plimod

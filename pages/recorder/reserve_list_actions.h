@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "recorder/lists/reserve_lists.h"
 #include "server/reply_writer.h"
 #include "server/request_parameters.h"
 #include "settings/ini_file.h"
@@ -17,13 +18,16 @@ struct ReserveActionResult {
   // Why the action did not wholly happen, as the person is told; empty when
   // every checked row is gone (or changed).
   std::string failure;
+  // The lists with what the action did (ApplyOwnReserveChange of
+  // recorder/lists/reserve_list_keep.h); null when it did nothing.
+  ReserveSnapshot shown;
 };
 
 // Server mode: the checked reservations are deleted (recording results too,
 // where the linked client handles them) when `delete` is set, else disabled
 // when `invalid` is set; a disabled row is unchecked in `params`. A row the
 // server refuses stays as it was, and the others go on.
-ReserveActionResult ApplyServerReserveAction(RequestParameters& params);
+ReserveActionResult ApplyServerReserveAction(RequestParameters& params, const IniFile& settings);
 
 // Text-file mode: the checked lines leave Program.txt, whatever the action.
 ReserveActionResult ApplyProgramTxtReserveAction(ReplyWriter& out, const RequestParameters& params,

@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
+#include "epg/epg_busy_flag.h"
 #include "guide/civil_time.h"
 #include "guide/weekday_mark.h"
 #include "pages/auto_reserve/auto_reserve_history.h"
@@ -219,15 +221,17 @@ void WriteActionFailure(ReplyWriter& out, const std::string& reason) {
 
 // Carries out a confirmed action; false when the reply is complete. A
 // failure is answered whether or not the action was silent: the list alone
-// would not tell that the reservation is still there.
-bool ApplyAction(ReplyWriter& out, RequestParameters& params, const IniFile& settings) {
-  const ReserveActionResult result =
-      EpgTimerSrvMode() ? ApplyServerReserveAction(params) : ApplyProgramTxtReserveAction(out, params, settings);
+// would not tell that the reservation is still there. `shown` gets the
+// lists with the action done.
+bool ApplyAction(ReplyWriter& out, RequestParameters& params, const IniFile& settings, ReserveSnapshot& shown) {
+  ReserveActionResult result = EpgTimerSrvMode() ? ApplyServerReserveAction(params, settings)
+                                                 : ApplyProgramTxtReserveAction(out, params, settings);
   if (result.answered) return false;
   if (!result.failure.empty()) {
     WriteActionFailure(out, result.failure);
     return false;
   }
+  shown = std::move(result.shown);
   if (params.Value("silent") != "1") return true;
   SendPageText(out, "Content-Type: text/plain; charset=utf-8\n\n");
   if (!params.Value("delete").empty()) {
@@ -241,13 +245,18 @@ bool ApplyAction(ReplyWriter& out, RequestParameters& params, const IniFile& set
 }  // namespace
 
 int ServeReserveListPage(ReplyWriter& out, RequestParameters& params, IniFile& settings) {
+  // The page reads no guide, and may wait on the recorder.
+  LetGoOfEpgBusyFlag();
   if (!params.Value("cancel").empty()) params["confirm"].clear();
   if (!params.Value("confirm").empty() && !CheckRequestToken(params.Value("token"))) params["confirm"].clear();
+  ReserveSnapshot shown;
   if (params.Value("confirm") == "2") {
-    if (!ApplyAction(out, params, settings)) return 1;
+    if (!ApplyAction(out, params, settings, shown)) return 1;
     params["confirm"].clear();
   }
-  WriteListPage(out, params, settings, *ReserveListToShow(settings));
+  // After its own action the page shows what it did, not a fresh load.
+  if (!shown) shown = ReserveListToShow(settings);
+  WriteListPage(out, params, settings, *shown);
   return 1;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/system_time.h"
+#include "recorder/lines/reserve_line.h"
 
 namespace plimod {
 
@@ -46,5 +47,13 @@ struct ReserveEntry {
 
 // The text cut to at most `maxBytes` without splitting a character.
 std::string CutCp932(std::string text, std::size_t maxBytes);
+
+// The id of a reservation this program has just made, until the next load
+// brings the server's own (the server numbers from 1).
+inline constexpr std::int32_t kReserveIdNotKnown = 0;
+
+// The entry of a reservation line of the programme `programKey`; the batch
+// flag is set for a batch path other than "0".
+ReserveEntry ReserveEntryOfLine(const ReserveLine& line, std::uint64_t programKey, std::int32_t reserveId);
 
 }  // namespace plimod

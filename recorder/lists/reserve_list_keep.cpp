@@ -2,12 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "platform/file.h"
 #include "recorder/base/recorder_mode.h"
@@ -22,10 +24,11 @@ using Clock = std::chrono::steady_clock;
 
 // Other clients of the server change reservations without telling us.
 constexpr auto kServerListLife = std::chrono::seconds(3);
-// A page that must show a fresh list waits at most this long: past both
+// A page that shows the list waits at most this long for a fresher one.
+constexpr auto kShowWait = std::chrono::seconds(2);
+// Before the first load since start there is no list to show: past the
 // server calls of a load at their connect and reply time-outs.
-constexpr auto kShowWait = std::chrono::seconds(100);
-constexpr auto kOwnChangeWait = std::chrono::seconds(2);
+constexpr auto kFirstLoadWait = std::chrono::seconds(100);
 constexpr auto kStopWait = std::chrono::seconds(5);
 constexpr auto kWorkerSlice = std::chrono::seconds(1);
 constexpr auto kSettle = std::chrono::milliseconds(100);
@@ -40,18 +43,26 @@ struct KeepState {
   std::uint64_t run = 0;  // the worker of another run ends on its own
   bool running = false;
   bool refreshAsked = false;
-  bool loading = false;  // the worker is loading
+  bool loading = false;     // the worker is loading
+  bool holdingOff = false;  // the worker waits before its next load
   bool workerEnded = true;
   std::thread worker;
   // Loads, in order of their beginning.
   std::uint64_t loadsBegun = 0;
   std::uint64_t published = 0;  // the sequence of the load whose lists are out
-  std::uint64_t changes = 0;    // ReserveListChanged calls so far
+  std::uint64_t changes = 0;    // this program's changes so far
   // What the lists out were loaded from.
   bool everLoaded = false;
   std::uint64_t changesLoaded = 0;
   ReserveSourceStamp stampLoaded;
-  Clock::time_point loadedAt;
+  Clock::time_point listReadAt;  // when the load of the lists out began
+  // The worker's last load.
+  Clock::time_point lastLoadEnded;
+  Clock::duration lastLoadTook{};
+  // This program's changes shown before a load brought them, each with the
+  // count of changes it brought `changes` to: a load that began at a lower
+  // count gets it made again.
+  std::vector<std::pair<std::uint64_t, ReserveListPatch>> ownChanges;
 };
 
 // Never destroyed: a worker that overran its stop may still use it.
@@ -85,9 +96,18 @@ ReserveSourceStamp SourceStamp(const IniFile& settings) {
 // Under the state's lock.
 bool ChangedSinceLoad(const KeepState& state) { return !state.everLoaded || state.changes != state.changesLoaded; }
 
+bool Aged(const KeepState& state, Clock::time_point now) { return now - state.listReadAt > kServerListLife; }
+
 bool Stale(const KeepState& state, const ReserveSourceStamp& stamp, Clock::time_point now) {
   if (ChangedSinceLoad(state) || !(stamp == state.stampLoaded)) return true;
-  return stamp.server && now - state.loadedAt >= kServerListLife;
+  return stamp.server && Aged(state, now);
+}
+
+// Whether a page that shows the list waits for a load. The server's list
+// after this program's own changes already shows them; it waits only when
+// other clients may have changed it meanwhile.
+bool TooOldToShow(const KeepState& state, const ReserveSourceStamp& stamp, Clock::time_point now) {
+  return stamp.server ? Aged(state, now) : Stale(state, stamp, now);
 }
 
 void AskRefresh(KeepState& state) {
@@ -108,14 +128,44 @@ void SettleChanges(KeepState& state, std::unique_lock<std::mutex>& lock, std::ui
 }
 
 // Under the lock: asks for a load and waits, at most `bound`, for one that
-// began after every change made so far (or for the worker's stop).
-void WaitForChangesLoaded(KeepState& state, std::unique_lock<std::mutex>& lock, Clock::duration bound) {
-  const std::uint64_t changes = state.changes;
+// begins after now (or, before the first load, for that one) to end.
+void WaitForNextLoad(KeepState& state, std::unique_lock<std::mutex>& lock, Clock::duration bound) {
+  const std::uint64_t begun = state.loadsBegun;
+  const bool first = !state.everLoaded;
   const std::uint64_t run = state.run;
-  AskRefresh(state);
+  if (!first || !state.loading) AskRefresh(state);  // the first load under way will do
   state.loaded.wait_for(lock, bound, [&] {
-    return state.run != run || (state.everLoaded && state.changesLoaded >= changes);
+    return state.run != run || (state.everLoaded && (first || state.published > begun));
   });
+}
+
+// A slow server keeps at least half its time for others: the next load
+// begins no sooner after the last one's end than that load took.
+void HoldOff(KeepState& state, std::unique_lock<std::mutex>& lock, std::uint64_t run) {
+  const Clock::time_point until = state.lastLoadEnded + state.lastLoadTook;
+  if (Clock::now() >= until) return;
+  state.holdingOff = true;
+  state.loaded.notify_all();  // the server is free meanwhile
+  state.asked.wait_until(lock, until, [&] { return state.run != run; });
+  state.holdingOff = false;
+}
+
+bool WorkerRuns(KeepState& state) {
+  std::lock_guard lock(state.mutex);
+  return state.running;
+}
+
+// Under the lock: the own changes a load that began with `changes` made so
+// far may lack, made in a copy of its lists; the others are forgotten.
+ReserveSnapshot WithLaterOwnChanges(KeepState& state, std::uint64_t changes, ReserveSnapshot lists) {
+  auto& own = state.ownChanges;
+  own.erase(std::remove_if(own.begin(), own.end(), [changes](const auto& change) { return change.first <= changes; }),
+            own.end());
+  if (own.empty()) return lists;
+  auto changed = std::make_shared<ReserveLists>(*lists);
+  for (const auto& change : own) change.second(*changed);
+  IndexReserveList(*changed);
+  return changed;
 }
 
 void RefreshWorker(std::uint64_t run) {
@@ -124,14 +174,20 @@ void RefreshWorker(std::uint64_t run) {
   while (state.run == run) {
     if (!state.asked.wait_for(lock, kWorkerSlice, [&] { return state.run != run || state.refreshAsked; })) continue;
     if (state.run != run) break;
+    HoldOff(state, lock, run);
     SettleChanges(state, lock, run);
+    if (state.run != run) break;
     state.refreshAsked = false;
     const IniFile& settings = *state.settings;
     state.loading = true;
     lock.unlock();
+    const Clock::time_point began = Clock::now();
     LoadReserveList(settings);
+    const Clock::time_point ended = Clock::now();
     lock.lock();
     state.loading = false;
+    state.lastLoadEnded = ended;
+    state.lastLoadTook = ended - began;
     state.loaded.notify_all();
   }
   state.workerEnded = true;
@@ -147,37 +203,30 @@ ReserveListLoadTicket BeginReserveListLoad(const IniFile& settings) {
   std::lock_guard lock(state.mutex);
   ticket.sequence = ++state.loadsBegun;
   ticket.changes = state.changes;
+  ticket.begunAt = Clock::now();
   return ticket;
 }
 
-void EndReserveListLoad(const ReserveListLoadTicket& ticket, ReserveSnapshot lists) {
+ReserveSnapshot EndReserveListLoad(const ReserveListLoadTicket& ticket, ReserveSnapshot lists) {
   KeepState& state = State();
   {
     std::lock_guard lock(state.mutex);
-    if (ticket.sequence < state.published) return;
+    if (ticket.sequence < state.published) return lists;
+    lists = WithLaterOwnChanges(state, ticket.changes, std::move(lists));
     state.published = ticket.sequence;
     state.everLoaded = true;
     state.changesLoaded = ticket.changes;
     state.stampLoaded = ticket.stamp;
-    state.loadedAt = Clock::now();
-    PublishReserveLists(std::move(lists));
+    state.listReadAt = ticket.begunAt;
+    PublishReserveLists(lists);
   }
   state.loaded.notify_all();
+  return lists;
 }
 
 ReserveSnapshot ReserveListAsLoaded(const IniFile& settings) {
   KeepState& state = State();
-  {
-    std::unique_lock lock(state.mutex);
-    if (!state.running) {
-      lock.unlock();
-      return LoadReserveList(settings);
-    }
-    // After a change of its own the server has just answered, so the list
-    // that shows it is usually a moment away; a slow server leaves the page
-    // the last list.
-    if (state.everLoaded && ChangedSinceLoad(state)) WaitForChangesLoaded(state, lock, kOwnChangeWait);
-  }
+  if (!WorkerRuns(state)) return LoadReserveList(settings);
   const ReserveSourceStamp stamp = SourceStamp(settings);
   std::lock_guard lock(state.mutex);
   if (Stale(state, stamp, Clock::now())) AskRefresh(state);
@@ -186,12 +235,26 @@ ReserveSnapshot ReserveListAsLoaded(const IniFile& settings) {
 
 ReserveSnapshot ReserveListToShow(const IniFile& settings) {
   KeepState& state = State();
+  if (!WorkerRuns(state)) return LoadReserveList(settings);
+  const ReserveSourceStamp stamp = SourceStamp(settings);
+  std::unique_lock lock(state.mutex);
+  const Clock::time_point now = Clock::now();
+  if (!state.everLoaded) {
+    WaitForNextLoad(state, lock, kFirstLoadWait);
+  } else if (TooOldToShow(state, stamp, now)) {
+    WaitForNextLoad(state, lock, kShowWait);
+  } else if (Stale(state, stamp, now)) {
+    AskRefresh(state);
+  }
+  return CurrentReserveLists();
+}
+
+ReserveSnapshot ReserveListToChange(const IniFile& settings) {
+  KeepState& state = State();
   {
     std::unique_lock lock(state.mutex);
-    if (state.running && ChangedSinceLoad(state)) {
-      WaitForChangesLoaded(state, lock, kShowWait);
-      return CurrentReserveLists();
-    }
+    if (!state.running) return CurrentReserveLists();
+    if (!state.everLoaded) WaitForNextLoad(state, lock, kFirstLoadWait);
   }
   return ReserveListAsLoaded(settings);
 }
@@ -201,7 +264,7 @@ void WaitForReserveListLoadEnd(std::chrono::milliseconds bound) {
   std::unique_lock lock(state.mutex);
   const std::uint64_t run = state.run;
   state.loaded.wait_for(lock, bound, [&] {
-    return !state.running || state.run != run || (!state.loading && !state.refreshAsked);
+    return !state.running || state.run != run || (!state.loading && (!state.refreshAsked || state.holdingOff));
   });
 }
 
@@ -212,6 +275,23 @@ void ReserveListChanged() {
   if (state.running) AskRefresh(state);
 }
 
+ReserveSnapshot ApplyOwnReserveChange(const IniFile& settings, ReserveListPatch change) {
+  if (!EpgTimerSrvMode()) {
+    ReserveListChanged();
+    return LoadReserveList(settings);
+  }
+  KeepState& state = State();
+  std::lock_guard lock(state.mutex);
+  ++state.changes;
+  auto changed = std::make_shared<ReserveLists>(*CurrentReserveLists());
+  change(*changed);
+  IndexReserveList(*changed);
+  state.ownChanges.emplace_back(state.changes, std::move(change));
+  PublishReserveLists(changed);
+  if (state.running) AskRefresh(state);
+  return changed;
+}
+
 bool StartReserveListRefresh(const IniFile& settings) {
   KeepState& state = State();
   std::lock_guard lock(state.mutex);
@@ -220,6 +300,7 @@ bool StartReserveListRefresh(const IniFile& settings) {
   state.running = true;
   state.workerEnded = false;
   state.everLoaded = false;   // what was published before is no load of this run
+  state.lastLoadTook = {};
   state.refreshAsked = true;  // the first load begins at once
   state.worker = std::thread(RefreshWorker, ++state.run);
   return true;
@@ -243,6 +324,12 @@ void StopReserveListRefresh() {
   } else {
     worker.detach();
   }
+}
+
+void AgeKeptReserveListForTesting(std::chrono::seconds by) {
+  KeepState& state = State();
+  std::lock_guard lock(state.mutex);
+  state.listReadAt -= by;
 }
 
 }  // namespace plimod

@@ -5,13 +5,16 @@
 // reservation server to show its marks. The list goes stale when this
 // program changes a reservation (ReserveListChanged), when the text-file
 // recorder's files change, and in the server mode, where other clients
-// change reservations too, when it is a few seconds old. Without the worker
-// (single pages in tests, tools) every call loads the list, as each page
-// did before.
+// change reservations too, when it is a few seconds old. The worker never
+// begins a load sooner after the end of its last one than that load took,
+// so a slow server keeps at least half its time for the commands users
+// ask for. Without the worker (single pages in tests, tools) every call
+// that reads the list loads it, as each page did before.
 
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "recorder/lists/reserve_lists.h"
@@ -19,27 +22,40 @@
 
 namespace plimod {
 
-// The list as last loaded; a stale one is refreshed on the worker. While
-// the worker runs it waits only just after this program changed a
-// reservation, and then 2 s at most for the list that shows the change
-// (empty before the first load ends).
+// The list as last loaded; a stale one is refreshed on the worker and
+// never waited for (empty before the first load ends).
 ReserveSnapshot ReserveListAsLoaded(const IniFile& settings);
 
-// For the pages that show the list itself: as ReserveListAsLoaded, but
-// waits (bounded) for a load when none has ended since start or since this
-// program last changed a reservation, so a change shows at once.
+// For the pages that show the list itself: as ReserveListAsLoaded, but a
+// list more than a few seconds old (in the text-file mode: one whose files
+// changed) is loaded again and waited for, 2 s at most, and the first load
+// since start is waited for (bounded), so another client's change shows.
 ReserveSnapshot ReserveListToShow(const IniFile& settings);
+
+// For a page about to change a reservation, which looks it up: the list as
+// last loaded, never loaded on the caller (without the worker: whatever was
+// last published), after the first load since start (waited for, bounded).
+ReserveSnapshot ReserveListToChange(const IniFile& settings);
 
 // The reservation server serves one client at a time, and a client that
 // waits for it too long gives up: a series of commands that must not fail
 // for the worker's load (the automatic reservation's adds) waits, at most
-// `bound`, until the worker neither loads nor is asked to.
+// `bound`, until the worker neither loads nor is about to.
 void WaitForReserveListLoadEnd(std::chrono::milliseconds bound);
 
 // "This program changed a reservation": call after every add, change or
 // deletion sent to the recorder, whatever its outcome (a refused command
 // may still have changed something). Starts a refresh at once.
 void ReserveListChanged();
+
+// A change this program made and the recorder took, shown without waiting
+// for the whole list: in the server mode `change` is made in a copy of the
+// list as last loaded and published at once, and made again on a load that
+// began before it; the worker then loads the list for real. The text-file
+// recorder's list is its own files, read again at once. Returns the lists
+// that show the change; counts as ReserveListChanged.
+using ReserveListPatch = std::function<void(ReserveLists& lists)>;
+ReserveSnapshot ApplyOwnReserveChange(const IniFile& settings, ReserveListPatch change);
 
 // The worker, started once with the settings it loads with (they must
 // outlive it). Stop ends it within a few seconds whatever the server does.
@@ -63,13 +79,20 @@ struct ReserveSourceStamp {
 };
 
 // LoadReserveList brackets every load, whichever thread runs it, with these:
-// End publishes the lists unless a load that began later already has.
+// End publishes the lists unless a load that began later already has, with
+// this program's changes made since the load began, and returns what it
+// published (the lists themselves when it did not).
 struct ReserveListLoadTicket {
   std::uint64_t sequence = 0;
   std::uint64_t changes = 0;
+  std::chrono::steady_clock::time_point begunAt;
   ReserveSourceStamp stamp;
 };
 [[nodiscard]] ReserveListLoadTicket BeginReserveListLoad(const IniFile& settings);
-void EndReserveListLoad(const ReserveListLoadTicket& ticket, ReserveSnapshot lists);
+ReserveSnapshot EndReserveListLoad(const ReserveListLoadTicket& ticket, ReserveSnapshot lists);
+
+// Makes the kept list look `by` older (tests of what a reader gets after a
+// quiet spell).
+void AgeKeptReserveListForTesting(std::chrono::seconds by);
 
 }  // namespace plimod

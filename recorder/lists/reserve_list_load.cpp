@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "recorder/base/recorder_mode.h"
@@ -45,8 +46,7 @@ ReserveSnapshot LoadReserveList(const IniFile& settings) {
     LoadFromText(settings, *lists);
   }
   IndexReserveList(*lists);
-  EndReserveListLoad(ticket, lists);
-  return lists;
+  return EndReserveListLoad(ticket, std::move(lists));
 }
 
 }  // namespace plimod

@@ -1,8 +1,5 @@
 #include "recorder/lists/reserve_list_text.h"
 
-#include <algorithm>
-#include <limits>
-
 #include "recorder/lines/reserve_line.h"
 #include "recorder/lines/reserve_text.h"
 #include "util/keys.h"
@@ -11,27 +8,9 @@ namespace plimod {
 
 namespace {
 
-std::int32_t ClampToInt32(std::int64_t value) {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                            std::numeric_limits<std::int32_t>::max()));
-}
-
 ReserveEntry EntryOfLine(const ReserveTextLine& line, const ReserveLine& record) {
-  ReserveEntry entry;
-  const std::uint64_t programKey = LineProgramKey(line);
-  entry.reserveId = LineReserveId(line);
-  entry.start = record.start;
-  entry.durationSeconds = ClampToInt32(DurationSecondsOf(record));
-  entry.title = CutCp932(record.title, kEntryTitleMaxBytes);
-  entry.station = CutCp932(record.station, kEntryStationMaxBytes);
-  entry.serviceKey = ServiceKeyOf(programKey);
-  entry.eventId = EidOf(programKey);
-  entry.follow = record.follow;
-  entry.recordMode = record.recordMode;
-  entry.comment = CutCp932(record.comment, kEntryCommentMaxBytes);
-  entry.priority = record.priority;
-  entry.pittari = record.pittari;
-  entry.batch = line.Field(14).size() > 1 ? 1 : 0;
+  ReserveEntry entry = ReserveEntryOfLine(record, LineProgramKey(line), LineReserveId(line));
+  entry.batch = line.Field(14).size() > 1 ? 1 : 0;  // a one-character field is no batch
   return entry;
 }
 

@@ -150,6 +150,26 @@ TEST_F(DispatcherTest, BusyStoreAnswers503AfterTheBoundedWait) {
   EXPECT_TRUE(busyShown_.empty());
 }
 
+TEST_F(DispatcherTest, APageThatLetsTheFlagGoLeavesItToTheNextHolder) {
+  bool reloadTookIt = false;
+  SetCommandPage("edc", [&reloadTookIt](ReplyWriter&, RequestParameters&, IniFile&) {
+    LetGoOfEpgBusyFlag();
+    LetGoOfEpgBusyFlag();
+    reloadTookIt = EpgBusyFlag.TryAcquire();  // a reload while the page waits on a peer
+    return 1;
+  });
+  Request("cmd=edc");
+  EXPECT_TRUE(reloadTookIt);
+  EXPECT_TRUE(EpgBusyFlag.IsBusy()) << "the dispatcher let go of the reload's flag";
+  EpgBusyFlag.Release();
+  EXPECT_EQ(busyShown_, (std::vector<bool>{true, false}));
+  // Outside a page there is nothing to let go.
+  ASSERT_TRUE(EpgBusyFlag.TryAcquire());
+  LetGoOfEpgBusyFlag();
+  EXPECT_TRUE(EpgBusyFlag.IsBusy());
+  EpgBusyFlag.Release();
+}
+
 TEST_F(DispatcherTest, CookieFillsWhatTheUrlLeavesOut) {
   Request("mode=epg", "defepg=range%3D12%26band%3D10");
   EXPECT_EQ(CurrentPageState().range, 12);

@@ -12,6 +12,7 @@
 
 #include "recorder/lists/reserve_list_keep.h"
 #include "recorder/lists/reserve_list_load.h"
+#include "recorder/lists/reserve_list_patch.h"
 #include "tests/recorder/recorder_fixture.h"
 #include "tests/recorder/srv_test_server.h"
 #include "util/keys.h"
@@ -294,23 +295,74 @@ TEST_F(ReserveListLoadTest, KeptListFollowsProgramTxtOnTheWorkerWhilePagesReadTh
   EXPECT_TRUE(Eventually([&] { return Ids(*ReserveListAsLoaded(settings_)) == std::vector<int>{1, 2}; }));
 }
 
-TEST_F(ServerReserveListTest, KeptListIsReusedAndAChangeShowsOnTheNextListWhileOthersReadTheLastOne) {
+TEST_F(ServerReserveListTest, ASlowServerKeepsHalfItsTimeAndNoReaderWaitsLongForIt) {
+  srv_.server().DelayEveryReply(700);  // a load of three calls takes 2.1 s
   ASSERT_TRUE(StartReserveListRefresh(settings_));
   const ReserveSnapshot first = ReserveListToShow(settings_);
   EXPECT_EQ(first->reserveList.size(), 6u);
   EXPECT_EQ(ReserveListAsLoaded(settings_), first);
-  EXPECT_EQ(srv_.server().BodiesOf(1011).size(), 1u);
 
-  // This program deletes one; the server is slow to list what is left
-  // (two calls of 2.5 s): a programme table waits a moment for it, then
-  // takes the last list.
+  // One is deleted. The next load waits as long as the last one took, and
+  // the server is free for others meanwhile.
   test::FakeSrvState state = srv_.server().State();
   state.reservations.pop_back();
   srv_.server().SetState(state);
-  srv_.server().DelayEveryReply(2500);
   ReserveListChanged();
+  WaitForReserveListLoadEnd(std::chrono::seconds(30));
+  EXPECT_EQ(srv_.server().BodiesOf(1016).size(), 1u) << "the next load began at once";
+  // A programme table takes the last list at once, and so does the list
+  // page after this program's change; past 3 s the list page waits 2 s
+  // for a load, then takes the last list too.
   EXPECT_EQ(ReserveListAsLoaded(settings_), first) << "a reader waited for the whole load";
+  EXPECT_EQ(ReserveListToShow(settings_), first) << "the list page waited for a reload after a change";
+  AgeKeptReserveListForTesting(std::chrono::seconds(5));
+  EXPECT_EQ(ReserveListToShow(settings_), first) << "the list page waited past its 2 s";
+}
+
+TEST_F(ServerReserveListTest, FirstListShownAfterAQuietSpellIsLoadedAgain) {
+  ASSERT_TRUE(StartReserveListRefresh(settings_));
+  ASSERT_EQ(ReserveListToShow(settings_)->reserveList.size(), 6u);
+  // Another client deletes one; nobody has read the list for 5 s.
+  test::FakeSrvState state = srv_.server().State();
+  state.reservations.pop_back();
+  srv_.server().SetState(state);
+  AgeKeptReserveListForTesting(std::chrono::seconds(5));
   EXPECT_EQ(ReserveListToShow(settings_)->reserveList.size(), 5u);
+}
+
+ReserveSnapshot ListOf(const std::vector<int>& ids) {
+  auto lists = std::make_shared<ReserveLists>();
+  for (const int id : ids) {
+    ReserveEntry& entry = lists->reserveList.emplace_back();
+    entry.reserveId = id;
+    entry.serviceKey = kGeneral;
+    entry.eventId = static_cast<std::uint16_t>(id);
+  }
+  IndexReserveList(*lists);
+  return lists;
+}
+
+TEST_F(ServerReserveListTest, AnOlderLoadNeverReplacesANewerOneNorUndoesAChangeMadeSince) {
+  const ReserveListLoadTicket older = BeginReserveListLoad(settings_);
+  const ReserveListLoadTicket newer = BeginReserveListLoad(settings_);
+  EndReserveListLoad(newer, ListOf({1, 2}));
+  EndReserveListLoad(older, ListOf({1}));
+  EXPECT_EQ(Ids(*CurrentReserveLists()), (std::vector<int>{1, 2}));
+
+  // This program deletes 2 and adds 3 while a load that began before runs.
+  const ReserveListLoadTicket before = BeginReserveListLoad(settings_);
+  ApplyOwnReserveChange(settings_, [](ReserveLists& lists) {
+    RemoveReserveEntry(lists, ProgramKey(2, kGeneral), 2);
+    InsertReserveEntry(lists, ListOf({3})->reserveList[0]);
+  });
+  EXPECT_EQ(Ids(*CurrentReserveLists()), (std::vector<int>{1, 3}));
+  EndReserveListLoad(before, ListOf({1, 2}));
+  EXPECT_EQ(Ids(*CurrentReserveLists()), (std::vector<int>{1, 3})) << "an older load undid the change";
+  EXPECT_NE(FindReserve(*CurrentReserveLists(), kGeneral, 3), nullptr);
+  // A load that began after the change is the server's word.
+  const ReserveListLoadTicket after = BeginReserveListLoad(settings_);
+  EndReserveListLoad(after, ListOf({1, 2, 4}));
+  EXPECT_EQ(Ids(*CurrentReserveLists()), (std::vector<int>{1, 2, 4}));
 }
 
 }  // namespace
