@@ -180,7 +180,13 @@ listeners() {
   awk -v port="$(printf ':%04X' "$1")" '$4 == "0A" && substr($2, length($2) - 4) == port { print $10 }' \
     /proc/net/tcp /proc/net/tcp6 2>/dev/null
 }
-holds_socket() { readlink "/proc/$1/fd/"* 2>/dev/null | grep -qx "socket:\[$2\]"; }
+# The program opens and closes files as it loads, so a descriptor may be
+# gone by the time it is read: only the descriptors still there count.
+holds_socket() {
+  local links
+  links=$(readlink "/proc/$1/fd/"* 2>/dev/null || true)
+  grep -qx "socket:\[$2\]" <<<"$links"
+}
 # Whether process $1 catches SIGTERM: from then on it ends cleanly on it,
 # and it starts its server right after.
 catches_term() {

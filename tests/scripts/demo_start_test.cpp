@@ -125,6 +125,8 @@ class DemoTree {
 
   // Runs the script in the foreground of a child, its output to a file.
   bool Start() {
+    // The last run's addresses must not pass for this run's.
+    fs::remove(root_.File("start-demo.out"));
     pid_ = RunScript("start-demo.out");
     return pid_ > 0;
   }
