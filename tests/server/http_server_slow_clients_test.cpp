@@ -24,19 +24,7 @@ constexpr char kCgiBusy[] =
     "HTTP/1.0 503 Service Unavailable\nContent-Type: text/plain\n\n503 Service Unavailable\n\ncgi busy\n";
 
 // A client whose receive window is too small to take much of a large reply.
-UniqueFd ConnectWithSmallWindow(std::uint16_t port) {
-  UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  int small = 4096;
-  ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-  timeval timeout{5, 0};
-  ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return UniqueFd();
-  return fd;
-}
+UniqueFd ConnectWithSmallWindow(std::uint16_t port) { return ConnectLoopback(port, 5, 4096); }
 
 // After a read to the end: whether the server ended the connection (rather
 // than the read timing out).

@@ -16,9 +16,12 @@
 namespace plimod::test {
 
 // Reads give up after `receiveTimeoutSeconds`, so a broken server fails the
-// caller instead of hanging it. Empty when nothing listens.
-inline UniqueFd ConnectLoopback(std::uint16_t port, int receiveTimeoutSeconds = 10) {
+// caller instead of hanging it. A `receiveBuffer` (bytes) is set before the
+// connection is made, so the window the server sees is that small. Empty
+// when nothing listens.
+inline UniqueFd ConnectLoopback(std::uint16_t port, int receiveTimeoutSeconds = 10, int receiveBuffer = 0) {
   UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (receiveBuffer > 0) ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
   timeval timeout{receiveTimeoutSeconds, 0};
   ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
   sockaddr_in address{};
