@@ -201,31 +201,32 @@ timed_phone_add() {
   printf '%.2f (%s)\n' "$total" "$answer"
 }
 
+
+# The program on the demo data with the condition on (1) or off (0),
+# against the fake server started with the options that follow.
+start_case() {
+  write_settings "$1"
+  shift
+  start_fake_srv "$@" || { say "fake server" "did not start"; exit 1; }
+  start_plimod
+  wait_for_table || { say "programme table" "never had data"; exit 1; }
+}
 case "$ADDS_CASE" in
   hits)
-    write_settings 1
-    start_fake_srv || { say "fake server" "did not start"; exit 1; }
-    start_plimod
-    wait_for_table || { say "programme table" "never had data"; exit 1; }
+    start_case 1
     wait_for_pass_end
     reserved_titles | grep -vc "$refused_title" > "$work/others"
     say "the condition's hits, by title" "$(reserved_count) ($(reserved_titles | sort | uniq -c |
       awk '{ printf "%s%s %s", sep, $2, $1; sep = ", " }'))"
     ;;
   refused)
-    write_settings 1
-    start_fake_srv --refuse-title "$refused_title" || { say "fake server" "did not start"; exit 1; }
-    start_plimod
-    wait_for_table || { say "programme table" "never had data"; exit 1; }
+    start_case 1 --refuse-title "$refused_title"
     wait_for_pass_end
     say "first pass's reservations, one title refused" \
       "$(reserved_titles | grep -vc "$refused_title") of the $(cat "$work/others" 2>/dev/null || echo '?') others"
     ;;
   during)
-    write_settings 1
-    start_fake_srv --delay-ms 300 || { say "fake server" "did not start"; exit 1; }
-    start_plimod
-    wait_for_table || { say "programme table" "never had data"; exit 1; }
+    start_case 1 --delay-ms 300
     phone_reserve_link
     # Sent once the pass's first add has reached the server.
     for _ in $(seq 600); do [ "$(pass_count)" -gt 0 ] && break; sleep 0.1; done
@@ -235,10 +236,7 @@ case "$ADDS_CASE" in
       "$figure; pass: $sent_at reserved when sent, $(pass_count) when answered"
     ;;
   slow)
-    write_settings 0
-    start_fake_srv --delay-ms 5000 || { say "fake server" "did not start"; exit 1; }
-    start_plimod
-    wait_for_table || { say "programme table" "never had data"; exit 1; }
+    start_case 0 --delay-ms 5000
     phone_reserve_link
     say "phone add, 5 s a command (s)" "$(timed_phone_add)"
     ;;
