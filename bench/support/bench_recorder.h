@@ -26,7 +26,7 @@
 #include "pages/search/search_hit_preview.h"
 #include "platform/text_codec.h"
 #include "recorder/base/recorder_mode.h"
-#include "recorder/text_file/reservations.h"
+#include "recorder/changes/reservations.h"
 #include "recorder/lines/reserve_line.h"
 #include "settings/ini_file.h"
 #include "util/keys.h"

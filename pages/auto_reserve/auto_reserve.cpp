@@ -16,7 +16,7 @@
 #include "recorder/text_file/epg_timer_bon_window.h"
 #include "recorder/base/recorder_mode.h"
 #include "recorder/titles/reservation_title.h"
-#include "recorder/text_file/reservations.h"
+#include "recorder/changes/reservations.h"
 #include "recorder/lists/reserve_list_keep.h"
 #include "services/syoboi_schedule.h"
 #include "settings/settings.h"

@@ -8,7 +8,7 @@
 #include "platform/text_codec.h"
 #include "recorder/lists/reserve_list_keep.h"
 #include "recorder/lists/reserve_list_patch.h"
-#include "recorder/text_file/reservations.h"
+#include "recorder/changes/reservations.h"
 #include "server/carry_over.h"
 #include "server/page_helpers.h"
 #include "server/page_reply.h"

@@ -17,7 +17,7 @@
 #include "recorder/lists/reserve_list_keep.h"
 #include "recorder/lists/reserve_list_patch.h"
 #include "recorder/text_file/epg_timer_bon_window.h"
-#include "recorder/text_file/reservations.h"
+#include "recorder/changes/reservations.h"
 #include "server/page_reply.h"
 #include "services/syoboi_schedule.h"
 #include "util/page_text.h"

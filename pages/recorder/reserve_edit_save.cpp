@@ -14,7 +14,7 @@
 #include "recorder/options/rec_options.h"
 #include "recorder/base/recorder_mode.h"
 #include "recorder/base/recorder_paths.h"
-#include "recorder/text_file/reservations.h"
+#include "recorder/changes/reservations.h"
 #include "server/carry_over.h"
 #include "server/page_reply.h"
 #include "util/conversions.h"

@@ -11,7 +11,7 @@
 #include "recorder/text_file/program_txt_rewrite.h"
 #include "recorder/lines/read_reserve_line.h"
 #include "recorder/base/recorder_text.h"
-#include "recorder/text_file/reservations.h"
+#include "recorder/changes/reservations.h"
 #include "tests/recorder/recorder_fixture.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/fixed_clock.h"

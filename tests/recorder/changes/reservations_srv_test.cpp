@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "recorder/text_file/reservations.h"
+#include "recorder/changes/reservations.h"
 #include "recorder/base/reserve_row.h"
 #include "tests/recorder/recorder_fixture.h"
 #include "tests/recorder/srv_test_server.h"

@@ -1,4 +1,4 @@
-#include "recorder/text_file/reservations.h"
+#include "recorder/changes/reservations.h"
 
 #include <mutex>
 #include <optional>
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/text_codec.h"
-#include "recorder/text_file/add_turns.h"
+#include "recorder/changes/add_turns.h"
 #include "recorder/text_file/program_txt_append.h"
 #include "recorder/base/recorder_mode.h"
 #include "recorder/base/recorder_paths.h"

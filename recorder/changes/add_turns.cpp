@@ -1,4 +1,4 @@
-#include "recorder/text_file/add_turns.h"
+#include "recorder/changes/add_turns.h"
 
 #include <chrono>
 #include <condition_variable>

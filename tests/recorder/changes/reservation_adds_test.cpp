@@ -9,7 +9,7 @@
 #include <chrono>
 #include <thread>
 
-#include "recorder/text_file/reservations.h"
+#include "recorder/changes/reservations.h"
 #include "tests/recorder/recorder_fixture.h"
 #include "tests/recorder/srv_test_server.h"
 #include "tests/recorder/wire_bytes.h"
