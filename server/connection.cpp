@@ -22,6 +22,11 @@ void PrepareClientSocket(int fd) {
   ::setsockopt(fd, IPPROTO_TCP, TCP_CORK, &on, sizeof on);
 }
 
+void ResetOnClose(int fd) {
+  linger abort{1, 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+}
+
 IoStatus ReceiveAvailable(int fd, std::string& buffer, std::size_t limit) {
   char chunk[16384];
   while (buffer.size() < limit) {

@@ -14,6 +14,9 @@ namespace plimod {
 // every reply).
 void PrepareClientSocket(int fd);
 
+// The close that follows sends a reset instead of the end of the stream.
+void ResetOnClose(int fd);
+
 enum class IoStatus {
   kDone,        // everything asked for was read or written
   kWouldBlock,  // the socket has no more for now; wait for it

@@ -27,8 +27,9 @@ struct HttpConfig {
                                 // also the longest a reply may go without progress
   int drain_timeout_ms = 500;   // reading what a client still sends before close
   int max_connections = 512;    // connections the listening thread holds at once
-  // Worker replies still being sent, in bytes: past it, a page handed to the
-  // worker first drops the replies that have gone longest without progress.
+  // Worker replies still being sent, in bytes: past it, a page for the
+  // worker first drops the replies whose clients took nothing for 2 s, and
+  // while the others still move it waits (at most 900 ms, then "cgi busy").
   // Replies in memory thus stay below it plus the last page handed over,
   // plus the page being written; phone replies (a few KB each) come on top.
   std::size_t waiting_reply_limit = 64u << 20;

@@ -17,9 +17,12 @@
 //     its sending side still reads, and gets its page);
 //   - a reply that makes no progress for io_timeout_ms ends the connection;
 //   - when worker replies still being sent reach the configured limit, a
-//     page handed to the worker first drops the replies that have gone
-//     longest without progress, closing their connections: clients that
-//     stop reading cost themselves, not the clients that ask after them.
+//     page for the worker first drops the replies whose clients have taken
+//     nothing for 2 s, the longest stalled first, resetting their
+//     connections (the pages carry no length, so a cut one must not look
+//     whole): clients that stop reading cost themselves. A reply that is
+//     being read is never dropped; while all of them move, the page waits
+//     for room as for a busy worker, and then gets "cgi busy".
 // Workers write their pages into memory and this loop sends them, so a
 // client that stops reading costs only its connection and its reply.
 // At max_connections (counting no connection that has its answer and is

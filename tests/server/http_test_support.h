@@ -16,6 +16,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +26,8 @@
 #include "server/http_config.h"
 #include "server/http_server.h"
 #include "server/page_hooks.h"
+#include "server/page_reply.h"
+#include "server/request_context.h"
 #include "tests/support/loopback_client.h"
 
 namespace plimod::testing_support {
@@ -38,6 +42,19 @@ inline std::string Exchange(std::uint16_t port, const std::string& request) {
   if (!fd) return "(no connection)";
   SendText(fd.get(), request);
   return ReadToEnd(fd.get());
+}
+
+inline constexpr char kCgiBusy[] =
+    "HTTP/1.0 503 Service Unavailable\nContent-Type: text/plain\n\n503 Service Unavailable\n\ncgi busy\n";
+
+// A client whose receive window is too small to take much of a large reply.
+inline UniqueFd ConnectWithSmallWindow(std::uint16_t port) { return ConnectLoopback(port, 5, 4096); }
+
+// After a read to the end: whether the server ended the connection (rather
+// than the read timing out).
+inline bool EndedByServer(int fd) {
+  char byte;
+  return ::recv(fd, &byte, 1, MSG_DONTWAIT) == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
 }
 
 // True while the server has neither answered nor closed the connection.
@@ -142,6 +159,71 @@ class HttpServerTest : public ::testing::Test {
   std::filesystem::path base_;
   std::filesystem::path root_;
   std::uint16_t port_ = 0;
+};
+
+// Pages on the server's workers that wait for the test: "first" among the
+// phone pages holds the phone pages' worker until Release, and each run is
+// noted.
+class WorkerWaitTest : public HttpServerTest {
+ protected:
+  void TearDown() override {
+    Release();  // a page still held must not outlive the fixture
+    HttpServerTest::TearDown();
+  }
+
+  void UseHeldPhonePages() {
+    SetMobilePageHandler(
+        [this, released = release_.get_future().share()](ReplyWriter& out) {
+          const std::string query = CurrentParameters().Value("_all");
+          {
+            std::lock_guard lock(mutex_);
+            ran_.push_back(query);
+          }
+          if (query == "first") {
+            started_.set_value();
+            released.wait_for(std::chrono::seconds(20));
+          }
+          SendPageText(out, "Content-Type: text/plain\n\n%s", query.c_str());
+          return 0;
+        },
+        [this] {
+          ++queued_;
+          return true;
+        });
+  }
+
+  UniqueFd AskPhonePage(const std::string& query) {
+    UniqueFd fd = ConnectLoopback(port_);
+    SendText(fd.get(), "GET /m/?" + query + " HTTP/1.0\r\n\r\n");
+    return fd;
+  }
+
+  // The first phone page runs and holds its worker.
+  UniqueFd HoldPhoneWorker() {
+    UniqueFd first = AskPhonePage("first");
+    EXPECT_EQ(started_.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    return first;
+  }
+
+  void Release() {
+    if (!released_.exchange(true)) release_.set_value();
+  }
+
+  std::vector<std::string> Ran() {
+    std::lock_guard lock(mutex_);
+    return ran_;
+  }
+
+  static std::string PhonePage(const std::string& query) {
+    return "HTTP/1.0 200 OK\nContent-Type: text/plain\n\n" + query;
+  }
+
+  std::promise<void> started_;
+  std::promise<void> release_;
+  std::atomic<bool> released_{false};
+  std::atomic<int> queued_{0};  // phone pages handed to their worker
+  std::mutex mutex_;
+  std::vector<std::string> ran_;
 };
 
 }  // namespace plimod::testing_support
