@@ -103,8 +103,9 @@ void ListenerLoop::Expire(std::uint64_t id, Connection& c) {
       return StartReply(id, c);
     case Phase::kWorking:
       return ExpireWorking(id, c);
-    case Phase::kBody:   // a body still short: no answer fits
     case Phase::kWrite:  // a client that stopped taking its reply
+      return DropReply(id);
+    case Phase::kBody:  // a body still short: no answer fits
     case Phase::kDrain:
       return Close(id);
   }
