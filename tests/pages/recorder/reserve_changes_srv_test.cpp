@@ -24,10 +24,18 @@ namespace {
 constexpr std::uint64_t kService = ServiceKey(1, 2, 3);
 constexpr const char* kPlain = "HTTP/1.0 200 OK\nContent-Type: text/plain; charset=utf-8\n\n";
 
-bool Gone(const FakeSrvState& state) { return state.reservations.empty(); }
-bool Disabled(const FakeSrvState& state) {
-  return state.reservations.size() == 1 && state.reservations[0].setting.recordMode == 5;
-}
+// What the server holds and the kept list shows after a deletion or a
+// disable of the programme's one reservation.
+struct Outcome {
+  bool (*server)(const FakeSrvState&);
+  bool (*kept)(const ReserveLists&);
+};
+const ReserveEntry* KeptEntry(const ReserveLists& lists) { return FindReserve(lists, kService, 0x11); }
+constexpr Outcome kGone{[](const FakeSrvState& s) { return s.reservations.empty(); },
+                        [](const ReserveLists& l) { return KeptEntry(l) == nullptr; }};
+constexpr Outcome kDisabled{
+    [](const FakeSrvState& s) { return s.reservations.size() == 1 && s.reservations[0].setting.recordMode == 5; },
+    [](const ReserveLists& l) { return KeptEntry(l) != nullptr && KeptEntry(l)->Disabled(); }};
 
 // One way a page changes the reservation named `edcid`, what it answers
 // when the server did it and when the server holds nothing of that name.
@@ -37,7 +45,7 @@ struct PageChange {
   CommandPage page;
   std::string done;     // the answer's start, or its whole text/plain body
   std::string refused;  // text/plain body
-  bool (*changed)(const FakeSrvState&);
+  Outcome changed;
 };
 
 class ReserveChangesSrvTest : public SrvRecorderPageTest {
@@ -61,20 +69,20 @@ class ReserveChangesSrvTest : public SrvRecorderPageTest {
          [token](const std::string& id) {
            return "cmd=epgtimer&delete=1&confirm=2&" + id + "=1&silent=1&token=" + token;
          },
-         ServeReserveListPage, std::string(kPlain) + "削除しました\n", "エラー\n予約サーバで削除できませんでした\n", Gone},
+         ServeReserveListPage, std::string(kPlain) + "削除しました\n", "エラー\n予約サーバで削除できませんでした\n", kGone},
         {"the list's delete",
          [token](const std::string& id) { return "cmd=epgtimer&confirm=2&delete=1&" + id + "=1&token=" + token; },
          ServeReserveListPage, "HTTP/1.0 200 OK\nContent-Type: text/html", "エラー\n予約サーバで削除できませんでした\n",
-         Gone},
+         kGone},
         {"the list's disable",
          [token](const std::string& id) { return "cmd=epgtimer&confirm=2&invalid=1&" + id + "=1&token=" + token; },
          ServeReserveListPage, "HTTP/1.0 200 OK\nContent-Type: text/html", "エラー\n予約サーバで無効にできませんでした\n",
-         Disabled},
+         kDisabled},
         {"the detail page's disable link",
          [token](const std::string& id) { return "cmd=edc_edit&edcid=" + id + "&invalid=1&token=" + token; },
-         ServeReserveEditPage, std::string(kPlain) + "無効にしました\n", "エラー\n", Disabled},
+         ServeReserveEditPage, std::string(kPlain) + "無効にしました\n", "エラー\n", kDisabled},
         {"the phone list's delete", [](const std::string& id) { return "c=n&f=2&edcid=" + id + "&d=1"; }, mobile,
-         "HTTP/1.0 200 OK\nContent-Type: text/html", "エラー\n予約サーバで削除できませんでした\n", Gone},
+         "HTTP/1.0 200 OK\nContent-Type: text/html", "エラー\n予約サーバで削除できませんでした\n", kGone},
     };
   }
 
@@ -109,7 +117,8 @@ TEST_F(ReserveChangesSrvTest, AReservationJustAddedIsChangedByEveryPageOnTheServ
     EXPECT_EQ(name, SrvEdcidOf(0x11, 7)) << "the pages show the new reservation without the server's id";
     const std::string answer = Run(change.page, change.request(name));
     EXPECT_EQ(answer.substr(0, change.done.size()), change.done) << change.what;
-    EXPECT_TRUE(change.changed(srv_.server().State())) << change.what << " answered but the server holds it unchanged";
+    EXPECT_TRUE(change.changed.server(srv_.server().State())) << change.what << " answered but the server holds it unchanged";
+    EXPECT_TRUE(change.changed.kept(*CurrentReserveLists())) << change.what << " does not show in the kept list";
   }
 }
 
@@ -124,7 +133,8 @@ TEST_F(ReserveChangesSrvTest, ANameWithoutTheServersIdActsOnTheProgrammesReserva
     PublishReserveLists(lists);
     const std::string answer = Run(change.page, change.request(SrvEdcidOf(0x11, kReserveIdNotKnown)));
     EXPECT_EQ(answer.substr(0, change.done.size()), change.done) << change.what;
-    EXPECT_TRUE(change.changed(srv_.server().State())) << change.what;
+    EXPECT_TRUE(change.changed.server(srv_.server().State())) << change.what;
+    EXPECT_TRUE(change.changed.kept(*CurrentReserveLists())) << change.what << " does not show in the kept list";
   }
 }
 
