@@ -6,12 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 #include <memory>
 #include <string>
 
 #include "pages/detail/program_detail_page.h"
 #include "pages/mobile/mobile_page.h"
+#include "epg/epg_busy_flag.h"
+#include "pages/recorder/edcb_status_page.h"
 #include "pages/recorder/reserve_add_page.h"
 #include "pages/recorder/reserve_edit_page.h"
 #include "pages/recorder/reserve_list_page.h"
@@ -97,6 +101,30 @@ class ReserveChangesSrvTest : public SrvRecorderPageTest {
                   IniFile&) { return ServeProgramDetailPage(out, params, kService, 0x11); },
                "cmd=detail");
   }
+  // Runs the page as the dispatcher does, holding the EPG busy flag, with a
+  // slow server; true when the flag was free whenever the server had a
+  // command of the page to answer.
+  bool FlagFreeWhileTheServerAnswers(const CommandPage& page, const std::string& query) {
+    srv_.server().DelayEveryReply(50);
+    const std::size_t before = srv_.server().Requests().size();
+    std::atomic<bool> answered{false};
+    std::thread worker([&] {
+      const PageEpgBusyHold hold(0);
+      Run(page, query);
+      answered = true;
+    });
+    bool free = true;
+    std::size_t seen = before;
+    while (!answered) {
+      const std::size_t now = srv_.server().Requests().size();
+      if (now != seen && !answered) free = free && !EpgBusyFlag.IsBusy();
+      seen = now;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    worker.join();
+    srv_.server().DelayEveryReply(0);
+    return free && seen > before;
+  }
   // The name of the reservation in the detail page's delete link.
   static std::string NameInDeleteLink(const std::string& page) {
     const std::size_t at = page.find("&confirm=2&E_");
@@ -160,6 +188,29 @@ TEST_F(ReserveChangesSrvTest, AnAddThatClashesWarnsFromTheServersVerdict) {
   EXPECT_TRUE(Contains(Add(0x12), warning));
   EXPECT_TRUE(IsUnrecordableProgram(*CurrentReserveLists(), ProgramKey(0x12, kService)));
   EXPECT_FALSE(IsUnrecordableProgram(*CurrentReserveLists(), ProgramKey(0x11, kService)));
+}
+
+TEST_F(ReserveChangesSrvTest, PagesLetTheGuideGoBeforeTheyAskTheServer) {
+  FakeSrvState state;
+  state.reservations = {SrvReservation(5, 0x11), SrvReservation(6, 0x12)};
+  srv_.server().SetState(state);
+  const std::string token = "&token=" + token_;
+  const std::string unnumbered = SrvEdcidOf(0x11, kReserveIdNotKnown);
+  const struct {
+    CommandPage page;
+    std::string query;
+  } pages[] = {
+      {ServeReserveListPage, "cmd=epgtimer"},
+      {ServeReserveListPage, "cmd=epgtimer&confirm=2&invalid=1&" + SrvEdcidOf(0x12, 6) + "=1" + token},
+      {ServeReserveEditPage, "cmd=edc_edit&edcid=" + unnumbered},
+      {ServeReserveEditPage, "cmd=edc_edit&invalid=1&edcid=" + SrvEdcidOf(0x11, 5) + token},
+      {ServeReserveEditPage, "cmd=edc_edit&spc=1&edc_title=T&edc_Y=2025&edc_M=3&edc_D=2&edc_h=21&edc_m=0&edcid=" +
+                                 SrvEdcidOf(0x11, 5) + token},
+      {ServeEpgDataCapStatusPage, "cmd=edcb"},
+  };
+  for (const auto& [page, query] : pages) {
+    EXPECT_TRUE(FlagFreeWhileTheServerAnswers(page, query)) << query;
+  }
 }
 
 }  // namespace
