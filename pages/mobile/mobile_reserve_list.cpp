@@ -5,6 +5,7 @@
 #include "epg/epg_index.h"
 #include "pages/mobile/mobile_pages_internal.h"
 #include "pages/recorder/edcid.h"
+#include "recorder/base/recorder_mode.h"
 #include "platform/text_codec.h"
 #include "recorder/lists/reserve_list_keep.h"
 #include "recorder/lists/reserve_list_patch.h"
@@ -30,8 +31,13 @@ enum ReserveFilter { kPending = 0, kEnded = 1 };
 bool DeleteRequested(RequestParameters& params, ReserveSnapshot& shown) {
   const std::string formId = params.Value("edcid");
   if (formId.empty() || params.Value("d").empty()) return true;
-  const EdcidParts parts = ParseEdcid(formId);
-  const DeleteOutcome outcome = DeleteProgrammeReservation(parts.programKey, parts.reserveId);
+  EdcidParts parts = ParseEdcid(formId);
+  // A reservation made since the last load is named without the server's
+  // id: the server tells it (outside the server mode the deletion fails).
+  const std::optional<std::int32_t> id =
+      EpgTimerSrvMode() ? ServerReserveIdOf(parts.programKey, parts.reserveId) : parts.reserveId;
+  const DeleteOutcome outcome = id ? DeleteProgrammeReservation(parts.programKey, *id) : DeleteOutcome::kFailed;
+  if (id) parts.reserveId = *id;
   params["edcid"].clear();
   params["d"].clear();
   if (outcome == DeleteOutcome::kDeleted) {

@@ -16,6 +16,7 @@
 #include "recorder/lines/read_reserve_line.h"
 #include "recorder/lists/reserve_list_keep.h"
 #include "recorder/lists/reserve_list_patch.h"
+#include "recorder/lists/reserve_list_server.h"
 #include "recorder/text_file/epg_timer_bon_window.h"
 #include "recorder/changes/reservations.h"
 #include "server/page_reply.h"
@@ -44,22 +45,18 @@ bool AfterRecorderChange(ReplyWriter& out, const IniFile& settings) {
   return RestartEpgTimerBon(settings, &out, true);
 }
 
-// The server's id of a reservation of the programme: the listed one, or,
-// for one this program made since the last load, the one the server lists.
-std::optional<std::int32_t> ServerReserveId(const ReserveEntry& entry) {
-  if (entry.reserveId != kReserveIdNotKnown) return entry.reserveId;
-  std::vector<ReserveRow> rows;
-  if (SrvEnumReservations(rows, kServerWaitMs) != 0) return std::nullopt;
-  for (const ReserveRow& row : rows) {
-    if (row.reserveId > 0 && ProgramKeyOf(row) == entry.ProgramKey()) return row.reserveId;
-  }
-  return std::nullopt;
+// The reservation as the server holds it now, its verdict included.
+std::optional<ReserveEntry> ServerEntry(std::int32_t reserveId) {
+  ReserveRow row;
+  if (SrvGetReservation(static_cast<std::uint32_t>(reserveId), row, kServerWaitMs) != 0) return std::nullopt;
+  return ServerReserveEntry(row);
 }
 
 void ToggleReservation(ReplyWriter& out, const RequestParameters& params, const IniFile& settings,
                        const ReserveEntry& entry) {
   const std::uint64_t key = entry.ProgramKey();
-  const std::optional<std::int32_t> reserveId = EpgTimerSrvMode() ? ServerReserveId(entry) : entry.reserveId;
+  const bool srvMode = EpgTimerSrvMode();
+  const std::optional<std::int32_t> reserveId = srvMode ? ServerReserveIdOf(key, entry.reserveId) : entry.reserveId;
   std::optional<ReserveLine> line;
   if (reserveId) line = ReadReserveLine(settings, key, *reserveId);
   if (line) line->recordMode = entry.recordMode == kRecordModeDisabled ? 0 : kRecordModeDisabled;
@@ -68,10 +65,16 @@ void ToggleReservation(ReplyWriter& out, const RequestParameters& params, const 
     return;
   }
   const std::int32_t mode = line->recordMode;
-  const ReserveSnapshot lists =
-      ApplyOwnReserveChange(settings, [key, listed = entry.reserveId, id = *reserveId, mode](ReserveLists& l) {
-        SetReserveEntryMode(l, key, listed, mode);
-        SetReserveEntryMode(l, key, id, mode);
+  // An enabled reservation may clash: the warning below needs the server's
+  // verdict on it.
+  const std::optional<ReserveEntry> changed = srvMode ? ServerEntry(*reserveId) : std::nullopt;
+  const ReserveSnapshot lists = ApplyOwnReserveChange(
+      settings, [key, id = *reserveId, mode, changed](ReserveLists& l) {
+        if (changed) {
+          PutReserveEntry(l, *changed);
+        } else {
+          SetReserveEntryMode(l, key, id, mode);
+        }
       });
   if (!AfterRecorderChange(out, settings)) return;
   WriteReservePageHead(out);
@@ -92,12 +95,9 @@ void WriteFormPage(ReplyWriter& out, RequestParameters& params, const IniSection
 // Server mode: deletes the listed reservation; true when it is gone.
 bool DeleteListedReservation(const IniFile& settings, const ReserveEntry& entry) {
   const std::uint64_t key = entry.ProgramKey();
-  const std::optional<std::int32_t> reserveId = ServerReserveId(entry);
+  const std::optional<std::int32_t> reserveId = ServerReserveIdOf(key, entry.reserveId);
   if (!reserveId || !DeleteReservation(key, *reserveId)) return false;
-  ApplyOwnReserveChange(settings, [key, listed = entry.reserveId, id = *reserveId](ReserveLists& lists) {
-    RemoveReserveEntry(lists, key, listed);
-    RemoveReserveEntry(lists, key, id);
-  });
+  ApplyOwnReserveChange(settings, [key, id = *reserveId](ReserveLists& lists) { RemoveReserveEntry(lists, key, id); });
   return true;
 }
 
@@ -170,10 +170,16 @@ int ServeReserveAddPage(ReplyWriter& out, RequestParameters& params, IniFile& se
     WriteReservePlainText(out, "Program.txtオープンエラー\n");
     return 1;
   }
-  const ReserveSnapshot lists = ApplyOwnReserveChange(
-      settings, [entry = ReserveEntryOfLine(*line, target->ProgramKey(), kReserveIdNotKnown)](ReserveLists& l) {
-        InsertReserveEntry(l, entry);
-      });
+  // The list shows the reservation as the server holds it, with its id (a
+  // page may act on it before the next load) and its verdict (the warning).
+  ReserveEntry entry = ReserveEntryOfLine(*line, target->ProgramKey(), kReserveIdNotKnown);
+  if (srvMode) {
+    if (const std::optional<ReserveRow> row = FindServerReservation(target->ProgramKey())) {
+      entry = ServerReserveEntry(*row);
+    }
+  }
+  const ReserveSnapshot lists =
+      ApplyOwnReserveChange(settings, [entry](ReserveLists& l) { PutReserveEntry(l, entry); });
   if (!AfterRecorderChange(out, settings)) return 1;
   WriteReservePageHead(out);
   SendPageText(out, "登録しました<BR>\n");

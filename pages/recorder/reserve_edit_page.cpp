@@ -1,11 +1,17 @@
 #include "pages/recorder/reserve_edit_page.h"
 
+#include <cstdint>
+#include <mutex>
+#include <shared_mutex>
+
 #include "epg/epg_busy_flag.h"
 #include "epg/epg_index.h"
 #include "pages/recorder/edcid.h"
 #include "pages/recorder/reserve_edit_line.h"
 #include "pages/recorder/reserve_edit_save.h"
 #include "pages/recorder/reserve_form.h"
+#include "recorder/changes/reservations.h"
+#include "recorder/lists/reserve_entry.h"
 #include "recorder/base/recorder_mode.h"
 #include "server/page_reply.h"
 #include "server/request_token.h"
@@ -14,6 +20,10 @@
 
 namespace plimod {
 namespace {
+
+// Names no reservation: the server numbers from 1, and results are
+// negative, which the page does not edit.
+constexpr std::int32_t kNoServerReservation = -1;
 
 // The station and, while the store still holds the programme, its texts.
 void WriteProgrammeOfReservation(ReplyWriter& out, std::uint64_t programKey) {
@@ -31,6 +41,8 @@ void WriteProgrammeOfReservation(ReplyWriter& out, std::uint64_t programKey) {
 
 void ShowReservation(ReplyWriter& out, RequestParameters& params, IniFile& settings, const EdcidParts& id) {
   const auto line = FindNamedReserveLine(settings, id);
+  // The busy flag may have been let go to ask the server.
+  std::shared_lock lock(EpgDataLock());
   if (!line) {
     WriteReservePlainText(out, "予約が見つかりません");
     return;
@@ -46,13 +58,17 @@ void ShowReservation(ReplyWriter& out, RequestParameters& params, IniFile& setti
 }  // namespace
 
 int ServeReserveEditPage(ReplyWriter& out, RequestParameters& params, IniFile& settings) {
-  const EdcidParts id = ParseEdcid(params.Value("edcid"));
+  EdcidParts id = ParseEdcid(params.Value("edcid"));
   const bool tokenOk = CheckRequestToken(params.Value("token"));
   const bool disable = tokenOk && !params.Value("invalid").empty();
   const bool save = tokenOk && !params.Value("spc").empty() && !params.Value("edc_title").empty();
+  // A reservation made since the last load is named without the server's
+  // id: the server tells it.
+  const bool lookUp = EpgTimerSrvMode() && id.reserveId == kReserveIdNotKnown;
   // A change reads no guide and waits on the recorder: EPG loads need not
   // wait for it.
-  if (disable || save) LetGoOfEpgBusyFlag();
+  if (disable || save || lookUp) LetGoOfEpgBusyFlag();
+  if (lookUp) id.reserveId = ServerReserveIdOf(id.programKey, id.reserveId).value_or(kNoServerReservation);
   if (disable) {
     WriteReservePlainText(out, DisableNamedReservation(settings, id) ? "無効にしました\n" : "エラー\n");
     return 1;

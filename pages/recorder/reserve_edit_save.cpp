@@ -60,7 +60,8 @@ void SaveReservationOnServer(ReplyWriter& out, RequestParameters& params, IniFil
   IniSection lists(settings);
   lists.Select(kDefaultRecOptionSection, false);
   const auto line = ReserveLineFromForm(params, lists, DefaultPaths::kKeepRecorders, true);
-  if (!line || !ChangeReservation(*line, id.programKey, id.reserveId)) {
+  // A negative id is a recording result, which has nothing to change.
+  if (!line || id.reserveId < 0 || !ChangeReservation(*line, id.programKey, id.reserveId)) {
     WriteReservePlainText(out, "登録エラー\n");
     return;
   }

@@ -12,6 +12,7 @@
 #include "recorder/base/recorder_paths.h"
 #include "recorder/lines/reserve_line.h"
 #include "recorder/lists/reserve_list_keep.h"
+#include "recorder/lists/reserve_entry.h"
 #include "recorder/lists/reserve_list_patch.h"
 #include "recorder/base/reserve_row.h"
 #include "util/conversions.h"
@@ -23,8 +24,6 @@ namespace {
 constexpr std::uint32_t kSrvWaitMs = 15000;
 // The server's own code for success, as SrvDeleteRecordedInfo hands it on.
 constexpr std::uint32_t kSrvResultSuccess = 1;
-
-std::string RowEdcid(const ReserveRow& row) { return MakeEdcid(ProgramKeyOf(row), row.reserveId); }
 
 // The reservations (programme key, reserve id) an action removed or disabled.
 struct ActionDone {
@@ -42,6 +41,37 @@ struct ActionDone {
 void AddRemoved(ActionDone& done, const std::vector<ReserveRow>& rows) {
   for (const ReserveRow& row : rows) done.removed.emplace_back(ProgramKeyOf(row), row.reserveId);
 }
+
+// The reservation names a person checked.
+std::set<std::string> CheckedNamesOf(const RequestParameters& params) {
+  std::set<std::string> names;
+  for (const auto& [name, value] : params.Entries()) {
+    if (!value.empty() && name.starts_with("E_")) names.insert(name);
+  }
+  return names;
+}
+
+// The checked names, each taken by the server's row it names: by its id,
+// or, for a name without one (a reservation this program made since the
+// last load), by the programme's first reservation. A name no row takes
+// names nothing the server holds.
+class CheckedNames {
+ public:
+  explicit CheckedNames(const RequestParameters& params) : left_(CheckedNamesOf(params)) {}
+  // The checked name of the row, taken; nothing when it is not checked.
+  std::optional<std::string> Take(const ReserveRow& row) {
+    for (const std::int32_t id : {row.reserveId, kReserveIdNotKnown}) {
+      if (id == kReserveIdNotKnown && row.reserveId <= 0) break;
+      std::string name = MakeEdcid(ProgramKeyOf(row), id);
+      if (left_.erase(name) != 0) return name;
+    }
+    return std::nullopt;
+  }
+  bool AnyLeft() const { return !left_.empty(); }
+
+ private:
+  std::set<std::string> left_;
+};
 
 bool DisableOnServer(std::int32_t reserveId) {
   ReserveRow row;
@@ -61,14 +91,15 @@ ReserveActionResult ApplyServerReserveAction(RequestParameters& params, const In
   const bool disable = !params.Value("invalid").empty();
   std::vector<ReserveRow> listed;
   if (SrvEnumReservations(listed, kSrvWaitMs) != 0) return {false, "予約サーバから予約を取得できませんでした", nullptr};
+  CheckedNames checked(params);
   bool refused = false;
   ActionDone done;
   std::vector<ReserveRow> toDelete;
   std::vector<ReserveRow> results;
   std::vector<std::uint32_t> resultIds;
   for (const ReserveRow& row : listed) {
-    const std::string edcid = RowEdcid(row);
-    if (params.Value(edcid).empty()) continue;
+    const std::optional<std::string> name = checked.Take(row);
+    if (!name) continue;
     if (remove) {
       if (row.reserveId < 0 && SrvListsRecordingResults()) {
         resultIds.push_back(static_cast<std::uint32_t>(-static_cast<std::int64_t>(row.reserveId)));
@@ -87,9 +118,11 @@ ReserveActionResult ApplyServerReserveAction(RequestParameters& params, const In
       } else {
         refused = true;
       }
-      params[edcid].clear();
+      params[*name].clear();
     }
   }
+  // A name the server holds no reservation of was not acted on.
+  if ((remove || disable) && checked.AnyLeft()) refused = true;
   if (remove) {
     if (SrvDeleteReservations(toDelete, kSrvWaitMs) == 0) {
       AddRemoved(done, toDelete);
@@ -133,6 +166,10 @@ ReserveActionResult ApplyProgramTxtReserveAction(ReplyWriter& out, const Request
   if (!RestartEpgTimerBon(settings, &out, true)) return {true, {}, nullptr};
   ReserveSnapshot shown = ApplyOwnReserveChange(settings, done);
   if (rewritten != RewriteResult::kDone) return {false, ProgramTxtFailure(*path), std::move(shown)};
+  // A name no line has was not removed.
+  for (const std::string& name : CheckedNamesOf(params)) {
+    if (!removed.contains(name)) return {false, "予約が見つかりません", std::move(shown)};
+  }
   return {false, {}, std::move(shown)};
 }
 

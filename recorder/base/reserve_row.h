@@ -80,6 +80,9 @@ int SrvGetReservation(std::uint32_t reserveId, ReserveRow& row, std::uint32_t ti
 int SrvDeleteReservations(const std::vector<ReserveRow>& rows, std::uint32_t timeoutMs);
 int SrvChangeReservation(const ReserveRow& row, std::uint32_t timeoutMs);
 int SrvEnumReservations(std::vector<ReserveRow>& rows, std::uint32_t timeoutMs);
+// The server's reservations alone (no recording results), in the server's
+// order: one command, for a page that looks up one reservation.
+int SrvEnumReservedRows(std::vector<ReserveRow>& rows, std::uint32_t timeoutMs);
 // The programme keys of the server's reservations (no recording results),
 // in the server's order, for telling whether a programme is reserved.
 int SrvEnumReservedPrograms(std::vector<std::uint64_t>& programKeys, std::uint32_t timeoutMs);

@@ -13,6 +13,7 @@
 #include "recorder/base/recorder_mode.h"
 #include "recorder/base/recorder_paths.h"
 #include "recorder/base/recorder_text.h"
+#include "recorder/lists/reserve_entry.h"
 #include "recorder/lists/reserve_list_keep.h"
 #include "recorder/base/reserve_row.h"
 #include "util/keys.h"
@@ -210,6 +211,22 @@ DeleteOutcome DeleteProgrammeReservation(std::uint64_t programKey, int reserveId
   if (SrvGetReservation(static_cast<std::uint32_t>(reserveId), row, kServerWaitMs) != 0) return DeleteOutcome::kFailed;
   if (ProgramKeyOf(row) != programKey) return DeleteOutcome::kOtherProgramme;
   return SentChange(SrvDeleteReservations({row}, kServerWaitMs)) ? DeleteOutcome::kDeleted : DeleteOutcome::kFailed;
+}
+
+std::optional<ReserveRow> FindServerReservation(std::uint64_t programKey) {
+  std::vector<ReserveRow> rows;
+  if (SrvEnumReservedRows(rows, kServerWaitMs) != 0) return std::nullopt;
+  for (ReserveRow& row : rows) {
+    if (row.reserveId > 0 && ProgramKeyOf(row) == programKey) return std::move(row);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::int32_t> ServerReserveIdOf(std::uint64_t programKey, std::int32_t reserveId) {
+  if (reserveId != kReserveIdNotKnown) return reserveId;
+  const std::optional<ReserveRow> row = FindServerReservation(programKey);
+  if (!row) return std::nullopt;
+  return row->reserveId;
 }
 
 bool ChangeReservationTitle(std::string_view cp932Title, std::uint64_t programKey, int reserveId) {

@@ -5,9 +5,11 @@
 // callers restart it). All return true on success.
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
+#include "recorder/base/reserve_row.h"
 #include "recorder/lines/reserve_line.h"
 #include "settings/ini_file.h"
 
@@ -46,6 +48,16 @@ bool DeleteReservation(std::uint64_t programKey, int reserveId);
 // text-file mode).
 enum class DeleteOutcome { kDeleted, kOtherProgramme, kFailed };
 [[nodiscard]] DeleteOutcome DeleteProgrammeReservation(std::uint64_t programKey, int reserveId);
+// Server mode: the server's reservation of the programme as its list holds
+// it now (one command; recording results are not looked at): the one a page
+// has just added, or the one a name without an id stands for. Nothing when
+// it holds none, or cannot be asked.
+std::optional<ReserveRow> FindServerReservation(std::uint64_t programKey);
+// Server mode: the server's id of the reservation a page names: the name's
+// own, or, for a name without one (kReserveIdNotKnown: a reservation made
+// since the last load), that of the programme's reservation on the server.
+std::optional<std::int32_t> ServerReserveIdOf(std::uint64_t programKey, std::int32_t reserveId);
+
 // Server mode only: the reservation gets the title (code page 932) and keeps
 // every other value the user gave it. False at once in the text-file mode.
 bool ChangeReservationTitle(std::string_view cp932Title, std::uint64_t programKey, int reserveId);

@@ -47,6 +47,10 @@ int SrvEnumReservations(std::vector<ReserveRow>& rows, std::uint32_t timeoutMs) 
   return static_cast<int>(legacy::EnumReservations(rows, timeoutMs));
 }
 
+int SrvEnumReservedRows(std::vector<ReserveRow>& rows, std::uint32_t timeoutMs) {
+  return static_cast<int>(legacy::EnumReservations(rows, timeoutMs));
+}
+
 int SrvEnumReservedPrograms(std::vector<std::uint64_t>& programKeys, std::uint32_t timeoutMs) {
   std::vector<ReserveRow> rows;
   const std::uint32_t code = legacy::EnumReservations(rows, timeoutMs);

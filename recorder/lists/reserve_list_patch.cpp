@@ -6,12 +6,20 @@ namespace plimod {
 
 namespace {
 
+bool Names(const ReserveEntry& entry, std::uint64_t programKey, std::int32_t reserveId) {
+  return entry.ProgramKey() == programKey && (entry.reserveId == reserveId || entry.reserveId == kReserveIdNotKnown);
+}
+
 // The steps walk the list: its look-ups are rebuilt only after the change.
+// The entry of the id comes before one without an id.
 ReserveEntry* FindEntry(ReserveLists& lists, std::uint64_t programKey, std::int32_t reserveId) {
+  ReserveEntry* unnumbered = nullptr;
   for (ReserveEntry& entry : lists.reserveList) {
-    if (entry.reserveId == reserveId && entry.ProgramKey() == programKey) return &entry;
+    if (!Names(entry, programKey, reserveId)) continue;
+    if (entry.reserveId == reserveId) return &entry;
+    if (unnumbered == nullptr) unnumbered = &entry;
   }
-  return nullptr;
+  return unnumbered;
 }
 
 bool HoldsProgramme(const ReserveLists& lists, std::uint64_t programKey) {
@@ -29,7 +37,33 @@ void ForgetUnrecordable(ReserveLists& lists, std::uint64_t programKey) {
   if (counted) lists.unrecordableCounted = keys.size();
 }
 
+// The programme is unrecordable while one of its entries has the server's
+// verdict.
+void NoteVerdict(ReserveLists& lists, std::uint64_t programKey) {
+  const bool flagged = std::any_of(lists.reserveList.begin(), lists.reserveList.end(), [programKey](const ReserveEntry& e) {
+    return e.unrecordable != 0 && e.ProgramKey() == programKey;
+  });
+  if (!flagged) {
+    ForgetUnrecordable(lists, programKey);
+  } else if (!IsUnrecordableProgram(lists, programKey)) {
+    AddUnrecordableProgram(lists, programKey);
+  }
+}
+
 }  // namespace
+
+void PutReserveEntry(ReserveLists& lists, const ReserveEntry& entry) {
+  const std::uint64_t key = entry.ProgramKey();
+  if (ReserveEntry* kept = FindEntry(lists, key, entry.reserveId)) {
+    ReserveEntry put = entry;
+    put.tunerKey = kept->tunerKey;
+    put.tunerLabel = kept->tunerLabel;
+    *kept = std::move(put);
+  } else {
+    InsertReserveEntry(lists, entry);
+  }
+  NoteVerdict(lists, key);
+}
 
 void InsertReserveEntry(ReserveLists& lists, const ReserveEntry& entry) {
   if (HoldsProgramme(lists, entry.ProgramKey())) return;
@@ -43,9 +77,7 @@ void InsertReserveEntry(ReserveLists& lists, const ReserveEntry& entry) {
 void RemoveReserveEntry(ReserveLists& lists, std::uint64_t programKey, std::int32_t reserveId) {
   auto& list = lists.reserveList;
   list.erase(std::remove_if(list.begin(), list.end(),
-                            [&](const ReserveEntry& entry) {
-                              return entry.reserveId == reserveId && entry.ProgramKey() == programKey;
-                            }),
+                            [&](const ReserveEntry& entry) { return Names(entry, programKey, reserveId); }),
              list.end());
   if (!HoldsProgramme(lists, programKey)) ForgetUnrecordable(lists, programKey);
 }

@@ -153,6 +153,11 @@ ReserveEntry EntryOfRow(const ReserveRow& row, EntryTexts& texts) {
 
 }  // namespace
 
+ReserveEntry ServerReserveEntry(const ReserveRow& row) {
+  EntryTexts texts;
+  return EntryOfRow(row, texts);
+}
+
 void AddServerReservations(ReserveLists& lists, const std::vector<ReserveRow>& rows,
                            const std::vector<TunerReserveRow>& tuners) {
   const std::vector<Tuner> table = TunerTable(tuners);

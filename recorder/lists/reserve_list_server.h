@@ -10,6 +10,10 @@
 
 namespace plimod {
 
+// One of the server's rows as the pages show it, without its tuner (only
+// the tuners' listing tells that).
+ReserveEntry ServerReserveEntry(const ReserveRow& row);
+
 void AddServerReservations(ReserveLists& lists, const std::vector<ReserveRow>& rows,
                            const std::vector<TunerReserveRow>& tuners);
 

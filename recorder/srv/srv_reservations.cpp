@@ -213,6 +213,15 @@ int SrvEnumReservations(std::vector<ReserveRow>& rows, std::uint32_t) {
   return kDone;
 }
 
+int SrvEnumReservedRows(std::vector<ReserveRow>& rows, std::uint32_t) {
+  std::vector<SrvReserveData> reserves;
+  const std::uint32_t code = ProgramSrvClient().EnumReserve(reserves);
+  if (code != kSrvSuccess) return Outcome(code);
+  rows.reserve(rows.size() + reserves.size());
+  for (SrvReserveData& data : reserves) rows.push_back(RowOf(std::move(data)));
+  return kDone;
+}
+
 int SrvEnumReservedPrograms(std::vector<std::uint64_t>& programKeys, std::uint32_t) {
   std::vector<SrvReserveData> reserves;
   const std::uint32_t code = ProgramSrvClient().EnumReserve(reserves);

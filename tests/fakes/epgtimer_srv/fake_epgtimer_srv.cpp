@@ -32,6 +32,28 @@ std::string HeaderBytes(std::uint32_t param, std::uint32_t size) {
   return header;
 }
 
+constexpr std::uint8_t kDisabledMode = 5;
+
+void MarkClashes(FakeSrvState& state, int tuners) {
+  std::vector<SrvReserveData*> byStart;
+  for (SrvReserveData& reserve : state.reservations) {
+    reserve.unrecordable = 0;
+    if (reserve.setting.recordMode != kDisabledMode) byStart.push_back(&reserve);
+  }
+  const auto ticks = [](const SrvReserveData* r) { return SystemTimeToTicks(r->start).value_or(0); };
+  std::stable_sort(byStart.begin(), byStart.end(), [&](auto* a, auto* b) { return ticks(a) < ticks(b); });
+  std::vector<std::int64_t> planEnds;  // of the reservations that got a tuner
+  for (SrvReserveData* reserve : byStart) {
+    const std::int64_t start = ticks(reserve);
+    std::erase_if(planEnds, [start](std::int64_t end) { return end <= start; });
+    if (static_cast<int>(planEnds.size()) >= tuners) {
+      reserve->unrecordable = 1;
+    } else {
+      planEnds.push_back(start + std::int64_t{reserve->duration} * kTicksPerSecond);
+    }
+  }
+}
+
 }  // namespace
 
 FakeEpgTimerSrv::FakeEpgTimerSrv(std::string pipeName, std::string eventName)
@@ -98,6 +120,7 @@ FakeSrvState FakeEpgTimerSrv::State() const {
 void FakeEpgTimerSrv::SetState(FakeSrvState state) {
   std::lock_guard lock(mutex_);
   state_ = std::move(state);
+  SaveReserveFileIfChanged();
 }
 
 void FakeEpgTimerSrv::Serve(StopSignal& stop) {
@@ -132,6 +155,7 @@ void FakeEpgTimerSrv::ServeConnection(int fd, int connection, StopSignal& stop) 
       std::lock_guard lock(mutex_);
       reply = request.param >= kNewerCommandsFrom ? AnswerCommand(state_, request, refusedTitle_)
                                                   : AnswerLegacyCommand(state_, walk, request, refusedTitle_);
+      if (tuners_ > 0) MarkClashes(state_, tuners_);
       SaveReserveFileIfChanged();
     }
     if (scripted) {

@@ -87,6 +87,11 @@ class FakeEpgTimerSrv {
   void Script(std::uint32_t command, ScriptedReply reply);
   // Holds every reply back this long (a server that is slow to answer).
   void DelayEveryReply(std::uint32_t ms) { replyDelayMs_ = ms; }
+  // Plans the reservations on this many tuners, as a real server does,
+  // marking each enabled one that finds every tuner taken at its start
+  // (those before it in start order keep theirs) as unrecordable; 0, the
+  // default, marks none.
+  void PlanOnTuners(int tuners) { tuners_ = tuners; }
   // Refuses every add of a row whose title contains `text` (a list add
   // with such a row as a whole); empty refuses nothing.
   void RefuseTitle(std::wstring text);
@@ -115,6 +120,7 @@ class FakeEpgTimerSrv {
   std::map<std::uint32_t, std::vector<ScriptedReply>> scripts_;
   std::vector<RecordedRequest> requests_;
   std::atomic<std::uint32_t> replyDelayMs_{0};
+  std::atomic<int> tuners_{0};
   std::wstring refusedTitle_;
   UniqueFd listener_;
   unsigned long socketInode_ = 0;  // of the socket file this server bound

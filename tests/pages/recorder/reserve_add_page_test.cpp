@@ -190,6 +190,18 @@ TEST_F(ReserveAddPageTest, PostedFormAddsItsOwnValuesWithoutControlCharacters) {
                               "\t2\t0\t0\t1\t1\tthree.bat\t0\t\r\n");
 }
 
+TEST_F(ReserveAddPageTest, AnAddThatFindsNoTunerWarnsFromTheSlotsCountedWithIt) {
+  // 21:00 to 22:00 of another programme on the same channel.
+  const std::string other = "2026/12/10\t21:00:00\t01:00:00\tT\tS\t32736\t32736\t1024\t17\t3\t1\t0\t0\t0\t0\t0\t\r\n";
+  const std::string warning = "録画できない予約があります";
+  for (const auto& [tuners, warned] : {std::pair{L"2,0,0", false}, std::pair{L"1,0,0", true}}) {
+    Set(L"EPGDATACAP", L"TUNERCOUNT", tuners);
+    WriteFileBytes(ProgramTxt(), other);
+    PublishReserveLists(std::make_shared<ReserveLists>());
+    EXPECT_EQ(Contains(Edc("q=1"), warning), warned) << WideToUtf8(tuners);
+  }
+}
+
 TEST_F(ReserveAddPageTest, ImpossibleDatesAreRefusedBeforeTheRecorder) {
   for (const char* date : {"edc_M=13&edc_D=1&edc_h=0&edc_m=0", "edc_M=12&edc_D=0&edc_h=0&edc_m=0",
                            "edc_M=2&edc_D=30&edc_h=0&edc_m=0", "edc_M=12&edc_D=1&edc_h=25&edc_m=0",

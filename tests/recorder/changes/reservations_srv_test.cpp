@@ -3,8 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+#include <vector>
+
 #include "recorder/changes/reservations.h"
 #include "recorder/base/reserve_row.h"
+#include "recorder/lists/reserve_entry.h"
+#include "recorder/lists/reserve_list_keep.h"
 #include "tests/recorder/recorder_fixture.h"
 #include "tests/recorder/srv_test_server.h"
 #include "tests/support/fixed_clock.h"
@@ -93,6 +99,22 @@ TEST_F(ReservationsSrvTest, AddSendsTheLineAsARow) {
   other.eventId = 0x1235;  // not reserved yet, so the add is sent
   EXPECT_FALSE(AddReservation(settings_, other));
   EXPECT_EQ(srv_.server().State().reservations.size(), 1u);
+}
+
+TEST_F(ReservationsSrvTest, AnAddLoadsTheKeptListAgainAndTheServerTellsTheNewId) {
+  ASSERT_TRUE(StartReserveListRefresh(settings_));
+  ASSERT_TRUE(ReserveListToShow(settings_)->reserveList.empty());
+  ASSERT_EQ(AddNewReservations(settings_, {ServerLine()}), std::vector<AddOutcome>{AddOutcome::kAdded});
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (CurrentReserveLists()->reserveList.empty() && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  StopReserveListRefresh();
+  EXPECT_EQ(CurrentReserveLists()->reserveList.size(), 1u) << "the list was not loaded again after the add";
+  // A page that named it without an id asks the server by programme.
+  EXPECT_EQ(ServerReserveIdOf(kKey, kReserveIdNotKnown), 1);
+  EXPECT_EQ(ServerReserveIdOf(kKey, 4), 4);
+  EXPECT_FALSE(ServerReserveIdOf(kKey + 1, kReserveIdNotKnown));
 }
 
 TEST_F(ReservationsSrvTest, SeveralAddsGoInOneCommandLessTheProgrammesReservedAlready) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "recorder/lists/reserve_list_patch.h"
 #include "recorder/lists/reserve_lists.h"
 #include "tests/support/service_keys.h"
 #include "util/keys.h"
@@ -99,6 +100,37 @@ TEST(ReserveListsTest, ReadersKeepTheListsTheyTookAcrossAPublish) {
   PublishReserveLists(std::make_shared<ReserveLists>());
   EXPECT_EQ(held->reserveList.size(), 1u);
   EXPECT_TRUE(CurrentReserveLists()->reserveList.empty());
+}
+
+TEST(ReserveListsTest, ServersRowTakesThePlaceOfItsEntryOrOfOneWithoutAnIdAndRunsTwiceAlike) {
+  const std::uint64_t key = ProgramKey(7, TrKey(0x400));
+  ReserveLists lists;
+  lists.reserveList = {Entry(3, TrKey(0x400), 6), Entry(kReserveIdNotKnown, TrKey(0x400), 7)};
+  lists.reserveList[1].tunerLabel = L"BonDriver_A";
+  ReserveEntry server = Entry(9, TrKey(0x400), 7);
+  server.unrecordable = 1;
+  for (int run = 0; run < 2; ++run) {
+    PutReserveEntry(lists, server);
+    ASSERT_EQ(lists.reserveList.size(), 2u) << run;
+    EXPECT_EQ(lists.reserveList[1].reserveId, 9);
+    EXPECT_EQ(lists.reserveList[1].tunerLabel, L"BonDriver_A");
+    EXPECT_EQ(lists.unrecordableList, std::vector<std::uint64_t>{key});
+  }
+  server.unrecordable = 0;  // enabled again elsewhere: the verdict goes
+  PutReserveEntry(lists, server);
+  EXPECT_FALSE(IsUnrecordableProgram(lists, key));
+  // A programme the list lacks is put in start order, once.
+  ReserveEntry later = Entry(kReserveIdNotKnown, TrKey(0x400), 8);
+  later.start = SystemTime{2030, 1, 0, 1, 0, 0, 0, 0};
+  PutReserveEntry(lists, later);
+  InsertReserveEntry(lists, later);
+  ASSERT_EQ(lists.reserveList.size(), 3u);
+  EXPECT_EQ(lists.reserveList[2].eventId, 8);
+  // Steps on the server's id find the entry still without one.
+  SetReserveEntryMode(lists, ProgramKey(8, TrKey(0x400)), 12, 5);
+  EXPECT_TRUE(lists.reserveList[2].Disabled());
+  RemoveReserveEntry(lists, ProgramKey(8, TrKey(0x400)), 12);
+  EXPECT_EQ(lists.reserveList.size(), 2u);
 }
 
 }  // namespace
