@@ -15,7 +15,9 @@
 #include "recorder/lists/reserve_list_patch.h"
 #include "tests/recorder/recorder_fixture.h"
 #include "tests/recorder/srv_test_server.h"
+#include "tests/recorder/wire_bytes.h"
 #include "util/keys.h"
+#include "util/log.h"
 
 namespace plimod {
 namespace {
@@ -269,6 +271,37 @@ TEST_F(ServerReserveListTest, FailedCallsGiveNoLabelsOrNoList) {
   EXPECT_TRUE(lists->unrecordableList.empty());
 }
 
+
+// Times the log of `home` holds the line of a load that failed.
+int FailedLoadsLogged(const test::TempFolder& home) {
+  FlushLogQueue();
+  const std::string log = test::ReadFileBytes(home.File("lumo.log"));
+  const std::string line = WideToCp932(L"予約サーバの予約一覧を読めませんでした\n");
+  int times = 0;
+  for (std::size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++times;
+  return times;
+}
+
+TEST_F(ServerReserveListTest, ARefusedListIsAFailedLoadLoggedOnceUntilALoadGoesThrough) {
+  test::ScopedEnv home("PLIMOD_HOME", folder_.Path().c_str());
+  ResetLogForTesting();
+  SetLogSwitch([] { return true; });
+  const auto loadRefused = [&] {
+    test::ScriptedReply emptyRecords;
+    emptyRecords.body = test::EmptyRecordList(1u << 20);
+    emptyRecords.uses = 1;
+    srv_.server().Script(1011, emptyRecords);
+    (void)LoadReserveList(settings_);
+  };
+  ASSERT_EQ(LoadReserveList(settings_)->reserveList.size(), 6u);
+  loadRefused();
+  loadRefused();
+  EXPECT_EQ(FailedLoadsLogged(folder_), 1);
+  ASSERT_EQ(LoadReserveList(settings_)->reserveList.size(), 6u);
+  loadRefused();
+  EXPECT_EQ(FailedLoadsLogged(folder_), 2);
+  EXPECT_EQ(srv_.server().BodiesOf(1011).size(), 5u);
+}
 
 // Polls `ready` for a busy machine's while.
 template <typename Ready>
