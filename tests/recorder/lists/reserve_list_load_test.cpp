@@ -17,7 +17,6 @@
 #include "tests/recorder/srv_test_server.h"
 #include "tests/recorder/wire_bytes.h"
 #include "util/keys.h"
-#include "util/log.h"
 
 namespace plimod {
 namespace {
@@ -272,14 +271,8 @@ TEST_F(ServerReserveListTest, FailedCallsGiveNoLabelsOrNoList) {
 }
 
 
-// Times the log of `home` holds the line of a load that failed.
 int FailedLoadsLogged(const test::TempFolder& home) {
-  FlushLogQueue();
-  const std::string log = test::ReadFileBytes(home.File("lumo.log"));
-  const std::string line = WideToCp932(L"予約サーバの予約一覧を読めませんでした\n");
-  int times = 0;
-  for (std::size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++times;
-  return times;
+  return test::TimesLogged(home, L"予約サーバの予約一覧を読めませんでした\n");
 }
 
 TEST_F(ServerReserveListTest, ARefusedListIsAFailedLoadLoggedOnceUntilALoadGoesThrough) {
