@@ -16,14 +16,14 @@
 namespace plimod::cmd_stream {
 
 template <class R, class V>
-constexpr void VisitFields(R& f, V& v)
+void VisitFields(R& f, V& v)
   requires std::is_same_v<std::remove_const_t<R>, SrvRecFolder>
 {
   v(f.parts[0])(f.parts[1])(f.parts[2])(f.parts[3]);
 }
 
 template <class R, class V>
-constexpr void VisitFields(R& s, V& v)
+void VisitFields(R& s, V& v)
   requires std::is_same_v<std::remove_const_t<R>, SrvRecSetting>
 {
   v(s.recordMode)(s.priority)(s.follow)(s.serviceFlags)(s.pittari)(s.batchPath)(s.folders);
@@ -32,7 +32,7 @@ constexpr void VisitFields(R& s, V& v)
 }
 
 template <class R, class V>
-constexpr void VisitFields(R& r, V& v)
+void VisitFields(R& r, V& v)
   requires std::is_same_v<std::remove_const_t<R>, SrvReserveData>
 {
   v(r.title)(r.start)(r.duration)(r.station);
@@ -42,7 +42,7 @@ constexpr void VisitFields(R& r, V& v)
 }
 
 template <class R, class V>
-constexpr void VisitFields(R& r, V& v)
+void VisitFields(R& r, V& v)
   requires std::is_same_v<std::remove_const_t<R>, SrvRecFileInfo>
 {
   v(r.resultId)(r.fileText)(r.title)(r.start)(r.duration)(r.station);
@@ -52,7 +52,7 @@ constexpr void VisitFields(R& r, V& v)
 }
 
 template <class R, class V>
-constexpr void VisitFields(R& r, V& v)
+void VisitFields(R& r, V& v)
   requires std::is_same_v<std::remove_const_t<R>, SrvTunerReserve>
 {
   v(r.tunerId)(r.tunerName)(r.reserveIds);
@@ -64,13 +64,13 @@ template <class T>
 struct IsVector<std::vector<T>> : std::true_type {};
 
 template <class T>
-constexpr std::size_t MinWireSize();
+std::size_t MinWireSize();
 
 // Adds up the smallest size of each field.
 struct FieldMinimum {
   std::size_t size = 0;
   template <class T>
-  constexpr FieldMinimum& operator()(const T&) {
+  FieldMinimum& operator()(const T&) {
     size += MinWireSize<T>();
     return *this;
   }
@@ -78,9 +78,10 @@ struct FieldMinimum {
 
 // The fewest bytes a value of the type can take in the stream and still be
 // read: a string its size field, a vector its two DWORDs, a record its size
-// field and the smallest of each of its fields.
+// field and the smallest of each of its fields (counted once, over a new
+// record).
 template <class T>
-constexpr std::size_t MinWireSize() {
+std::size_t MinWireSize() {
   if constexpr (std::is_arithmetic_v<T>) {
     return sizeof(T);
   } else if constexpr (std::is_same_v<T, SystemTime>) {
@@ -90,15 +91,15 @@ constexpr std::size_t MinWireSize() {
   } else if constexpr (IsVector<T>::value) {
     return 8;
   } else {
-    T record{};
-    FieldMinimum minimum;
-    VisitFields(record, minimum);
-    return 4 + minimum.size;
+    static const std::size_t size = [] {
+      const T record{};
+      FieldMinimum minimum;
+      VisitFields(record, minimum);
+      return 4 + minimum.size;
+    }();
+    return size;
   }
 }
-
-template <class T>
-inline constexpr std::size_t kMinWireSize = MinWireSize<T>();
 
 template <class T>
 concept StreamRecord = requires(T& record, FieldMinimum& visitor) { VisitFields(record, visitor); };
@@ -186,7 +187,7 @@ bool ReadRecord(R& record, StreamIn data, std::size_t& used, RecordPlace place) 
   std::uint32_t total = 0;
   std::size_t n = 0;
   if (!CmdStreamRead(total, data, n) || data.size() < total) return false;
-  if (place == RecordPlace::kInList && total < kMinWireSize<R>) return false;
+  if (place == RecordPlace::kInList && total < MinWireSize<R>()) return false;
   FieldReader reader(data.subspan(4), place);
   if (total > 4) VisitFields(record, reader);
   if (!reader.ok()) return false;
@@ -206,7 +207,7 @@ bool ReadVector(std::vector<T>& out, StreamIn data, std::size_t& used) {
       !CmdStreamRead(count, data.subspan(4), n)) {
     return false;
   }
-  if (count > (std::max<std::uint32_t>(total, 8) - 8) / kMinWireSize<T>) return false;
+  if (count > (std::max<std::uint32_t>(total, 8) - 8) / MinWireSize<T>()) return false;
   out.reserve(out.size() + count);
   FieldReader reader(data.subspan(8), RecordPlace::kInList);
   for (std::uint32_t i = 0; i < count && reader.ok(); ++i) {
