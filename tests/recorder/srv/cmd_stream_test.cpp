@@ -160,8 +160,8 @@ TEST(CmdStream, VectorReadsAppendAndKeepWhatDecodedBeforeAFailure) {
   ASSERT_TRUE(Decode(WireVector(2, Le32(5) + Le32(6)), ids, used));
   EXPECT_EQ(ids, (std::vector<std::uint32_t>{9, 5, 6}));
 
-  // Count 3, the third broken: fails, the two stay, and so does no room
-  // for more.
+  // Count 3, the third broken: fails; the two stay, with no room kept for
+  // a third.
   std::vector<SrvReserveData> out;
   const std::string broken = Le32(0xFFFF) + Zeros(200);
   EXPECT_FALSE(Decode(WireVector(3, ReserveBytes("a", 1) + ReserveBytes("b", 2) + broken), out, used));
