@@ -1,5 +1,8 @@
 #include "recorder/lists/reserve_list_load.h"
 
+#include <malloc.h>
+
+#include <atomic>
 #include <memory>
 #include <string>
 #include <utility>
@@ -19,13 +22,28 @@ namespace {
 
 constexpr std::uint32_t kServerTimeoutMs = 15000;
 
-void LoadFromServer(ReserveLists& lists) {
-  // A failed call leaves its rows empty: no labels, or no reservations.
+// False when a call failed (no server, or an answer refused); the lists
+// then hold what the calls gave: no labels, or no reservations.
+bool LoadFromServer(ReserveLists& lists) {
   std::vector<TunerReserveRow> tuners;
-  SrvEnumTunerReservations(tuners, kServerTimeoutMs);
+  const bool tunersRead = SrvEnumTunerReservations(tuners, kServerTimeoutMs) == 0;
   std::vector<ReserveRow> rows;
-  SrvEnumReservations(rows, kServerTimeoutMs);
+  const bool rowsRead = SrvEnumReservations(rows, kServerTimeoutMs) == 0;
   AddServerReservations(lists, rows, tuners);
+  return tunersRead && rowsRead;
+}
+
+// Logged once while loads keep failing, again after one has gone through.
+void NoteServerLoad(bool loaded) {
+  static std::atomic<bool> failureLogged{false};
+  if (loaded) {
+    failureLogged = false;
+    return;
+  }
+  // What a refused answer had made, freed between rows that stay, would
+  // otherwise stay in the resident set.
+  malloc_trim(0);
+  if (!failureLogged.exchange(true)) LogWrite("予約サーバの予約一覧を読めませんでした\n");
 }
 
 void LoadFromText(const IniFile& settings, ReserveLists& lists) {
@@ -41,7 +59,7 @@ ReserveSnapshot LoadReserveList(const IniFile& settings) {
   const ReserveListLoadTicket ticket = BeginReserveListLoad(settings);
   auto lists = std::make_shared<ReserveLists>();
   if (ticket.stamp.server) {
-    LoadFromServer(*lists);
+    NoteServerLoad(LoadFromServer(*lists));
   } else {
     LoadFromText(settings, *lists);
   }

@@ -11,7 +11,8 @@ namespace plimod {
 // them (unless a load begun later already has) and returns them. Pages
 // read the kept list instead (recorder/lists/reserve_list_keep.h).
 // A recorder that cannot be reached, or text that cannot be found, gives
-// empty lists.
+// empty lists. A failed load from the server is logged once, and again
+// only after a load has gone through.
 ReserveSnapshot LoadReserveList(const IniFile& settings);
 
 }  // namespace plimod

@@ -131,4 +131,20 @@ bool CmdStreamRead(SrvTunerReserve& out, StreamIn data, std::size_t& used) {
   return cmd_stream::ReadRecord(out, data, used);
 }
 
+bool CmdStreamRead(std::vector<std::uint32_t>& out, StreamIn data, std::size_t& used) {
+  return cmd_stream::ReadVector(out, data, used);
+}
+bool CmdStreamRead(std::vector<SrvRecFolder>& out, StreamIn data, std::size_t& used) {
+  return cmd_stream::ReadVector(out, data, used);
+}
+bool CmdStreamRead(std::vector<SrvReserveData>& out, StreamIn data, std::size_t& used) {
+  return cmd_stream::ReadVector(out, data, used);
+}
+bool CmdStreamRead(std::vector<SrvRecFileInfo>& out, StreamIn data, std::size_t& used) {
+  return cmd_stream::ReadVector(out, data, used);
+}
+bool CmdStreamRead(std::vector<SrvTunerReserve>& out, StreamIn data, std::size_t& used) {
+  return cmd_stream::ReadVector(out, data, used);
+}
+
 }  // namespace plimod

@@ -9,13 +9,21 @@
 // reports the bytes it used. Quirks the server's peers rely on:
 //   - a string reports its stated size as used; a stated size below 4
 //     fails, and an odd one leaves the half unit out of the text;
-//   - a record whose stated total is 4 or less reads no field and keeps the
-//     destination's values; a larger total is checked against the data but
-//     its surplus over the fields is not skipped;
+//   - a record read on its own (the reply to a look-up, and the setting
+//     nested in it) whose stated total is 4 or less reads no field and
+//     keeps the destination's values; a larger total is checked against
+//     the data but its surplus over the fields is not skipped;
 //   - a vector read appends to the destination, each element starting as a
 //     new record, and keeps the elements read before a failing one.
+// A list costs no more than its bytes allow: an element of a vector, and
+// every record nested in it, must state at least the smallest total its
+// fields can take (each string its size field, each vector its two
+// DWORDs), so it reads all its fields; a total of 4 there would make a
+// 300-byte record in memory of every 4 bytes on the wire (a record on its
+// own keeps the quirk: it costs one record whatever it states). A count
+// larger than the vector's bytes over its smallest element fails before
+// anything is reserved.
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -61,6 +69,11 @@ std::size_t CmdStreamSize(const SrvReserveData& value);
 [[nodiscard]] bool CmdStreamRead(SrvReserveData& out, StreamIn data, std::size_t& used);
 [[nodiscard]] bool CmdStreamRead(SrvRecFileInfo& out, StreamIn data, std::size_t& used);
 [[nodiscard]] bool CmdStreamRead(SrvTunerReserve& out, StreamIn data, std::size_t& used);
+[[nodiscard]] bool CmdStreamRead(std::vector<std::uint32_t>& out, StreamIn data, std::size_t& used);
+[[nodiscard]] bool CmdStreamRead(std::vector<SrvRecFolder>& out, StreamIn data, std::size_t& used);
+[[nodiscard]] bool CmdStreamRead(std::vector<SrvReserveData>& out, StreamIn data, std::size_t& used);
+[[nodiscard]] bool CmdStreamRead(std::vector<SrvRecFileInfo>& out, StreamIn data, std::size_t& used);
+[[nodiscard]] bool CmdStreamRead(std::vector<SrvTunerReserve>& out, StreamIn data, std::size_t& used);
 
 template <class T>
 std::size_t CmdStreamSize(const std::vector<T>& values) {
@@ -85,31 +98,6 @@ template <class T>
     pos += n;
   }
   written = pos;
-  return true;
-}
-
-template <class T>
-[[nodiscard]] bool CmdStreamRead(std::vector<T>& out, StreamIn data, std::size_t& used) {
-  std::uint32_t total = 0;
-  std::uint32_t count = 0;
-  std::size_t n = 0;
-  if (data.size() < 8 || !CmdStreamRead(total, data, n) || data.size() < total ||
-      !CmdStreamRead(count, data.subspan(4), n)) {
-    return false;
-  }
-  // Room for the count only as far as the vector's bytes could fill it in
-  // memory (no element is smaller in memory than on the wire), so a count
-  // that lies reserves no more than the reply's size; elements beyond that
-  // grow the vector as they are read, and the data running out ends it.
-  out.reserve(out.size() + std::min<std::size_t>(count, (std::max<std::uint32_t>(total, 8) - 8) / sizeof(T)));
-  std::size_t pos = 8;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    T element{};
-    if (!CmdStreamRead(element, data.subspan(pos), n)) return false;
-    pos += n;
-    out.push_back(std::move(element));
-  }
-  used = pos;
   return true;
 }
 

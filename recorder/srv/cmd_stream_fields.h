@@ -1,12 +1,15 @@
 #pragma once
 // The field order of each record, written once and walked by the sizer,
-// the writer and the reader (and by the test server, which also sends the
-// records the program only receives).
+// the writer, the reader and the smallest-size count (and by the test
+// server, which also sends the records the program only receives).
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <type_traits>
+#include <vector>
 
 #include "recorder/srv/cmd_stream.h"
 
@@ -55,6 +58,59 @@ void VisitFields(R& r, V& v)
   v(r.tunerId)(r.tunerName)(r.reserveIds);
 }
 
+template <class T>
+struct IsVector : std::false_type {};
+template <class T>
+struct IsVector<std::vector<T>> : std::true_type {};
+
+template <class T>
+std::size_t MinWireSize();
+
+// Adds up the smallest size of each field.
+struct FieldMinimum {
+  std::size_t size = 0;
+  template <class T>
+  FieldMinimum& operator()(const T&) {
+    size += MinWireSize<T>();
+    return *this;
+  }
+};
+
+// The fewest bytes a value of the type can take in the stream and still be
+// read: a string its size field, a vector its two DWORDs, a record its size
+// field and the smallest of each of its fields (counted once, over a new
+// record).
+template <class T>
+std::size_t MinWireSize() {
+  if constexpr (std::is_arithmetic_v<T>) {
+    return sizeof(T);
+  } else if constexpr (std::is_same_v<T, SystemTime>) {
+    return 16;
+  } else if constexpr (std::is_same_v<T, std::wstring>) {
+    return 4;
+  } else if constexpr (IsVector<T>::value) {
+    return 8;
+  } else {
+    static const std::size_t size = [] {
+      const T record{};
+      FieldMinimum minimum;
+      VisitFields(record, minimum);
+      return 4 + minimum.size;
+    }();
+    return size;
+  }
+}
+
+template <class T>
+concept StreamRecord = requires(T& record, FieldMinimum& visitor) { VisitFields(record, visitor); };
+
+// A record on its own (the reply to one look-up) keeps the quirk of a
+// total of 4 or less; one read as part of a list must carry its fields.
+enum class RecordPlace { kAlone, kInList };
+
+template <class R>
+bool ReadRecord(R& record, StreamIn data, std::size_t& used, RecordPlace place = RecordPlace::kAlone);
+
 // Sums the fields' sizes.
 struct FieldSizer {
   std::size_t size = 0;
@@ -66,11 +122,12 @@ struct FieldSizer {
 };
 
 // Writes (over StreamOut) or reads (over StreamIn) fields one after
-// another; the first failure sticks.
+// another; the first failure sticks. A reader for a record in a list reads
+// the records nested in it as in a list too.
 template <class Span>
 class FieldCursor {
  public:
-  explicit FieldCursor(Span span) : span_(span) {}
+  explicit FieldCursor(Span span, RecordPlace place = RecordPlace::kAlone) : span_(span), place_(place) {}
   template <class T>
   FieldCursor& operator()(T& value) {
     std::size_t n = 0;
@@ -87,14 +144,17 @@ class FieldCursor {
  private:
   template <class T>
   bool Step(T& value, std::size_t& n) {
-    if constexpr (std::is_const_v<typename Span::element_type>) {
-      return CmdStreamRead(value, span_.subspan(pos_), n);
-    } else {
+    if constexpr (!std::is_const_v<typename Span::element_type>) {
       return CmdStreamWrite(value, span_.subspan(pos_), n);
+    } else if constexpr (StreamRecord<T>) {
+      return ReadRecord(value, span_.subspan(pos_), n, place_);
+    } else {
+      return CmdStreamRead(value, span_.subspan(pos_), n);
     }
   }
 
   Span span_;
+  RecordPlace place_;
   std::size_t pos_ = 0;
   bool ok_ = true;
 };
@@ -123,14 +183,42 @@ bool WriteRecord(const R& record, StreamOut buf, std::size_t& written) {
 }
 
 template <class R>
-bool ReadRecord(R& record, StreamIn data, std::size_t& used) {
+bool ReadRecord(R& record, StreamIn data, std::size_t& used, RecordPlace place) {
   std::uint32_t total = 0;
   std::size_t n = 0;
   if (!CmdStreamRead(total, data, n) || data.size() < total) return false;
-  FieldReader reader(data.subspan(4));
+  if (place == RecordPlace::kInList && total < MinWireSize<R>()) return false;
+  FieldReader reader(data.subspan(4), place);
   if (total > 4) VisitFields(record, reader);
   if (!reader.ok()) return false;
   used = 4 + reader.pos();
+  return true;
+}
+
+// Every element takes at least its smallest size, so a count its vector's
+// bytes cannot hold fails before anything is made for it; an element that
+// fails gives back the room reserved for those after it.
+template <class T>
+bool ReadVector(std::vector<T>& out, StreamIn data, std::size_t& used) {
+  std::uint32_t total = 0;
+  std::uint32_t count = 0;
+  std::size_t n = 0;
+  if (data.size() < 8 || !CmdStreamRead(total, data, n) || data.size() < total ||
+      !CmdStreamRead(count, data.subspan(4), n)) {
+    return false;
+  }
+  if (count > (std::max<std::uint32_t>(total, 8) - 8) / MinWireSize<T>()) return false;
+  out.reserve(out.size() + count);
+  FieldReader reader(data.subspan(8), RecordPlace::kInList);
+  for (std::uint32_t i = 0; i < count && reader.ok(); ++i) {
+    T element{};
+    if (reader(element).ok()) out.push_back(std::move(element));
+  }
+  if (!reader.ok()) {
+    out.shrink_to_fit();
+    return false;
+  }
+  used = 8 + reader.pos();
   return true;
 }
 

@@ -18,6 +18,7 @@
 #include "tests/support/file_bytes.h"
 #include "tests/support/scripted_recorder_windows.h"
 #include "tests/support/temp_folder.h"
+#include "util/log.h"
 
 namespace plimod::test {
 
@@ -33,6 +34,17 @@ inline void ChooseRecorderByIni(IniFile& settings, const std::filesystem::path& 
   WriteFileBytes(recorder / iniName, "[BonDriver_A.dll]\r\nMode=0\r\nCount=1\r\n");
   settings.SetString(L"EPGDATACAP", L"EPGTIMEREXE", (recorder / "EpgTimer_Bon.exe").wstring());
   DetectTuners(settings);
+}
+
+// Times the log in the program folder `home` holds `line` (the file is in
+// code page 932), after the queued entries are written.
+inline int TimesLogged(const TempFolder& home, const std::wstring& line) {
+  FlushLogQueue();
+  const std::string log = ReadFileBytes(home.File("lumo.log"));
+  const std::string text = WideToCp932(line);
+  int times = 0;
+  for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++times;
+  return times;
 }
 
 class RecorderTest : public ::testing::Test {

@@ -5,10 +5,13 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <memory>
 #include <string>
 
 #include "platform/named_event.h"
+#include "platform/program_stop.h"
 #include "tests/fakes/epgtimer_srv/fake_epgtimer_srv.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_folder.h"
@@ -20,6 +23,23 @@ inline std::string UniqueSrvName(const char* what) {
   static std::atomic<int> counter{0};
   return std::string("plimodtest.") + what + "." + std::to_string(::getpid()) + "." +
          std::to_string(++counter);
+}
+
+// How long `command` ran on a thread of its own. One still running after
+// `bound` is ended by the program's stop, which every wait of the clients
+// heeds, so a client that would wait for good fails the test instead of
+// hanging it.
+template <class Command>
+std::chrono::steady_clock::duration TimeCommand(Command command, std::chrono::milliseconds bound) {
+  const auto start = std::chrono::steady_clock::now();
+  std::future<std::chrono::steady_clock::time_point> end = std::async(std::launch::async, [&command] {
+    command();
+    return std::chrono::steady_clock::now();
+  });
+  if (end.wait_for(bound) != std::future_status::ready) RequestProgramStop();
+  const auto took = end.get() - start;
+  ClearProgramStop();
+  return took;
 }
 
 class SrvTestServer {

@@ -59,4 +59,13 @@ inline std::string ReserveBytes(const std::string& title, std::uint32_t reserveI
                    NewSettingBytes() + Le32(0));
 }
 
+// A list of `count` records that each state a total of 4 and carry nothing
+// (4 bytes an element).
+inline std::string EmptyRecordList(std::uint32_t count) {
+  std::string elements;
+  elements.reserve(4 * static_cast<std::size_t>(count));
+  for (std::uint32_t i = 0; i < count; ++i) elements += Le32(4);
+  return WireVector(count, elements);
+}
+
 }  // namespace plimod::test

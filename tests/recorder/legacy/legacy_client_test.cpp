@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 
 #include "recorder/legacy/legacy_records.h"
+#include "recorder/lists/reserve_list_load.h"
 #include "recorder/srv/srv_row_conversion.h"
+#include "tests/recorder/recorder_fixture.h"
 #include "tests/recorder/srv_test_server.h"
 #include "tests/recorder/wire_bytes.h"
 
@@ -176,6 +179,59 @@ TEST_F(LegacyClientTest, HostileRepliesFailWithoutHarm) {
   std::vector<ReserveRow> rows;
   EXPECT_EQ(legacy::EnumReservations(rows, kWait), 1u);
   EXPECT_TRUE(rows.empty());
+}
+
+// The walk fails within a second when the server closes after the header
+// or inside the body, whatever an earlier call left in errno: it must not
+// wait out its 30 s for bytes a closed peer never sends.
+TEST_F(LegacyClientTest, AServerThatClosesMidReplyFailsTheWalkAtOnce) {
+  for (const std::size_t sent : {std::size_t{0}, std::size_t{10}}) {
+    ScriptedReply cut = Reply(2, RecordOf(Row(L"a", 20)));
+    cut.closeAfterBodyBytes = sent;
+    server().Script(10, cut);
+    std::uint32_t code = legacy::kSuccess;
+    const auto took = test::TimeCommand(
+        [&] {
+          std::vector<ReserveRow> rows;
+          errno = EAGAIN;
+          code = legacy::EnumReservations(rows, kWait);
+        },
+        std::chrono::seconds(5));
+    EXPECT_EQ(code, 1u) << sent;
+    EXPECT_LT(took, std::chrono::seconds(1)) << "after " << sent << " bytes";
+  }
+}
+
+class LegacyReserveListTest : public test::RecorderTest {
+ protected:
+  void SetUp() override {
+    UseServerRecorder();
+    ASSERT_TRUE(srv_.Start());
+  }
+  ~LegacyReserveListTest() override { PublishReserveLists(nullptr); }
+
+  test::ProgramSrvTestServer srv_;
+};
+
+TEST_F(LegacyReserveListTest, ARefusedRecordIsAFailedLoadLoggedOnceUntilALoadGoesThrough) {
+  test::ScopedEnv home("PLIMOD_HOME", folder_.Path().c_str());
+  ResetLogForTesting();
+  SetLogSwitch([] { return true; });
+  ASSERT_EQ(SrvAddReservation(Row(L"kept", 20), kWait), 0);
+  std::string broken = RecordOf(Row(L"y", 20));
+  broken.replace(0, 4, test::Le32(5000));  // a title past the body
+  const auto loadRefused = [&] {
+    srv_.server().Script(10, Reply(0, broken));
+    (void)LoadReserveList(settings_);
+  };
+  const auto logged = [&] { return test::TimesLogged(folder_, L"予約サーバの予約一覧を読めませんでした\n"); };
+  ASSERT_EQ(LoadReserveList(settings_)->reserveList.size(), 1u);
+  loadRefused();
+  loadRefused();
+  EXPECT_EQ(logged(), 1);
+  ASSERT_EQ(LoadReserveList(settings_)->reserveList.size(), 1u);
+  loadRefused();
+  EXPECT_EQ(logged(), 2);
 }
 
 TEST(LegacyClientWithoutServer, NoServerTimesOut) {

@@ -15,6 +15,7 @@
 #include "recorder/lists/reserve_list_patch.h"
 #include "tests/recorder/recorder_fixture.h"
 #include "tests/recorder/srv_test_server.h"
+#include "tests/recorder/wire_bytes.h"
 #include "util/keys.h"
 
 namespace plimod {
@@ -269,6 +270,31 @@ TEST_F(ServerReserveListTest, FailedCallsGiveNoLabelsOrNoList) {
   EXPECT_TRUE(lists->unrecordableList.empty());
 }
 
+
+int FailedLoadsLogged(const test::TempFolder& home) {
+  return test::TimesLogged(home, L"予約サーバの予約一覧を読めませんでした\n");
+}
+
+TEST_F(ServerReserveListTest, ARefusedListIsAFailedLoadLoggedOnceUntilALoadGoesThrough) {
+  test::ScopedEnv home("PLIMOD_HOME", folder_.Path().c_str());
+  ResetLogForTesting();
+  SetLogSwitch([] { return true; });
+  const auto loadRefused = [&] {
+    test::ScriptedReply emptyRecords;
+    emptyRecords.body = test::EmptyRecordList(1u << 20);
+    emptyRecords.uses = 1;
+    srv_.server().Script(1011, emptyRecords);
+    (void)LoadReserveList(settings_);
+  };
+  ASSERT_EQ(LoadReserveList(settings_)->reserveList.size(), 6u);
+  loadRefused();
+  loadRefused();
+  EXPECT_EQ(FailedLoadsLogged(folder_), 1);
+  ASSERT_EQ(LoadReserveList(settings_)->reserveList.size(), 6u);
+  loadRefused();
+  EXPECT_EQ(FailedLoadsLogged(folder_), 2);
+  EXPECT_EQ(srv_.server().BodiesOf(1011).size(), 5u);
+}
 
 // Polls `ready` for a busy machine's while.
 template <typename Ready>

@@ -109,23 +109,27 @@ TEST(CmdStream, StringReadKeepsToItsStatedSize) {
   EXPECT_FALSE(Decode(Le32(20) + Le16('a') + Le16(0), text, used));
 }
 
-TEST(CmdStream, RecordTotalOfFourKeepsTheNewRecordsValues) {
-  std::vector<SrvReserveData> out;
+TEST(CmdStream, RecordTotalOfFourKeepsTheNewRecordsValuesOnlyOnItsOwn) {
+  SrvReserveData fresh;
   std::size_t used = 0;
-  ASSERT_TRUE(Decode(WireVector(1, Le32(4)), out, used));
-  EXPECT_EQ(used, 12u);
-  ASSERT_EQ(out.size(), 1u);
-  EXPECT_EQ(out[0].setting.recordMode, 1);
-  EXPECT_EQ(out[0].setting.priority, 1);
-  EXPECT_EQ(out[0].setting.follow, 1);
-  EXPECT_EQ(out[0].setting.marginStart, 10u);
-  EXPECT_EQ(out[0].setting.marginEnd, 5u);
+  ASSERT_TRUE(Decode(Le32(4), fresh, used));
+  EXPECT_EQ(used, 4u);
+  EXPECT_EQ(fresh.setting.recordMode, 1);
+  EXPECT_EQ(fresh.setting.priority, 1);
+  EXPECT_EQ(fresh.setting.follow, 1);
+  EXPECT_EQ(fresh.setting.marginStart, 10u);
+  EXPECT_EQ(fresh.setting.marginEnd, 5u);
 
   SrvReserveData kept;
   kept.title = L"before";
   ASSERT_TRUE(Decode(Le32(3), kept, used));
   EXPECT_EQ(used, 4u);
   EXPECT_EQ(kept.title, L"before");
+
+  // In a list such a record would cost a whole record for 4 bytes.
+  std::vector<SrvReserveData> out;
+  EXPECT_FALSE(Decode(WireVector(1, Le32(4) + Zeros(200)), out, used));
+  EXPECT_TRUE(out.empty());
 }
 
 TEST(CmdStream, RecordTotalIsCheckedButItsSurplusIsNotSkipped) {
@@ -156,10 +160,13 @@ TEST(CmdStream, VectorReadsAppendAndKeepWhatDecodedBeforeAFailure) {
   ASSERT_TRUE(Decode(WireVector(2, Le32(5) + Le32(6)), ids, used));
   EXPECT_EQ(ids, (std::vector<std::uint32_t>{9, 5, 6}));
 
-  // Count 3, two elements present: fails, the two stay.
+  // Count 3, the third broken: fails; the two stay, with no room kept for
+  // a third.
   std::vector<SrvReserveData> out;
-  EXPECT_FALSE(Decode(WireVector(3, ReserveBytes("a", 1) + ReserveBytes("b", 2)), out, used));
+  const std::string broken = Le32(0xFFFF) + Zeros(200);
+  EXPECT_FALSE(Decode(WireVector(3, ReserveBytes("a", 1) + ReserveBytes("b", 2) + broken), out, used));
   EXPECT_EQ(out.size(), 2u);
+  EXPECT_EQ(out.capacity(), 2u);
 }
 
 TEST(CmdStream, ShortOrLyingDataFailsAtOnce) {
@@ -195,8 +202,8 @@ std::size_t BytesReservedForLyingCount(const std::string& elements) {
   return out.capacity() * sizeof(T);
 }
 
-// A record takes some 300 bytes in memory and as few as 4 on the wire, so
-// what a count reserves is bounded by memory, not by the wire.
+// A record takes some 300 bytes in memory: what a count reserves is bounded
+// by the reply's bytes, whatever the count says.
 TEST(CmdStream, ALyingCountReservesNoMoreThanTheReplysBytes) {
   // A 64 KiB reply whose first record claims more than the reply holds.
   const std::string elements = Le32(0xFFFFFFFF) + Zeros(64 * 1024 - 12);
@@ -209,6 +216,89 @@ TEST(CmdStream, ALyingCountReservesNoMoreThanTheReplysBytes) {
       {"result", BytesReservedForLyingCount<SrvRecFileInfo>(elements)},
   };
   for (const auto& [type, bytes] : reserved) EXPECT_LE(bytes, reply) << type;
+}
+
+// The smallest element of each list that still reads, written by hand:
+// every string no more than its size field, every vector empty.
+std::string BareSetting() {
+  return WithTotal("\x01\x01\x01" + Le32(0) + Zeros(1) + Le32(4) + WireVector(0, "") + Zeros(3) + Le32(10) +
+                   Le32(5) + Zeros(2) + Le32(0));
+}
+std::string BareReservationFields(const std::string& setting) {
+  return Le32(4) + Zeros(16) + Le32(0) + Le32(4) + Zeros(8) + Le32(4) + Le32(0) + Zeros(2) + Le32(4) + Zeros(16) +
+         setting + Le32(0);
+}
+std::string BareReservation() { return WithTotal(BareReservationFields(BareSetting())); }
+std::string BareFolder() { return WithTotal(Le32(4) + Le32(4) + Le32(4) + Le32(4)); }
+std::string BareTuner() { return WithTotal(Le32(0) + Le32(4) + WireVector(0, "")); }
+std::string BareResult() {
+  return WithTotal(Le32(0) + Le32(4) + Le32(4) + Zeros(16) + Le32(0) + Le32(4) + Zeros(8) + Zeros(16) + Le32(0) +
+                   Zeros(16) + Le32(4) + Le32(4) + Le32(4));
+}
+
+std::string Repeat(const std::string& element, std::size_t times) {
+  std::string out;
+  out.reserve(element.size() * times);
+  for (std::size_t i = 0; i < times; ++i) out += element;
+  return out;
+}
+
+struct ListRead {
+  bool ok;
+  std::size_t size;
+  std::size_t capacity;
+};
+
+template <class T>
+ListRead ReadList(const std::string& bytes) {
+  std::vector<T> out;
+  std::size_t used = 0;
+  const bool ok = Decode(bytes, out, used);
+  return {ok, out.size(), out.capacity()};
+}
+
+TEST(CmdStream, ListElementsMustCarryTheirFieldsAndCountsTheirBytes) {
+  struct Case {
+    const char* type;
+    ListRead (*read)(const std::string&);
+    std::string bare;
+    bool recordElements;
+  };
+  const Case cases[] = {
+      {"reservation", ReadList<SrvReserveData>, BareReservation(), true},
+      {"folder", ReadList<SrvRecFolder>, BareFolder(), true},
+      {"tuner", ReadList<SrvTunerReserve>, BareTuner(), true},
+      {"result", ReadList<SrvRecFileInfo>, BareResult(), true},
+      {"DWORD", ReadList<std::uint32_t>, Le32(7), false},
+  };
+  const std::string emptyRecords = test::EmptyRecordList(1u << 20);  // 4 MiB
+  for (const Case& c : cases) {
+    const ListRead bare = c.read(WireVector(3, Repeat(c.bare, 3)));
+    EXPECT_TRUE(bare.ok) << c.type;
+    EXPECT_EQ(bare.size, 3u) << c.type;
+    // One element more than the bytes hold: nothing read, nothing reserved.
+    const ListRead over = c.read(WireVector(4, Repeat(c.bare, 3) + Zeros(c.bare.size() - 1)));
+    EXPECT_FALSE(over.ok) << c.type;
+    EXPECT_EQ(over.capacity, 0u) << c.type;
+    if (!c.recordElements) continue;
+    // A total one short of the fields, the bytes all there.
+    std::string shortTotal = c.bare;
+    shortTotal.replace(0, 4, Le32(static_cast<std::uint32_t>(c.bare.size() - 1)));
+    const ListRead cut = c.read(WireVector(1, shortTotal));
+    EXPECT_FALSE(cut.ok) << c.type;
+    EXPECT_EQ(cut.capacity, 0u) << c.type;
+    const ListRead empty = c.read(emptyRecords);
+    EXPECT_FALSE(empty.ok) << c.type;
+    EXPECT_EQ(empty.capacity, 0u) << c.type;
+  }
+  // A record nested in a list element must carry its fields too; on its
+  // own it keeps the quirk.
+  const std::string bareSettingOfFour =
+      Le32(static_cast<std::uint32_t>(BareReservation().size())) + BareReservationFields(Le32(4)) + Zeros(37);
+  EXPECT_FALSE(ReadList<SrvReserveData>(WireVector(1, bareSettingOfFour)).ok);
+  SrvReserveData alone;
+  std::size_t used = 0;
+  EXPECT_TRUE(Decode(bareSettingOfFour, alone, used));
 }
 
 TEST(CmdStream, ReceivedOnlyRecordsReadInStreamOrder) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -26,6 +27,7 @@
 #include "tests/recorder/srv_test_server.h"
 #include "tests/recorder/wire_bytes.h"
 #include "tests/support/child_process.h"
+#include "tests/support/resident_size.h"
 #include "util/keys.h"
 
 namespace plimod {
@@ -203,6 +205,42 @@ TEST_F(SrvClientTest, BrokenOrLyingRepliesGiveError) {
   EXPECT_EQ(client.EnumReserve(listed), 0u);
   EXPECT_EQ(client.EnumReserve(listed), 1u);  // and the next command works
   EXPECT_EQ(listed.size(), 0u);
+}
+
+// Whether the client fails within a second when the server closes after
+// the header or inside the body: it must not wait out its 30 s for bytes
+// a closed peer never sends, whatever an earlier call left in errno.
+TEST_F(SrvClientTest, AServerThatClosesMidReplyFailsTheCommandAtOnce) {
+  EpgTimerSrvClient client = MakeClient(10'000, 2'000, kSrvIoTimeoutMs);
+  for (const std::size_t sent : {std::size_t{0}, std::size_t{20}}) {
+    ScriptedReply closing = Once(1, WireVector(1, ReserveBytes("x", 1)));
+    closing.closeAfterBodyBytes = sent;
+    srv_.server().Script(1011, closing);
+    std::uint32_t code = kSrvSuccess;
+    const auto took = test::TimeCommand(
+        [&] {
+          std::vector<SrvReserveData> listed;
+          errno = EAGAIN;
+          code = client.EnumReserve(listed);
+        },
+        std::chrono::seconds(5));
+    EXPECT_EQ(code, 0u) << sent;
+    EXPECT_LT(took, std::chrono::seconds(1)) << "after " << sent << " bytes";
+  }
+}
+
+TEST_F(SrvClientTest, FourMebibytesOfEmptyRecordsCostNoMoreThanTheirBytes) {
+  EpgTimerSrvClient client = MakeClient();
+  srv_.server().Script(1011, Once(1, test::EmptyRecordList(1u << 20)));
+  std::vector<SrvReserveData> listed;
+  const std::size_t before = test::ResetPeakResidentKb();
+  EXPECT_EQ(client.EnumReserve(listed), 0u);
+  const std::size_t peak = test::ProcStatusKb("VmHWM:");
+  EXPECT_TRUE(listed.empty());
+  EXPECT_EQ(listed.capacity(), 0u);
+  // Without the check: a million records of some 300 bytes, twice over
+  // while the vector grows.
+  EXPECT_LT(peak - std::min(peak, before), 160u * 1024) << "KiB grown while the reply was decoded";
 }
 
 TEST_F(SrvClientTest, RequestOverOneMebibyteArrivesWhole) {
