@@ -14,6 +14,8 @@
 #   --programs LIST  programs (default: plimod plimod-b)
 #   --sides LIST     builds (default: before after)
 #   --keep           keeps the homes (logs, bodies, the server's Reserve.txt)
+# PAGES_CHANGES_WAIT=S makes the changes case wait S s and for the list load
+# after each add, where every change should hold (a check of the bench).
 # The cases:
 #   changes  the server answers each command after 1 s. A programme is added
 #            through the add page (the programme table's one-click link),
@@ -199,7 +201,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 
-# Settings as the demo has them, with the reservation server as recorder:
+# Settings as the demo has them, with the reservation server as recorder
+# (its Reserve.txt in recorder/, where the edit page reads a reservation):
 # UTF-16LE with BOM, CR LF.
 write_settings() {
   printf '[BonDriver_T.dll]\r\nMode=0\r\nCount=2\r\n[BonDriver_S.dll]\r\nMode=1\r\nCount=2\r\n' > "$home/recorder/EpgTimerSrv.ini"
@@ -207,7 +210,8 @@ write_settings() {
     printf '\xff\xfe'
     {
       printf '[SYSTEM]\nLOG=1\nHTTPPORT=%s\nEPGDATAFOLDER=%s/\n' "$port" "$epg"
-      printf '[EPGDATACAP]\nENABLE=1\nSMALLLINK=1\nEPGTIMEREXE=%s/recorder/EpgTimer_Bon.exe\n' "$home"
+      printf '[EPGDATACAP]\nENABLE=1\nSMALLLINK=1\nEPGTIMEREXE=%s/recorder/EpgTimer_Bon.exe\nPROGRAMTXT=%s/recorder/\n' \
+        "$home" "$home"
       printf '%s\n' "${more_sections:-}"
     } | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE
   } > "$home/plimo.ini"
@@ -258,11 +262,13 @@ start_case() {
 get() {
   curl -s -o "$home/body" -w '%{time_total}' -e "$base${2:-/}" --max-time "${3:-120}" "$base$1" || true
 }
-# The first line of text a reply's body shows (tags gone), or "nothing".
+# The first $2 lines of text (1 unless given) a reply's body shows, tags
+# gone, or "nothing".
 answer_of() {
   local text
   text=$(sed 's/<TITLE>[^<]*<\/TITLE>//; s/<[^>]*>//g' "$1" 2>/dev/null | grep -v '^Content-Type' |
-         grep -m1 '[^[:space:]]' | cut -c1-50)
+         grep -m"${2:-1}" '[^[:space:]]' | sed ':a; N; s/\n/ \/ /; ta')
+  text=${text:0:60}  # characters (the run's locale is UTF-8)
   echo "${text:-nothing}"
 }
 # The number of requests the fake server has seen.
@@ -285,6 +291,23 @@ wait_for_quiet() {
   done
 }
 
+# Waits until the program has used no CPU time for 2 s (at most $1 s): a
+# load it has received is worked through.
+wait_for_idle() {
+  local last=-1 same=0 ticks
+  for _ in $(seq $(($1 * 4))); do
+    ticks=$(awk '{ print $14 + $15 }' "/proc/$plimod_pid/stat" 2>/dev/null)
+    if [ "${ticks:-0}" -le $((last + 1)) ]; then
+      same=$((same + 1))
+      [ "$same" -ge 8 ] && return 0
+    else
+      same=0
+      last=${ticks:-0}
+    fi
+    sleep 0.25
+  done
+}
+
 # Programmes of the table, latest first (their start is the furthest off,
 # so none ends while the case runs): "sid eid" a line, as the links give
 # them (hexadecimal service key and event id).
@@ -304,7 +327,7 @@ server_row() {
 # The add page's one-click add of programme "$1 $2"; its answer in $added.
 add_programme() {
   get "/?cmd=edc&sid=$1&eid=$2&q=1" "/?mode=epg" > /dev/null
-  added=$(answer_of "$home/body")
+  added=$(answer_of "$home/body" 2)
 }
 # The page's answer to a change, with the name it carried in $name (its id
 # part): the first text line, or for the list page shown again, whether
@@ -322,7 +345,7 @@ change_answer() {
       echo "the list page again, the row as it was (name _$shown)"
     fi
   else
-    echo "$(answer_of "$home/body") (name _$shown)"
+    echo "$(answer_of "$home/body" 2) (name _$shown)"
   fi
 }
 # The detail page of programme "$1 $2": the href of its link labelled $3,
@@ -359,6 +382,9 @@ case "$PAGES_CASE" in
     for i in 0 1 2 3; do
       read -r sid eid <<<"${programmes[$i]}"
       add_programme "$sid" "$eid"
+      # A check of the bench itself: after the list load the names carry
+      # their ids and the same clicks change the reservation.
+      [ -n "${PAGES_CHANGES_WAIT:-}" ] && { sleep "$PAGES_CHANGES_WAIT"; wait_for_quiet 2 30; }
       case $i in
         0) what="detail delete"; detail_link "$sid" "$eid" 予約を削除
            [ -n "$link" ] && get "/$link" "/?sid=$sid&eid=$eid" > /dev/null ;;
@@ -494,12 +520,13 @@ EOF
     total=$(get "/?cmd=epgtimer" "/" 300)
     size=$(stat -c %s "$home/body")
     wait_for_quiet 2 120
-    sleep 1
+    wait_for_idle 120
     rss=$(mib VmRSS) hwm=$(mib VmHWM)
     # A second load once the list has aged (3 s), asked for by the page.
     sleep 4
     get "/?cmd=epgtimer" "/" 300 > /dev/null
     wait_for_quiet 2 120
+    wait_for_idle 120
     figure "VmRSS $rss MiB, VmHWM $hwm MiB"
     note "list page $(printf '%.1f' "$total") s, $size bytes; after a second load VmRSS $(mib VmRSS) MiB, VmHWM $(mib VmHWM) MiB"
     ;;
