@@ -7,9 +7,9 @@
 #   bash bench/pages/measure_pages.sh [options] BEFORE AFTER
 # BEFORE and AFTER are build folders (or their bin/), each holding plimod,
 # plimod-b, EpgDataCap2.so and epgwriter. The fake reservation server and
-# the demo data come from AFTER, so both meet the same server (the empty
-# records need its --empty-records); the static files come from the tree
-# each build was made from.
+# the demo data come from AFTER, so both meet the same server (the cases
+# need its --print-requests and --empty-records); the static files come
+# from the tree each build was made from.
 #   --cases LIST     cases to run (default: changes readers load5 load20 empty)
 #   --programs LIST  programs (default: plimod plimod-b)
 #   --sides LIST     builds (default: before after)
@@ -89,6 +89,8 @@ if [ "${PAGES_CASE:-}" = "" ]; then
   done
   fake="$after/fake_epgtimersrv"
   [ -e "$fake" ] || { echo "measure_pages: $fake is missing" >&2; exit 1; }
+  grep -aq -- --empty-records "$fake" && grep -aq -- --print-requests "$fake" ||
+    { echo "measure_pages: $fake lacks --empty-records or --print-requests" >&2; exit 1; }
   work=$(mktemp -d /tmp/plimod-pages.XXXXXX)
   runs=()
   # Each run leads a process group of its own (its program, server, curl
