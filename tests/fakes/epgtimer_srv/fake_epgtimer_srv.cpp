@@ -149,6 +149,10 @@ void FakeEpgTimerSrv::ServeConnection(int fd, int connection, StopSignal& stop) 
       bytes.append(request.data.begin(), request.data.end());
       requests_.push_back({connection, std::move(bytes)});
     }
+    if (printRequests_) {
+      std::printf("request %d %u\n", connection, request.param);
+      std::fflush(stdout);
+    }
     scripted = TakeScript(request.param);
     if (const std::uint32_t delay = replyDelayMs_; delay > 0 && stop.WaitForStop(delay)) return;
     if (!scripted || scripted->actFirst) {

@@ -49,6 +49,9 @@ struct FakeSrvState {
   std::vector<SrvTunerReserve> tuners;
   std::vector<SrvRecFileInfo> results;
   std::uint32_t nextReserveId = 1;
+  // When not 0, reservation lists answer this many empty records (no field
+  // past their size) in place of the reservations: a load for benches.
+  std::uint32_t emptyRecords = 0;
 };
 
 // Where a list walk of the older command set stands on one connection.
@@ -95,6 +98,8 @@ class FakeEpgTimerSrv {
   // Refuses every add of a row whose title contains `text` (a list add
   // with such a row as a whole); empty refuses nothing.
   void RefuseTitle(std::wstring text);
+  // Prints "request <connection> <command>" on stdout as each request comes.
+  void PrintRequests(bool on) { printRequests_ = on; }
   std::vector<RecordedRequest> Requests() const;
   // The request bodies (without headers) of one command, in order.
   std::vector<std::string> BodiesOf(std::uint32_t command) const;
@@ -122,6 +127,7 @@ class FakeEpgTimerSrv {
   std::atomic<std::uint32_t> replyDelayMs_{0};
   std::atomic<int> tuners_{0};
   std::wstring refusedTitle_;
+  std::atomic<bool> printRequests_{false};
   UniqueFd listener_;
   unsigned long socketInode_ = 0;  // of the socket file this server bound
   StoppableThread thread_;

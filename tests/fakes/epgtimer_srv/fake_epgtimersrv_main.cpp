@@ -1,7 +1,8 @@
 // The test reservation server as a program of its own (the demo's
 // recorder): serves until SIGTERM or SIGINT.
 //   fake_epgtimersrv [--pipe NAME] [--event NAME] [--parent PID] [--folder DIR]
-//                    [--delay-ms MS] [--refuse-title TEXT]
+//                    [--delay-ms MS] [--refuse-title TEXT] [--empty-records N]
+//                    [--print-requests 1]
 // The pipe is made in EPGTIMER_PIPE_DIR, and the event's name takes
 // EPGTIMER_EVENT_PREFIX unless --event names it: without them it would take
 // the names every real client on the machine looks for, so it refuses.
@@ -11,7 +12,12 @@
 // DIR/Reserve.txt, read back at start. With --delay-ms every reply is held
 // back that long. With --refuse-title every add of a row whose title
 // contains TEXT (UTF-8) is refused with an error code, and a list add
-// holding such a row is refused whole.
+// holding such a row is refused whole. With --empty-records the reservation
+// list answers N empty records (4 bytes each, their size alone, in the
+// newer command set; a text length of 0 in each step of the older set's
+// walk) in place of the reservations, a load for benches. With
+// --print-requests 1 it prints "request <connection> <command>" as each
+// request comes.
 
 #include <signal.h>
 #include <sys/prctl.h>
@@ -21,6 +27,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/text_codec.h"
 #include "tests/fakes/epgtimer_srv/fake_epgtimer_srv.h"
@@ -29,7 +36,8 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: fake_epgtimersrv [--pipe NAME] [--event NAME] [--parent PID] [--folder DIR]\n"
-    "                        [--delay-ms MS] [--refuse-title TEXT]\n"
+    "                        [--delay-ms MS] [--refuse-title TEXT] [--empty-records N]\n"
+    "                        [--print-requests 1]\n"
     "  EPGTIMER_PIPE_DIR (the pipe's folder) must be set, and EPGTIMER_EVENT_PREFIX\n"
     "  unless --event is given.\n";
 
@@ -41,6 +49,8 @@ struct Options {
   std::string folder;
   unsigned long delayMs = 0;
   std::string refuseTitle;
+  unsigned long emptyRecords = 0;
+  bool printRequests = false;
 };
 
 bool IsSet(const char* name) {
@@ -67,6 +77,10 @@ bool ReadOptions(int argc, char** argv, Options& options) {
       options.delayMs = std::strtoul(value, nullptr, 10);
     } else if (name == "--refuse-title") {
       options.refuseTitle = value;
+    } else if (name == "--empty-records") {
+      options.emptyRecords = std::strtoul(value, nullptr, 10);
+    } else if (name == "--print-requests") {
+      options.printRequests = std::strcmp(value, "0") != 0;
     } else {
       return false;
     }
@@ -97,6 +111,12 @@ int main(int argc, char** argv) {
   if (!options.folder.empty()) server.KeepReservationsIn(options.folder);
   server.DelayEveryReply(static_cast<std::uint32_t>(options.delayMs));
   server.RefuseTitle(plimod::Utf8ToWide(options.refuseTitle));
+  server.PrintRequests(options.printRequests);
+  if (options.emptyRecords > 0) {
+    plimod::test::FakeSrvState state = server.State();
+    state.emptyRecords = static_cast<std::uint32_t>(options.emptyRecords);
+    server.SetState(std::move(state));
+  }
   if (!server.Start()) {
     std::fprintf(stderr, "fake_epgtimersrv: cannot listen on %s\n", options.pipe.c_str());
     return 1;

@@ -29,6 +29,20 @@ CommandPacket Reply(const T& value) {
 
 CommandPacket Code(std::uint32_t code) { return CommandPacket{code, {}}; }
 
+void PutLe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+// A list of `count` elements that hold their size (4) and nothing else.
+CommandPacket EmptyRecordList(std::uint32_t count) {
+  CommandPacket reply{kOk, {}};
+  reply.data.reserve(8 + std::size_t{4} * count);
+  PutLe32(reply.data, static_cast<std::uint32_t>(8 + std::size_t{4} * count));
+  PutLe32(reply.data, count);
+  for (std::uint32_t i = 0; i < count; ++i) PutLe32(reply.data, 4);
+  return reply;
+}
+
 auto FindReservation(FakeSrvState& state, std::uint32_t id) {
   return std::find_if(state.reservations.begin(), state.reservations.end(),
                       [id](const SrvReserveData& r) { return r.reserveId == id; });
@@ -82,7 +96,7 @@ CommandPacket DeleteByIds(std::vector<T>& records, std::uint32_t T::*id,
 CommandPacket AnswerCommand(FakeSrvState& state, const CommandPacket& request, const std::wstring& refusedTitle) {
   switch (request.param) {
     case 1011:
-      return Reply(state.reservations);
+      return state.emptyRecords > 0 ? EmptyRecordList(state.emptyRecords) : Reply(state.reservations);
     case 1012:
       return GetReserve(state, request);
     case 1013:

@@ -58,6 +58,13 @@ CommandPacket WalkStep(const std::vector<T>& items, std::size_t& cursor, Encode 
   return encode(items[cursor++], code);
 }
 
+// A walk of `count` records of 4 bytes (a text length of 0, no fields).
+CommandPacket EmptyRecordStep(std::uint32_t count, std::size_t& cursor) {
+  if (cursor >= count) return Code(kOk);
+  ++cursor;
+  return CommandPacket{cursor < count ? kMore : kOk, std::vector<std::uint8_t>(4, 0)};
+}
+
 CommandPacket AddReservation(FakeSrvState& state, const CommandPacket& request, const std::wstring& refusedTitle) {
   ReserveRow row;
   if (!legacy::ReadReserveRecord(row, request.data) || TitleRefused(row.title, refusedTitle)) return Code(kFailed);
@@ -123,6 +130,7 @@ CommandPacket AnswerLegacyCommand(FakeSrvState& state, LegacyWalk& walk, const C
       walk.cursor = 0;
       [[fallthrough]];
     case 11:
+      if (state.emptyRecords > 0) return EmptyRecordStep(state.emptyRecords, walk.cursor);
       return WalkStep(walk.reservations, walk.cursor, ReserveReply);
     case 12:
       return GetReservation(state, request);
