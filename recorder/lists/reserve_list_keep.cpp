@@ -50,6 +50,9 @@ struct KeepState {
   // Loads, in order of their beginning.
   std::uint64_t loadsBegun = 0;
   std::uint64_t published = 0;  // the sequence of the load whose lists are out
+  std::uint64_t lastEnded = 0;  // the latest load that ended, failed or not
+  // The latest load failed, and when it ended.
+  std::optional<Clock::time_point> failedAt;
   std::uint64_t changes = 0;    // this program's changes so far
   // What the lists out were loaded from.
   bool everLoaded = false;
@@ -135,7 +138,7 @@ void WaitForNextLoad(KeepState& state, std::unique_lock<std::mutex>& lock, Clock
   const std::uint64_t run = state.run;
   if (!first || !state.loading) AskRefresh(state);  // the first load under way will do
   state.loaded.wait_for(lock, bound, [&] {
-    return state.run != run || (state.everLoaded && (first || state.published > begun));
+    return state.run != run || (state.everLoaded && (first || state.lastEnded > begun));
   });
 }
 
@@ -207,11 +210,22 @@ ReserveListLoadTicket BeginReserveListLoad(const IniFile& settings) {
   return ticket;
 }
 
-ReserveSnapshot EndReserveListLoad(const ReserveListLoadTicket& ticket, ReserveSnapshot lists) {
+ReserveSnapshot EndReserveListLoad(const ReserveListLoadTicket& ticket, ReserveSnapshot lists, bool loaded) {
   KeepState& state = State();
   {
     std::lock_guard lock(state.mutex);
-    if (ticket.sequence < state.published) return lists;
+    if (ticket.sequence < state.published) return loaded ? lists : CurrentReserveLists();
+    state.lastEnded = std::max(state.lastEnded, ticket.sequence);
+    if (loaded) {
+      state.failedAt.reset();
+    } else {
+      state.failedAt = Clock::now();
+    }
+    if (!loaded && state.everLoaded) {
+      // A recorder out of reach for a while has not lost its reservations.
+      state.loaded.notify_all();
+      return CurrentReserveLists();
+    }
     lists = WithLaterOwnChanges(state, ticket.changes, std::move(lists));
     state.published = ticket.sequence;
     state.everLoaded = true;
@@ -324,6 +338,12 @@ void StopReserveListRefresh() {
   } else {
     worker.detach();
   }
+}
+
+std::optional<Clock::time_point> ReserveListLoadFailedAt() {
+  KeepState& state = State();
+  std::lock_guard lock(state.mutex);
+  return state.failedAt;
 }
 
 void AgeKeptReserveListForTesting(std::chrono::seconds by) {

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "recorder/lists/reserve_lists.h"
@@ -81,7 +82,11 @@ struct ReserveSourceStamp {
 // LoadReserveList brackets every load, whichever thread runs it, with these:
 // End publishes the lists unless a load that began later already has, with
 // this program's changes made since the load began, and returns what it
-// published (the lists themselves when it did not).
+// published (the lists themselves when it did not). A load that failed
+// (`loaded` false: the recorder could not be reached or read) publishes
+// nothing once one has been published since start: the list as last loaded
+// stays, and is returned; the first load since start publishes what it made
+// all the same, so pages waiting for it go on.
 struct ReserveListLoadTicket {
   std::uint64_t sequence = 0;
   std::uint64_t changes = 0;
@@ -89,7 +94,12 @@ struct ReserveListLoadTicket {
   ReserveSourceStamp stamp;
 };
 [[nodiscard]] ReserveListLoadTicket BeginReserveListLoad(const IniFile& settings);
-ReserveSnapshot EndReserveListLoad(const ReserveListLoadTicket& ticket, ReserveSnapshot lists);
+ReserveSnapshot EndReserveListLoad(const ReserveListLoadTicket& ticket, ReserveSnapshot lists, bool loaded = true);
+
+// When the last load ended failing (the recorder could not be reached or its
+// file read); nothing once a load has gone through since. The pages that
+// show the list say so above it.
+std::optional<std::chrono::steady_clock::time_point> ReserveListLoadFailedAt();
 
 // Makes the kept list look `by` older (tests of what a reader gets after a
 // quiet spell).

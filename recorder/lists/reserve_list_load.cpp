@@ -1,13 +1,16 @@
 #include "recorder/lists/reserve_list_load.h"
 
+#include <fcntl.h>
 #include <malloc.h>
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/file.h"
 #include "recorder/base/recorder_mode.h"
 #include "recorder/base/recorder_paths.h"
 #include "recorder/lists/reserve_list_keep.h"
@@ -46,11 +49,14 @@ void NoteServerLoad(bool loaded) {
   if (!failureLogged.exchange(true)) LogWrite("予約サーバの予約一覧を読めませんでした\n");
 }
 
-void LoadFromText(const IniFile& settings, ReserveLists& lists) {
-  const std::wstring programTxt = LocateProgramTxt(settings).value_or(L"");
-  const std::string text = LoadReserveText(settings, programTxt);
+// False when Program.txt cannot be found or read (the lists then hold what
+// the recorder's other files give).
+bool LoadFromText(const IniFile& settings, ReserveLists& lists) {
+  const std::optional<std::wstring> programTxt = LocateProgramTxt(settings);
+  const std::string text = LoadReserveText(settings, programTxt.value_or(L""));
   const int skipped = AddTextReservations(lists, text, ReadTunerCounts(settings, DetectedTunerCounts()));
   if (skipped > 0) LogWrite("予約ファイルの日時が正しくない予約を%d件読み飛ばしました\n", skipped);
+  return programTxt && UniqueFd(::open(ToNativePath(*programTxt).c_str(), O_RDONLY | O_CLOEXEC));
 }
 
 }  // namespace
@@ -58,13 +64,15 @@ void LoadFromText(const IniFile& settings, ReserveLists& lists) {
 ReserveSnapshot LoadReserveList(const IniFile& settings) {
   const ReserveListLoadTicket ticket = BeginReserveListLoad(settings);
   auto lists = std::make_shared<ReserveLists>();
+  bool loaded = false;
   if (ticket.stamp.server) {
-    NoteServerLoad(LoadFromServer(*lists));
+    loaded = LoadFromServer(*lists);
+    NoteServerLoad(loaded);
   } else {
-    LoadFromText(settings, *lists);
+    loaded = LoadFromText(settings, *lists);
   }
   IndexReserveList(*lists);
-  return EndReserveListLoad(ticket, std::move(lists));
+  return EndReserveListLoad(ticket, std::move(lists), loaded);
 }
 
 }  // namespace plimod

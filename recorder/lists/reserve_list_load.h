@@ -10,9 +10,11 @@ namespace plimod {
 // text-file recorder's reservation text, on the caller's thread, publishes
 // them (unless a load begun later already has) and returns them. Pages
 // read the kept list instead (recorder/lists/reserve_list_keep.h).
-// A recorder that cannot be reached, or text that cannot be found, gives
-// empty lists. A failed load from the server is logged once, and again
-// only after a load has gone through.
+// A recorder that cannot be reached, or a Program.txt that cannot be found
+// or read, is a failed load: the list as last loaded stays (see
+// EndReserveListLoad), and only the first load since start gives what the
+// recorder gave, empty lists. A failed load from the server is logged once,
+// and again only after a load has gone through.
 ReserveSnapshot LoadReserveList(const IniFile& settings);
 
 }  // namespace plimod
