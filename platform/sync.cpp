@@ -44,7 +44,7 @@ bool AutoResetEvent::Wait(std::uint32_t timeoutMs) {
 bool TurnLock::Acquire(std::uint32_t timeoutMs) {
   std::unique_lock lock(mutex_);
   const std::uint64_t ticket = ++tickets_;
-  if (heldTicket_ == 0 && waiters_.empty()) {
+  if (heldTicket_ == 0) {  // then nobody waits: Release hands it on
     heldTicket_ = ticket;
     holder_ = std::this_thread::get_id();
     return true;

@@ -16,7 +16,8 @@ namespace {
 // is not waited for longer.
 constexpr auto kTurnWait = std::chrono::seconds(60);
 // The program's stop is a flag a signal handler sets, with no wake-up for a
-// condition variable: it is looked at this often.
+// condition variable: it is looked at this often, and so is the end of the
+// background thread's work.
 constexpr auto kStopPoll = std::chrono::milliseconds(100);
 
 struct TurnState {
@@ -66,12 +67,6 @@ void YieldToPageTurns() {
   while (!goOn() && std::chrono::steady_clock::now() < until) {
     state.changed.wait_until(lock, std::min(until, std::chrono::steady_clock::now() + kStopPoll));
   }
-}
-
-void WakeBackgroundServerCommands() {
-  TurnState& state = State();
-  std::lock_guard lock(state.mutex);
-  state.changed.notify_all();
 }
 
 }  // namespace plimod

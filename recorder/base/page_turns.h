@@ -11,7 +11,8 @@ namespace plimod {
 
 // A page's change to the reservation server under way (RAII). While one is, the program's
 // own background commands wait before their next command, so a page waits for at most the
-// one command in flight.
+// one command in flight. Hold it around the page's own commands only: a page that waits
+// for the kept list's load while holding it waits out that load's wait for the turn.
 class PageServerTurn {
  public:
   PageServerTurn();
@@ -22,9 +23,8 @@ class PageServerTurn {
 
 // Marks the calling thread's server commands as background ones for its lifetime (RAII);
 // the list refresh worker's loads use it. `ended`, when given, tells that the thread's
-// work is over: a wait for a page's turn then ends at once, on the wake-up of
-// WakeBackgroundServerCommands (it is asked under a lock of this module: it must not
-// take locks of its own that are held around that call, so an atomic suits).
+// work is over (its run was stopped): a wait for a page's turn then ends. It is asked
+// under this module's lock, as often as the program's stop, so it reads an atomic.
 class BackgroundServerCommands {
  public:
   explicit BackgroundServerCommands(std::function<bool()> ended = {});
@@ -39,11 +39,8 @@ class BackgroundServerCommands {
 };
 
 // Called by both clients before each command: on a background thread, waits while a page's
-// turn is under way, bounded (60 s), ending at once on the program's stop
+// turn is under way, bounded (60 s), ending within 100 ms on the program's stop
 // (platform/program_stop.h) or when the thread's work has ended; elsewhere returns at once.
 void YieldToPageTurns();
-
-// After what an `ended` of BackgroundServerCommands reads has changed: the waits look again.
-void WakeBackgroundServerCommands();
 
 }  // namespace plimod

@@ -181,7 +181,8 @@ void RefreshWorker(std::uint64_t run) {
     lock.unlock();
     const Clock::time_point began = Clock::now();
     {
-      // A page's change to the server goes before the load's next command.
+      // A page's change to the server goes before the load's next command;
+      // the stop ends the wait for it.
       const BackgroundServerCommands background([&state, run] { return state.run != run; });
       LoadReserveList(settings);
     }
@@ -319,7 +320,6 @@ void StopReserveListRefresh() {
   ++state.run;
   state.asked.notify_all();
   state.loaded.notify_all();
-  WakeBackgroundServerCommands();  // a load waiting for a page's turn
   // A load waiting on the server gives up on the program's stop; a worker
   // that overruns anyway ends on its own.
   const bool ended = state.ended.wait_for(lock, kStopWait, [&] { return state.workerEnded; });

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "recorder/base/page_turns.h"
 #include "recorder/lists/reserve_list_keep.h"
 #include "recorder/lists/reserve_list_load.h"
 #include "recorder/lists/reserve_list_patch.h"
@@ -317,6 +318,15 @@ TEST_F(ServerReserveListTest, ASlowServerKeepsHalfItsTimeAndNoReaderWaitsLongFor
   EXPECT_EQ(ReserveListToShow(settings_), first) << "the list page waited for a reload after a change";
   AgeKeptReserveListForTesting(std::chrono::seconds(5));
   EXPECT_EQ(ReserveListToShow(settings_), first) << "the list page waited past its 2 s";
+}
+
+TEST_F(ServerReserveListTest, TheStopEndsALoadWaitingForAPagesTurn) {
+  srv_.server().DelayEveryReply(500);
+  ASSERT_TRUE(StartReserveListRefresh(settings_));
+  ASSERT_TRUE(Eventually([&] { return !srv_.server().Requests().empty(); }));
+  const PageServerTurn turn;  // a page's change that takes its time
+  StopReserveListRefresh();
+  EXPECT_TRUE(StartReserveListRefresh(settings_)) << "the stop left the worker waiting for the page";
 }
 
 TEST_F(ServerReserveListTest, FirstListShownAfterAQuietSpellIsLoadedAgain) {
