@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/system_time.h"
+#include "tests/support/eventually.h"
 
 namespace plimod {
 namespace {
@@ -92,17 +93,6 @@ TEST(AutoResetEvent, WakesOnceThenResets) {
   setter.join();
 }
 
-// Polls `ready` for a busy machine's while.
-template <typename Ready>
-bool Eventually(Ready ready) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!ready()) {
-    if (std::chrono::steady_clock::now() >= until) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
-
 TEST(TurnLock, WaitersGetItInTheOrderTheyCameEvenBeforeTheThreadThatLetItGo) {
   TurnLock lock;
   ASSERT_TRUE(lock.Acquire(0));
@@ -114,7 +104,7 @@ TEST(TurnLock, WaitersGetItInTheOrderTheyCameEvenBeforeTheThreadThatLetItGo) {
       order.push_back(i);
       lock.Release();
     });
-    EXPECT_TRUE(Eventually([&] { return lock.Waiting() == static_cast<std::size_t>(i); }));
+    EXPECT_TRUE(test::Eventually([&] { return lock.Waiting() == static_cast<std::size_t>(i); }));
   }
   lock.Release();
   ASSERT_TRUE(lock.Acquire(60'000));  // at once again: behind the three

@@ -16,6 +16,7 @@
 #include "recorder/lists/reserve_list_patch.h"
 #include "tests/recorder/recorder_fixture.h"
 #include "tests/recorder/srv_test_server.h"
+#include "tests/support/eventually.h"
 #include "util/keys.h"
 
 namespace plimod {
@@ -271,17 +272,6 @@ TEST_F(ServerReserveListTest, FailedCallsGiveNoLabelsOrNoList) {
 }
 
 
-// Polls `ready` for a busy machine's while.
-template <typename Ready>
-bool Eventually(Ready ready) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!ready()) {
-    if (std::chrono::steady_clock::now() >= until) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
-}
-
 TEST_F(ReserveListLoadTest, KeptListFollowsProgramTxtOnTheWorkerWhilePagesReadTheLastOne) {
   WriteProgramTxt(Line("2025/03/04", "20:00:00", "01:00:00", "a", "s", kGeneral, 1, 1));
   ASSERT_TRUE(StartReserveListRefresh(settings_));
@@ -293,7 +283,7 @@ TEST_F(ReserveListLoadTest, KeptListFollowsProgramTxtOnTheWorkerWhilePagesReadTh
                   Line("2025/03/04", "21:00:00", "01:00:00", "b", "s", kGeneral, 2, 2));
   // The first reader after the change gets the list as it was, at once.
   EXPECT_EQ(ReserveListAsLoaded(settings_), kept);
-  EXPECT_TRUE(Eventually([&] { return Ids(*ReserveListAsLoaded(settings_)) == std::vector<int>{1, 2}; }));
+  EXPECT_TRUE(test::Eventually([&] { return Ids(*ReserveListAsLoaded(settings_)) == std::vector<int>{1, 2}; }));
 }
 
 TEST_F(ServerReserveListTest, ASlowServerKeepsHalfItsTimeAndNoReaderWaitsLongForIt) {
@@ -323,7 +313,7 @@ TEST_F(ServerReserveListTest, ASlowServerKeepsHalfItsTimeAndNoReaderWaitsLongFor
 TEST_F(ServerReserveListTest, TheStopEndsALoadWaitingForAPagesTurn) {
   srv_.server().DelayEveryReply(500);
   ASSERT_TRUE(StartReserveListRefresh(settings_));
-  ASSERT_TRUE(Eventually([&] { return !srv_.server().Requests().empty(); }));
+  ASSERT_TRUE(test::Eventually([&] { return !srv_.server().Requests().empty(); }));
   const PageServerTurn turn;  // a page's change that takes its time
   StopReserveListRefresh();
   EXPECT_TRUE(StartReserveListRefresh(settings_)) << "the stop left the worker waiting for the page";
