@@ -41,17 +41,6 @@ using Clock = std::chrono::steady_clock;
 
 // The first request's code of each connection: one command of the newer
 // set, or one list walk of the older.
-std::vector<std::uint32_t> CommandsOf(const std::vector<test::RecordedRequest>& requests) {
-  std::vector<std::uint32_t> codes;
-  int connection = 0;
-  for (const test::RecordedRequest& request : requests) {
-    if (request.connection == connection || request.bytes.size() < 4) continue;
-    connection = request.connection;
-    codes.push_back(static_cast<std::uint8_t>(request.bytes[0]) | static_cast<std::uint8_t>(request.bytes[1]) << 8);
-  }
-  return codes;
-}
-
 bool CarriesTitle(const test::RecordedRequest& request, const std::string& title) {
   return request.bytes.find(test::Units(title)) != std::string::npos;
 }
@@ -144,8 +133,8 @@ TEST_F(ReservationAddsTest, APageChangeGoesRightAfterTheListLoadsCommandInFlight
     EXPECT_EQ(SrvEnumReservedPrograms(listed, 15'000), 0);
   }
   // The load's own next command follows.
-  EXPECT_TRUE(WaitForRequests([](const auto& requests) { return CommandsOf(requests).size() >= 5; }));
-  std::vector<std::uint32_t> order = CommandsOf(srv_.server().Requests());
+  EXPECT_TRUE(WaitForRequests([](const auto& requests) { return test::CommandsOf(requests).size() >= 5; }));
+  std::vector<std::uint32_t> order = test::CommandsOf(srv_.server().Requests());
   order.resize(std::min<std::size_t>(order.size(), 5));
   // The tuners, the page's look, add and look, the load's reservations.
   const std::vector<std::uint32_t> newer = {1016, 1011, 1013, 1011, 1011};
