@@ -41,6 +41,43 @@ bool AutoResetEvent::Wait(std::uint32_t timeoutMs) {
   return true;
 }
 
+bool TurnLock::Acquire(std::uint32_t timeoutMs) {
+  std::unique_lock lock(mutex_);
+  const std::uint64_t ticket = ++tickets_;
+  if (heldTicket_ == 0) {  // then nobody waits: Release hands it on
+    heldTicket_ = ticket;
+    holder_ = std::this_thread::get_id();
+    return true;
+  }
+  waiters_.push_back({ticket, std::this_thread::get_id()});
+  if (handed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return heldTicket_ == ticket; })) {
+    return true;
+  }
+  // Out of the queue, so the lock is never handed to a thread gone on.
+  std::erase_if(waiters_, [ticket](const Waiter& waiter) { return waiter.ticket == ticket; });
+  return false;
+}
+
+void TurnLock::Release() {
+  std::lock_guard lock(mutex_);
+  if (heldTicket_ == 0 || holder_ != std::this_thread::get_id()) return;
+  if (waiters_.empty()) {
+    heldTicket_ = 0;
+    holder_ = {};
+    return;
+  }
+  heldTicket_ = waiters_.front().ticket;
+  holder_ = waiters_.front().thread;
+  waiters_.pop_front();
+  // Under the lock: the next holder may destroy the lock once it returns.
+  handed_.notify_all();
+}
+
+std::size_t TurnLock::Waiting() const {
+  std::lock_guard lock(mutex_);
+  return waiters_.size();
+}
+
 bool StopSignal::StopRequested() const {
   std::lock_guard lock(mutex_);
   return stop_;

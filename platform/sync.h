@@ -5,6 +5,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -41,6 +42,34 @@ class AutoResetEvent {
   std::mutex mutex_;
   std::condition_variable cv_;
   bool signalled_ = false;
+};
+
+// A lock that goes to its waiters in the order they came: the thread that
+// lets it go hands it to the longest waiter and cannot take it again ahead
+// of them. A wait is bounded; a thread whose wait ran out goes on without
+// the lock, and its Release then frees nothing. Not re-entrant: a thread
+// that holds it and asks again waits out its bound.
+class TurnLock {
+ public:
+  // True when the calling thread holds the lock within `timeoutMs`.
+  [[nodiscard]] bool Acquire(std::uint32_t timeoutMs);
+  // Frees the lock when the calling thread holds it; otherwise nothing.
+  void Release();
+  // How many threads wait for it (a test lines its waiters up by it).
+  std::size_t Waiting() const;
+
+ private:
+  struct Waiter {
+    std::uint64_t ticket;
+    std::thread::id thread;
+  };
+
+  mutable std::mutex mutex_;
+  std::condition_variable handed_;
+  std::uint64_t tickets_ = 0;
+  std::uint64_t heldTicket_ = 0;  // 0: free
+  std::thread::id holder_;
+  std::deque<Waiter> waiters_;  // in the order they came
 };
 
 // What a StoppableThread's body sees: whether to stop, and a bounded wait

@@ -5,6 +5,7 @@
 #include "epg/epg_index.h"
 #include "pages/mobile/mobile_pages_internal.h"
 #include "pages/recorder/edcid.h"
+#include "recorder/base/page_turns.h"
 #include "recorder/base/recorder_mode.h"
 #include "platform/text_codec.h"
 #include "recorder/lists/reserve_list_keep.h"
@@ -32,6 +33,7 @@ bool DeleteRequested(RequestParameters& params, ReserveSnapshot& shown) {
   const std::string formId = params.Value("edcid");
   if (formId.empty() || params.Value("d").empty()) return true;
   EdcidParts parts = ParseEdcid(formId);
+  const PageServerTurn turn;
   // A reservation made since the last load is named without the server's
   // id: the server tells it (outside the server mode the deletion fails).
   const std::optional<std::int32_t> id =

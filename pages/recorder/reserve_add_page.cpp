@@ -11,6 +11,7 @@
 #include "epg/epg_index.h"
 #include "pages/recorder/reserve_form.h"
 #include "pages/recorder/reserve_request_line.h"
+#include "recorder/base/page_turns.h"
 #include "recorder/base/recorder_mode.h"
 #include "recorder/base/reserve_row.h"
 #include "recorder/lines/read_reserve_line.h"
@@ -105,10 +106,9 @@ bool DeleteListedReservation(const IniFile& settings, const ReserveEntry& entry)
 // loaded. True when it answered; false when the page goes on to add
 // (nothing reserved, or a disabled server reservation, which is removed
 // first).
-bool AnswerExistingReservation(ReplyWriter& out, const IniFile& settings, const ReserveTarget& target,
-                               bool srvMode) {
-  const ReserveSnapshot lists = ReserveListToChange(settings);
-  const ReserveEntry* entry = FindReserve(*lists, target.serviceKey, target.event.eventId);
+bool AnswerExistingReservation(ReplyWriter& out, const IniFile& settings, const ReserveLists& lists,
+                               const ReserveTarget& target, bool srvMode) {
+  const ReserveEntry* entry = FindReserve(lists, target.serviceKey, target.event.eventId);
   if (!entry) return false;
   if (!srvMode) {
     WriteReservePlainText(out, "すでに予約されています \n");
@@ -151,16 +151,23 @@ int ServeReserveAddPage(ReplyWriter& out, RequestParameters& params, IniFile& se
   // The programme is copied: EPG loads need not wait for the recorder.
   LetGoOfEpgBusyFlag();
 
-  if (section.GetIntDefault(nullptr, L"USE_INVALID", 0) != 0) {
-    const ReserveSnapshot lists = ReserveListToChange(settings);
-    if (const ReserveEntry* entry = FindReserve(*lists, target->serviceKey, target->event.eventId)) {
+  const bool toggles = section.GetIntDefault(nullptr, L"USE_INVALID", 0) != 0;
+  const bool quick = !params.Value("q").empty();
+  // Looked up before the page's turn at the server: the first load since
+  // start may be waited for.
+  const ReserveSnapshot listed = toggles || quick ? ReserveListToChange(settings) : CurrentReserveLists();
+  std::optional<PageServerTurn> turn;
+  if (toggles) {
+    if (const ReserveEntry* entry = FindReserve(*listed, target->serviceKey, target->event.eventId)) {
+      turn.emplace();
       ToggleReservation(out, params, settings, *entry);
       return 1;
     }
   }
   if (!TakeFormValues(out, params, section, *target, srvMode)) return 1;
+  turn.emplace();
   const auto line = ReserveLineFromForm(params, section, *target, srvMode);
-  if (!params.Value("q").empty() && AnswerExistingReservation(out, settings, *target, srvMode)) return 1;
+  if (quick && AnswerExistingReservation(out, settings, *listed, *target, srvMode)) return 1;
   const AddOutcome added = line ? AddNewReservation(settings, *line) : AddOutcome::kFailed;
   if (added == AddOutcome::kAlreadyReserved) {
     WriteReservePlainText(out, "すでに予約されています \n");

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <shared_mutex>
 
 #include "epg/epg_busy_flag.h"
@@ -12,6 +13,7 @@
 #include "pages/recorder/reserve_form.h"
 #include "recorder/changes/reservations.h"
 #include "recorder/lists/reserve_entry.h"
+#include "recorder/base/page_turns.h"
 #include "recorder/base/recorder_mode.h"
 #include "server/page_reply.h"
 #include "server/request_token.h"
@@ -67,7 +69,11 @@ int ServeReserveEditPage(ReplyWriter& out, RequestParameters& params, IniFile& s
   const bool lookUp = EpgTimerSrvMode() && id.reserveId == kReserveIdNotKnown;
   // A change reads no guide and waits on the recorder: EPG loads need not
   // wait for it.
-  if (disable || save || lookUp) LetGoOfEpgBusyFlag();
+  std::optional<PageServerTurn> turn;
+  if (disable || save || lookUp) {
+    LetGoOfEpgBusyFlag();
+    turn.emplace();
+  }
   if (lookUp) id.reserveId = ServerReserveIdOf(id.programKey, id.reserveId).value_or(kNoServerReservation);
   if (disable) {
     WriteReservePlainText(out, DisableNamedReservation(settings, id) ? "無効にしました\n" : "エラー\n");

@@ -13,6 +13,7 @@
 #include "platform/system_time.h"
 #include "recorder/options/edcb_nav_links.h"
 #include "recorder/options/rec_option_fields.h"
+#include "recorder/base/page_turns.h"
 #include "recorder/base/recorder_mode.h"
 #include "recorder/lists/reserve_list_keep.h"
 #include "recorder/lists/reserve_lists.h"
@@ -224,8 +225,13 @@ void WriteActionFailure(ReplyWriter& out, const std::string& reason) {
 // would not tell that the reservation is still there. `shown` gets the
 // lists with the action done.
 bool ApplyAction(ReplyWriter& out, RequestParameters& params, const IniFile& settings, ReserveSnapshot& shown) {
-  ReserveActionResult result = EpgTimerSrvMode() ? ApplyServerReserveAction(params, settings)
-                                                 : ApplyProgramTxtReserveAction(out, params, settings);
+  ReserveActionResult result;
+  if (EpgTimerSrvMode()) {
+    const PageServerTurn turn;
+    result = ApplyServerReserveAction(params, settings);
+  } else {
+    result = ApplyProgramTxtReserveAction(out, params, settings);
+  }
   if (result.answered) return false;
   if (!result.failure.empty()) {
     WriteActionFailure(out, result.failure);

@@ -1,5 +1,6 @@
 #include "recorder/legacy/epgtimer_srv_legacy_client.h"
 
+#include "recorder/base/page_turns.h"
 #include "recorder/legacy/legacy_records.h"
 
 namespace plimod::EpgTimerSrvLegacyClient {
@@ -26,6 +27,7 @@ std::uint32_t ConnectCode(ServerConnect outcome) {
 
 std::uint32_t Exchange(std::uint32_t command, const CommandPacket* body, std::uint32_t timeoutMs,
                        CommandPacket& reply) {
+  YieldToPageTurns();
   CommandPacket request;
   if (body != nullptr) request = *body;
   request.param = command;
@@ -48,6 +50,7 @@ bool TakeItem(const CommandPacket& reply, std::vector<Row>& out, Read read) {
 template <class Row, class Read>
 std::uint32_t Walk(std::uint32_t first, std::uint32_t next, std::vector<Row>& out,
                    std::uint32_t timeoutMs, Read read) {
+  YieldToPageTurns();  // the walk is one command: it holds its connection
   CommandPacket reply;
   std::uint32_t code = kError;
   UniqueFd pipe = SendByPipeKeepOpen(kEventName, kPipeName, timeoutMs, CommandPacket{first, {}},

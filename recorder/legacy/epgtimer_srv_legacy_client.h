@@ -1,8 +1,10 @@
 #pragma once
 // The older command set of the reservation server (plimod-b): no object
-// and no lock; the same pipe, event and 8-byte framing as the newer one,
-// transfers in pieces of 10240 bytes. Lists are walked on one connection:
-// a reply code of 2 means "an item, and another follows".
+// and no lock (a background thread's command still lets a page's change go
+// first: recorder/base/page_turns.h); the same pipe, event and 8-byte
+// framing as the newer one, transfers in pieces of 10240 bytes. Lists are
+// walked on one connection: a reply code of 2 means "an item, and another
+// follows".
 // Codes: 0 success, 1 error, 4 invalid argument, 5 pipe not opened,
 // 7 time-out; others are the server's own.
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "recorder/base/page_turns.h"
 #include "recorder/base/recorder_mode.h"
 #include "recorder/base/recorder_paths.h"
 #include "recorder/lists/reserve_list_load.h"
@@ -40,11 +42,10 @@ struct KeepState {
   std::condition_variable loaded;  // pages waiting for a load to end
   std::condition_variable ended;   // the stop: the worker has ended
   const IniFile* settings = nullptr;
-  std::uint64_t run = 0;  // the worker of another run ends on its own
+  std::atomic<std::uint64_t> run{0};  // the worker of another run ends on its own
   bool running = false;
   bool refreshAsked = false;
-  bool loading = false;     // the worker is loading
-  bool holdingOff = false;  // the worker waits before its next load
+  bool loading = false;  // the worker is loading
   bool workerEnded = true;
   std::thread worker;
   // Loads, in order of their beginning.
@@ -144,13 +145,10 @@ void WaitForNextLoad(KeepState& state, std::unique_lock<std::mutex>& lock, Clock
 
 // A slow server keeps at least half its time for others: the next load
 // begins no sooner after the last one's end than that load took.
+Clock::time_point HoldOffEnd(const KeepState& state) { return state.lastLoadEnded + state.lastLoadTook; }
+
 void HoldOff(KeepState& state, std::unique_lock<std::mutex>& lock, std::uint64_t run) {
-  const Clock::time_point until = state.lastLoadEnded + state.lastLoadTook;
-  if (Clock::now() >= until) return;
-  state.holdingOff = true;
-  state.loaded.notify_all();  // the server is free meanwhile
-  state.asked.wait_until(lock, until, [&] { return state.run != run; });
-  state.holdingOff = false;
+  state.asked.wait_until(lock, HoldOffEnd(state), [&] { return state.run != run; });
 }
 
 bool WorkerRuns(KeepState& state) {
@@ -185,7 +183,12 @@ void RefreshWorker(std::uint64_t run) {
     state.loading = true;
     lock.unlock();
     const Clock::time_point began = Clock::now();
-    LoadReserveList(settings);
+    {
+      // A page's change to the server goes before the load's next command;
+      // the stop ends the wait for it.
+      const BackgroundServerCommands background([&state, run] { return state.run != run; });
+      LoadReserveList(settings);
+    }
     const Clock::time_point ended = Clock::now();
     lock.lock();
     state.loading = false;
@@ -277,8 +280,11 @@ void WaitForReserveListLoadEnd(std::chrono::milliseconds bound) {
   KeepState& state = State();
   std::unique_lock lock(state.mutex);
   const std::uint64_t run = state.run;
+  // A load asked for waits out the hold-off, the server free meanwhile;
+  // from the last load's end on that is known without the worker.
   state.loaded.wait_for(lock, bound, [&] {
-    return !state.running || state.run != run || (!state.loading && (!state.refreshAsked || state.holdingOff));
+    return !state.running || state.run != run ||
+           (!state.loading && (!state.refreshAsked || Clock::now() < HoldOffEnd(state)));
   });
 }
 

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "recorder/base/page_turns.h"
 #include "recorder/srv/cmd_stream.h"
 
 namespace plimod {
@@ -15,15 +16,20 @@ constexpr int kPipeOpenAttempts = 2;
 constexpr const std::uint32_t* kNoBody = nullptr;
 constexpr std::vector<std::uint32_t>* kNoReply = nullptr;
 
+// A command's turn at the server. One that waited out the lock goes on
+// without it and, at its end, frees nothing.
 class LockHolder {
  public:
-  explicit LockHolder(EpgTimerSrvClient& client) : client_(client) {}
-  ~LockHolder() { client_.Unlock(); }
+  LockHolder(TurnLock& lock, std::uint32_t waitMs) : lock_(lock), held_(lock.Acquire(waitMs)) {}
+  ~LockHolder() {
+    if (held_) lock_.Release();
+  }
   LockHolder(const LockHolder&) = delete;
   LockHolder& operator=(const LockHolder&) = delete;
 
  private:
-  EpgTimerSrvClient& client_;
+  TurnLock& lock_;
+  bool held_;
 };
 
 }  // namespace
@@ -35,18 +41,16 @@ EpgTimerSrvClient::EpgTimerSrvClient(std::string pipeName, std::string eventName
       eventName_(std::move(eventName)),
       connectTimeoutMs_(connectTimeoutMs),
       lockWaitMs_(lockWaitMs),
-      ioTimeoutMs_(ioTimeoutMs) {
-  lock_.Set();  // free at first
-}
+      ioTimeoutMs_(ioTimeoutMs) {}
 
-EpgTimerSrvClient::~EpgTimerSrvClient() { Unlock(); }
+EpgTimerSrvClient::~EpgTimerSrvClient() = default;
 
 bool EpgTimerSrvClient::Lock(std::uint32_t ms) {
-  (void)lock_.Wait(ms);
+  (void)lock_.Acquire(ms);
   return true;
 }
 
-void EpgTimerSrvClient::Unlock() { lock_.Set(); }
+void EpgTimerSrvClient::Unlock() { lock_.Release(); }
 
 std::uint32_t EpgTimerSrvClient::SendByPipe(const CommandPacket& request, CommandPacket& reply) {
   if (pipeName_.empty() || eventName_.empty()) return kSrvInvalidArgument;
@@ -70,8 +74,8 @@ std::uint32_t EpgTimerSrvClient::SendByPipe(const CommandPacket& request, Comman
 
 template <class Body, class Out>
 std::uint32_t EpgTimerSrvClient::Command(std::uint32_t code, const Body* body, Out* out) {
-  if (!Lock(lockWaitMs_)) return kSrvTimeOut;
-  LockHolder holder(*this);
+  YieldToPageTurns();
+  const LockHolder holder(lock_, lockWaitMs_);
   CommandPacket request{code, {}};
   if (body != nullptr) {
     request.data.resize(CmdStreamSize(*body));

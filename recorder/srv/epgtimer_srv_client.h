@@ -2,8 +2,10 @@
 // The program's side of the reservation server's command protocol: one
 // command per connection, its body in the command stream (cmd_stream.h),
 // the server's result code passed back. Commands from several threads take
-// turns through a lock; one that waits longer than the lock wait runs
-// anyway, so a command that hangs cannot stop the others for good.
+// turns through a lock, in the order they came; one that waits longer than
+// the lock wait runs anyway, so a command that hangs cannot stop the others
+// for good. Before its turn a command of a background thread lets a page's
+// change go first (recorder/base/page_turns.h).
 
 #include <cstdint>
 #include <string>
@@ -47,10 +49,12 @@ class EpgTimerSrvClient {
   std::uint32_t EnumRecResult(std::vector<SrvRecFileInfo>& out);               // 1017
   std::uint32_t DelRecResult(const std::vector<std::uint32_t>& resultIds);     // 1018
 
-  // Waits up to `ms` for the lock; a wait that expires still returns true
-  // and the caller goes on without it.
+  // Waits up to `ms` for the lock, behind the threads that came first; a
+  // wait that expires still returns true and the caller goes on without it.
   bool Lock(std::uint32_t ms);
-  // Frees the lock, whoever holds it.
+  // Frees the lock when the calling thread holds it, handing it to the
+  // first waiter. A thread that went on without it frees nothing, so it
+  // never lets a second command in beside the holder's.
   void Unlock();
 
   // One exchange: waits for the connect event, opens the pipe, sends the
@@ -61,7 +65,7 @@ class EpgTimerSrvClient {
   template <class Body, class Out>
   std::uint32_t Command(std::uint32_t code, const Body* body, Out* out);
 
-  AutoResetEvent lock_;
+  TurnLock lock_;
   std::string pipeName_;
   std::string eventName_;
   std::uint32_t connectTimeoutMs_;

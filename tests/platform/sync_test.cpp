@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/system_time.h"
+#include "tests/support/eventually.h"
 
 namespace plimod {
 namespace {
@@ -90,6 +91,42 @@ TEST(AutoResetEvent, WakesOnceThenResets) {
   std::thread setter([&] { event.Set(); });
   EXPECT_TRUE(event.Wait(60'000));
   setter.join();
+}
+
+TEST(TurnLock, WaitersGetItInTheOrderTheyCameEvenBeforeTheThreadThatLetItGo) {
+  TurnLock lock;
+  ASSERT_TRUE(lock.Acquire(0));
+  std::vector<int> order;  // written by holders only
+  std::vector<std::thread> waiters;
+  for (int i = 1; i <= 3; ++i) {
+    waiters.emplace_back([&lock, &order, i] {
+      ASSERT_TRUE(lock.Acquire(60'000));
+      order.push_back(i);
+      lock.Release();
+    });
+    EXPECT_TRUE(test::Eventually([&] { return lock.Waiting() == static_cast<std::size_t>(i); }));
+  }
+  lock.Release();
+  ASSERT_TRUE(lock.Acquire(60'000));  // at once again: behind the three
+  order.push_back(0);
+  lock.Release();
+  for (auto& waiter : waiters) waiter.join();
+  EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 0}));
+}
+
+TEST(TurnLock, AWaiterWhoseWaitRanOutGoesOnAndFreesNothing) {
+  TurnLock lock;
+  ASSERT_TRUE(lock.Acquire(0));
+  std::thread late([&lock] {
+    EXPECT_FALSE(lock.Acquire(50));
+    lock.Release();  // as a command that went on without it does at its end
+    EXPECT_FALSE(lock.Acquire(50)) << "the holder's lock was freed by a thread that never had it";
+  });
+  late.join();
+  EXPECT_EQ(lock.Waiting(), 0u);
+  lock.Release();
+  std::thread next([&lock] { EXPECT_TRUE(lock.Acquire(0)) << "handed to a waiter gone on"; });
+  next.join();
 }
 
 TEST(StoppableThread, StopWakesALongWait) {

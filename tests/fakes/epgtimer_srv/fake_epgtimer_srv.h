@@ -43,6 +43,19 @@ struct RecordedRequest {
   std::string bytes;   // header and body
 };
 
+// The command of each connection, in the order they came (a list walk of
+// the older command set is one command).
+inline std::vector<std::uint32_t> CommandsOf(const std::vector<RecordedRequest>& requests) {
+  std::vector<std::uint32_t> codes;
+  int connection = 0;
+  for (const RecordedRequest& request : requests) {
+    if (request.connection == connection || request.bytes.size() < 4) continue;
+    connection = request.connection;
+    codes.push_back(static_cast<std::uint8_t>(request.bytes[0]) | static_cast<std::uint8_t>(request.bytes[1]) << 8);
+  }
+  return codes;
+}
+
 // What the server keeps; the handlers of both command sets work on it.
 struct FakeSrvState {
   std::vector<SrvReserveData> reservations;

@@ -19,8 +19,11 @@
 #include "pages/recorder/reserve_add_page.h"
 #include "pages/recorder/reserve_edit_page.h"
 #include "pages/recorder/reserve_list_page.h"
+#include "recorder/base/reserve_row.h"
+#include "recorder/lists/reserve_list_keep.h"
 #include "recorder/lists/reserve_list_patch.h"
 #include "tests/pages/recorder/srv_page_fixture.h"
+#include "tests/support/eventually.h"
 
 namespace plimod::test {
 namespace {
@@ -63,6 +66,10 @@ class ReserveChangesSrvTest : public SrvRecorderPageTest {
     AddService(kService, L"局");
     AddEvent(MakeEvent(kService, 0x11, At(2025, 3, 2, 21, 0), 30, L"番組"));
     AddEvent(MakeEvent(kService, 0x12, At(2025, 3, 2, 21, 15), 30, L"裏番組"));
+  }
+  void TearDown() override {
+    StopReserveListRefresh();
+    SrvRecorderPageTest::TearDown();
   }
 
   std::vector<PageChange> Changes() const {
@@ -188,6 +195,25 @@ TEST_F(ReserveChangesSrvTest, AnAddThatClashesWarnsFromTheServersVerdict) {
   EXPECT_TRUE(Contains(Add(0x12), warning));
   EXPECT_TRUE(IsUnrecordableProgram(*CurrentReserveLists(), ProgramKey(0x12, kService)));
   EXPECT_FALSE(IsUnrecordableProgram(*CurrentReserveLists(), ProgramKey(0x11, kService)));
+}
+
+TEST_F(ReserveChangesSrvTest, AnAddGoesRightAfterTheCommandInFlightOfTheListsLoad) {
+  ASSERT_TRUE(StartReserveListRefresh(Settings()));
+  (void)ReserveListToShow(Settings());
+  srv_.server().DelayEveryReply(300);
+  const std::size_t before = CommandsOf(srv_.server().Requests()).size();
+  ReserveListChanged();
+  ASSERT_TRUE(Eventually([&] { return CommandsOf(srv_.server().Requests()).size() > before; }));
+  EXPECT_TRUE(Contains(Add(0x11), "登録しました<BR>\n"));
+  ASSERT_TRUE(Eventually([&] { return CommandsOf(srv_.server().Requests()).size() >= before + 5; }));
+  std::vector<std::uint32_t> order = CommandsOf(srv_.server().Requests());
+  order.erase(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(before));
+  order.resize(5);
+  // The load's tuners, the page's look, add and look for the new id, then
+  // the load goes on.
+  const std::vector<std::uint32_t> newer = {1016, 1011, 1013, 1011, 1011};
+  const std::vector<std::uint32_t> older = {16, 10, 13, 10, 10};
+  EXPECT_EQ(order, SrvListsRecordingResults() ? newer : older);
 }
 
 TEST_F(ReserveChangesSrvTest, PagesLetTheGuideGoBeforeTheyAskTheServer) {

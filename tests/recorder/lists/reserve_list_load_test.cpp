@@ -10,12 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "recorder/base/page_turns.h"
 #include "recorder/lists/reserve_list_keep.h"
 #include "recorder/lists/reserve_list_load.h"
 #include "recorder/lists/reserve_list_patch.h"
 #include "tests/recorder/recorder_fixture.h"
 #include "tests/recorder/srv_test_server.h"
 #include "tests/recorder/wire_bytes.h"
+#include "tests/support/eventually.h"
 #include "util/keys.h"
 
 namespace plimod {
@@ -296,17 +298,6 @@ TEST_F(ServerReserveListTest, ARefusedListIsAFailedLoadLoggedOnceUntilALoadGoesT
   EXPECT_EQ(srv_.server().BodiesOf(1011).size(), 5u);
 }
 
-// Polls `ready` for a busy machine's while.
-template <typename Ready>
-bool Eventually(Ready ready) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!ready()) {
-    if (std::chrono::steady_clock::now() >= until) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
-}
-
 TEST_F(ReserveListLoadTest, KeptListFollowsProgramTxtOnTheWorkerWhilePagesReadTheLastOne) {
   WriteProgramTxt(Line("2025/03/04", "20:00:00", "01:00:00", "a", "s", kGeneral, 1, 1));
   ASSERT_TRUE(StartReserveListRefresh(settings_));
@@ -318,7 +309,7 @@ TEST_F(ReserveListLoadTest, KeptListFollowsProgramTxtOnTheWorkerWhilePagesReadTh
                   Line("2025/03/04", "21:00:00", "01:00:00", "b", "s", kGeneral, 2, 2));
   // The first reader after the change gets the list as it was, at once.
   EXPECT_EQ(ReserveListAsLoaded(settings_), kept);
-  EXPECT_TRUE(Eventually([&] { return Ids(*ReserveListAsLoaded(settings_)) == std::vector<int>{1, 2}; }));
+  EXPECT_TRUE(test::Eventually([&] { return Ids(*ReserveListAsLoaded(settings_)) == std::vector<int>{1, 2}; }));
 }
 
 TEST_F(ServerReserveListTest, ASlowServerKeepsHalfItsTimeAndNoReaderWaitsLongForIt) {
@@ -343,6 +334,15 @@ TEST_F(ServerReserveListTest, ASlowServerKeepsHalfItsTimeAndNoReaderWaitsLongFor
   EXPECT_EQ(ReserveListToShow(settings_), first) << "the list page waited for a reload after a change";
   AgeKeptReserveListForTesting(std::chrono::seconds(5));
   EXPECT_EQ(ReserveListToShow(settings_), first) << "the list page waited past its 2 s";
+}
+
+TEST_F(ServerReserveListTest, TheStopEndsALoadWaitingForAPagesTurn) {
+  srv_.server().DelayEveryReply(500);
+  ASSERT_TRUE(StartReserveListRefresh(settings_));
+  ASSERT_TRUE(test::Eventually([&] { return !srv_.server().Requests().empty(); }));
+  const PageServerTurn turn;  // a page's change that takes its time
+  StopReserveListRefresh();
+  EXPECT_TRUE(StartReserveListRefresh(settings_)) << "the stop left the worker waiting for the page";
 }
 
 TEST_F(ServerReserveListTest, FirstListShownAfterAQuietSpellIsLoadedAgain) {
