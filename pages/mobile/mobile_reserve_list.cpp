@@ -5,6 +5,7 @@
 #include "epg/epg_index.h"
 #include "pages/mobile/mobile_pages_internal.h"
 #include "pages/recorder/edcid.h"
+#include "pages/recorder/reserve_load_failure.h"
 #include "recorder/base/page_turns.h"
 #include "recorder/base/recorder_mode.h"
 #include "platform/text_codec.h"
@@ -18,6 +19,7 @@
 #include "util/conversions.h"
 #include "util/keys.h"
 #include "util/page_text.h"
+#include "util/text_kana.h"
 
 namespace plimod {
 
@@ -131,7 +133,12 @@ void MobileReserveList(ReplyWriter& out, MobileRequest& request) {
     WriteFilterLink(out, 1, filter, "結果", carry);
     WriteFilterLink(out, 2, filter, "全て", carry);
     SendPageText(out, "<hr>\n");
-    WriteReserveEntries(out, request, filter, shown ? shown : ShownMobileReserveLists());
+    const ReserveSnapshot lists = shown ? shown : ShownMobileReserveLists();
+    // Half-width, as the phone pages write their texts.
+    if (const std::string failure = ReserveLoadFailureText(Settings()); !failure.empty()) {
+      SendPageText(out, "%s<br>\n", PageText(ToHalfWidthKana(Utf8ToWide(failure))).c_str());
+    }
+    WriteReserveEntries(out, request, filter, lists);
   }
   MobilePageEnd(out);
 }

@@ -8,6 +8,7 @@
 #include "guide/civil_time.h"
 #include "guide/weekday_mark.h"
 #include "pages/recorder/edcb_windows.h"
+#include "pages/recorder/reserve_load_failure.h"
 #include "pages/recorder/free_space.h"
 #include "platform/system_time.h"
 #include "platform/text_codec.h"
@@ -91,8 +92,9 @@ void WriteReserve(ReplyWriter& out, const ReserveEntry& entry) {
 
 // The reservations that share the earliest start after now (the list is
 // in start order).
-void WriteNextReserves(ReplyWriter& out, const ReserveLists& lists) {
+void WriteNextReserves(ReplyWriter& out, const ReserveLists& lists, const IniFile& settings) {
   SendPageText(out, "<BR>次の予約<BR>\n");
+  WriteReserveLoadFailure(out, settings);
   const std::int64_t now = LocalNowTicks();
   std::optional<std::int64_t> written;
   for (const ReserveEntry& entry : lists.reserveList) {
@@ -139,7 +141,7 @@ int ServeEpgDataCapStatusPage(ReplyWriter& out, RequestParameters& params, IniFi
   WriteWindows(out, params);
   // The rest reads no guide, and the list may be a moment in coming.
   LetGoOfEpgBusyFlag();
-  WriteNextReserves(out, *ReserveListToShow(settings));
+  WriteNextReserves(out, *ReserveListToShow(settings), settings);
   SendPageText(out, "<BR>\n");
   WriteFreeSpace(out, settings);
   return 1;

@@ -10,6 +10,7 @@
 #include "pages/auto_reserve/auto_reserve_history.h"
 #include "pages/recorder/edcid.h"
 #include "pages/recorder/reserve_list_actions.h"
+#include "pages/recorder/reserve_load_failure.h"
 #include "platform/system_time.h"
 #include "recorder/options/edcb_nav_links.h"
 #include "recorder/options/rec_option_fields.h"
@@ -198,6 +199,7 @@ void WriteListPage(ReplyWriter& out, const RequestParameters& params, const IniF
   const int filter = f.empty() ? 0 : std::atoi(f.c_str());
   const bool confirming = !params.Value("confirm").empty();
   WriteHead(out, params, filter, confirming);
+  WriteReserveLoadFailure(out, settings);
   WriteFormHead(out, params);
   RowFilter rows(filter, LocalNowTicks());
   const ListPageFacts facts{lists, ReadStoredHistoryLookup(settings),

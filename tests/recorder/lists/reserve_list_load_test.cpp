@@ -260,18 +260,35 @@ test::ScriptedReply FailOnce() {
   return reply;
 }
 
-TEST_F(ServerReserveListTest, FailedCallsGiveNoLabelsOrNoList) {
-  srv_.server().Script(1016, FailOnce());
-  ReserveSnapshot lists = LoadReserveList(settings_);
-  ASSERT_EQ(lists->reserveList.size(), 6u);
-  for (const ReserveEntry& entry : lists->reserveList) EXPECT_TRUE(entry.tunerLabel.empty());
-
-  srv_.server().Script(1011, FailOnce());
-  lists = LoadReserveList(settings_);
-  EXPECT_TRUE(lists->reserveList.empty());
-  EXPECT_TRUE(lists->unrecordableList.empty());
+TEST_F(ServerReserveListTest, AFailedLoadKeepsTheListAsLastLoadedAndTellsWhen) {
+  const ReserveSnapshot good = LoadReserveList(settings_);
+  ASSERT_EQ(good->reserveList.size(), 6u);
+  EXPECT_FALSE(ReserveListLoadFailedAt());
+  for (const std::uint32_t command : {1016u, 1011u, 1017u}) {
+    srv_.server().Script(command, FailOnce());
+    EXPECT_EQ(LoadReserveList(settings_), good) << command;
+    EXPECT_EQ(CurrentReserveLists(), good) << command;
+    EXPECT_TRUE(ReserveListLoadFailedAt()) << command;
+  }
+  EXPECT_EQ(good->unrecordableList.size(), 1u);
+  EXPECT_EQ(LoadReserveList(settings_)->reserveList.size(), 6u);
+  EXPECT_FALSE(ReserveListLoadFailedAt());
+  srv_.server().Stop();
+  const ReserveSnapshot last = CurrentReserveLists();
+  EXPECT_EQ(LoadReserveList(settings_), last);
+  EXPECT_TRUE(ReserveListLoadFailedAt());
 }
 
+TEST_F(ServerReserveListTest, TheFirstLoadSinceStartThatFailsShowsAnEmptyListUntilOneGoesThrough) {
+  srv_.server().Stop();
+  ASSERT_TRUE(StartReserveListRefresh(settings_));
+  EXPECT_TRUE(ReserveListToShow(settings_)->reserveList.empty());
+  EXPECT_TRUE(ReserveListLoadFailedAt());
+  ASSERT_TRUE(srv_.Start());
+  ReserveListChanged();
+  EXPECT_TRUE(test::Eventually([] { return !ReserveListLoadFailedAt(); }));
+  EXPECT_EQ(CurrentReserveLists()->reserveList.size(), 6u);
+}
 
 int FailedLoadsLogged(const test::TempFolder& home) {
   return test::TimesLogged(home, L"予約サーバの予約一覧を読めませんでした\n");
