@@ -12,6 +12,8 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -136,6 +139,7 @@ class DemoTree {
     pid_ = 0;
   }
   bool Running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
+  pid_t ScriptPid() const { return pid_; }
 
   // Runs the script once more beside the running demo; its exit status
   // and output, or nothing when it did not end.
@@ -388,6 +392,119 @@ bool UntilNotReloading(plimod::test::ChromiumPage& browser, const std::function<
     if (std::chrono::steady_clock::now() >= end) return false;
     std::this_thread::sleep_for(200ms);
   }
+}
+
+// The words of a process's NUL-separated /proc file (cmdline, environ).
+std::vector<std::string> ProcWords(pid_t pid, const char* file) {
+  std::vector<std::string> words;
+  std::istringstream text(plimod::test::ReadFileBytes("/proc/" + std::to_string(pid) + "/" + file));
+  for (std::string word; std::getline(text, word, '\0');) words.push_back(word);
+  return words;
+}
+
+// Whether the process has ended (gone, or a zombie its parent has yet to reap).
+bool Ended(pid_t pid) {
+  const std::string stat = plimod::test::ReadFileBytes("/proc/" + std::to_string(pid) + "/stat");
+  const std::size_t name = stat.rfind(')');
+  return name == std::string::npos || stat.compare(name + 2, 1, "Z") == 0;
+}
+
+// The demo's stand-in recorder, stopped as if it had gone away and started
+// again as the script starts it: its own command line and environment,
+// with this test as the parent it ends with.
+class StandIn {
+ public:
+  explicit StandIn(pid_t script) {
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+      const std::string name = entry.path().filename().string();
+      if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+      const pid_t pid = std::stoi(name);
+      const std::vector<std::string> args = ProcWords(pid, "cmdline");
+      if (args.empty() || !args[0].ends_with("/fake_epgtimersrv")) continue;
+      if (std::find(args.begin(), args.end(), std::to_string(script)) == args.end()) continue;
+      pid_ = pid;
+      args_ = args;
+      env_ = ProcWords(pid, "environ");
+    }
+  }
+  bool Found() const { return pid_ > 0; }
+  bool Stop() {
+    ::kill(pid_, SIGTERM);
+    const auto end = std::chrono::steady_clock::now() + 30s;
+    while (!Ended(pid_) && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(50ms);
+    return Ended(pid_);
+  }
+  // Once it listens again.
+  bool Start() {
+    std::vector<std::string> args(args_.begin() + 1, args_.end());
+    const auto parent = std::find(args.begin(), args.end(), "--parent");
+    if (parent != args.end() && parent + 1 != args.end()) *(parent + 1) = std::to_string(::getpid());
+    restarted_ = std::make_unique<plimod::test::StartedProcess>(plimod::test::StartProcess(args_[0], args, env_));
+    std::string pipes;
+    for (const std::string& entry : env_) {
+      if (entry.starts_with("EPGTIMER_PIPE_DIR=")) pipes = entry.substr(entry.find('=') + 1);
+    }
+    const auto end = std::chrono::steady_clock::now() + 30s;
+    while (!fs::exists(fs::path(pipes) / "EpgTimerSrvPipe") && std::chrono::steady_clock::now() < end) {
+      std::this_thread::sleep_for(50ms);
+    }
+    return fs::exists(fs::path(pipes) / "EpgTimerSrvPipe");
+  }
+
+ private:
+  pid_t pid_ = -1;
+  std::vector<std::string> args_;
+  std::vector<std::string> env_;
+  std::unique_ptr<plimod::test::StartedProcess> restarted_;
+};
+
+// Runs `steps` again, a person's while apart, until they hold.
+bool Until(const std::function<bool()>& steps) {
+  const auto end = std::chrono::steady_clock::now() + 60s;
+  while (!steps()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(1s);
+  }
+  return true;
+}
+
+// The stand-in recorder goes away with a reservation made, and comes back:
+// the list says it cannot be reached above the reservation it still shows,
+// the programme table keeps its mark, and the line goes once it answers.
+TEST_F(DemoFrontPageTest, AStandInGoneIsSaidSoAboveTheListWhichStaysUntilItIsBack) {
+  const std::string chromium = plimod::test::FindChromium();
+  PLIMOD_SKIP_WITHOUT_CHROMIUM(chromium);
+  StandIn standIn(tree_->ScriptPid());
+  ASSERT_TRUE(standIn.Found());
+  plimod::test::ChromiumPage browser(chromium, "--hide-scrollbars");
+  ASSERT_TRUE(browser.ok()) << browser.Log();
+  const std::string table = kDemoAddress + "/?mode=epg&day=" + plimod::test::Tomorrow();
+  ASSERT_TRUE(browser.Open(table) && browser.Click(LinkTo("&q=1")));
+  ASSERT_TRUE(Contains(browser.Text(), "登録しました")) << browser.Text();
+  const auto openList = [&browser] {
+    return browser.Open(kDemoAddress + "/") && browser.Click(LinkLabelled("EDCB")) &&
+           browser.Click(LinkLabelled("予約一覧"));
+  };
+  const auto rows = [&browser] {
+    return browser.Evaluate("document.querySelectorAll('tbody input[type=checkbox]').length").value_or("");
+  };
+  ASSERT_TRUE(openList());
+  const std::string reserved = rows();
+  ASSERT_EQ(reserved, "1") << browser.Text();
+
+  const std::string line = "予約サーバから予約を取得できませんでした";
+  ASSERT_TRUE(standIn.Stop());
+  EXPECT_TRUE(Until([&] { return openList() && Contains(browser.Text(), line); })) << browser.Text();
+  EXPECT_EQ(rows(), reserved) << browser.Text();
+  EXPECT_TRUE(browser.Screenshot(kArtifacts / "stand_in_gone.png"));
+  ASSERT_TRUE(browser.Open(table));
+  EXPECT_NE(browser.Evaluate("document.querySelectorAll('.resv').length").value_or("0"), "0")
+      << "the programme table lost its mark";
+
+  ASSERT_TRUE(standIn.Start());
+  EXPECT_TRUE(Until([&] { return openList() && !Contains(browser.Text(), line); })) << browser.Text();
+  EXPECT_EQ(rows(), reserved) << browser.Text();
+  EXPECT_TRUE(browser.Screenshot(kArtifacts / "stand_in_back.png"));
 }
 
 // A newcomer's round in the demo, every step a click in Chromium from the
