@@ -52,6 +52,7 @@ class StatusPageTest : public RecorderPageTest {
 };
 
 TEST_F(StatusPageTest, WithoutRecordersReservationsOrFoldersSaysNone) {
+  WriteFileBytes(ProgramTxt(), "");  // the recorder's, with no reservation
   const std::string page = Run(ServeEpgDataCapStatusPage, "cmd=edcb");
   EXPECT_TRUE(Contains(page, "<HTML><HEAD><TITLE>EpgDataCap_Bon</TITLE>\n</HEAD><BODY>\n"));
   EXPECT_TRUE(Contains(page, "?cmd=epgtimer&"));
