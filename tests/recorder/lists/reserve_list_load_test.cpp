@@ -273,6 +273,10 @@ TEST_F(ServerReserveListTest, AFailedLoadKeepsTheListAsLastLoadedAndTellsWhen) {
   EXPECT_EQ(good->unrecordableList.size(), 1u);
   EXPECT_EQ(LoadReserveList(settings_)->reserveList.size(), 6u);
   EXPECT_FALSE(ReserveListLoadFailedAt());
+  // A page's change since stays through a load that fails on its last command.
+  ApplyOwnReserveChange(settings_, [](ReserveLists& lists) { RemoveReserveEntry(lists, ProgramKey(2, kGeneral), 2); });
+  srv_.server().Script(1017, FailOnce());
+  EXPECT_EQ(Ids(*LoadReserveList(settings_)), (std::vector<int>{-5, 6, 1, 3, 4}));
   srv_.server().Stop();
   const ReserveSnapshot last = CurrentReserveLists();
   EXPECT_EQ(LoadReserveList(settings_), last);
