@@ -3,9 +3,8 @@
 // give back.
 #include <poll.h>
 
-#include <fstream>
-
 #include "http_test_support.h"
+#include "tests/support/resident_size.h"
 
 namespace plimod {
 namespace {
@@ -72,15 +71,6 @@ std::size_t DiscardToEnd(int fd) {
   ssize_t n;
   while ((n = ::recv(fd, chunk, sizeof chunk, 0)) > 0) total += static_cast<std::size_t>(n);
   return total;
-}
-
-long ResidentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-  }
-  return 0;
 }
 
 TEST_F(HttpServerTest, AClientThatStopsReadingIsDroppedWithoutHoldingUpOthers) {
@@ -200,9 +190,9 @@ TEST_F(HttpServerTest, SentPagesGiveTheirMemoryBack) {
     EXPECT_EQ(Get("HEAD / HTTP/1.0\r\n\r\n"), "HTTP/1.0 200 OK\nContent-Type: text/html; charset=utf-8\n\n");
   };
   large_page();
-  const long after_first = ResidentKiB();
+  const long after_first = static_cast<long>(test::ProcStatusKb("VmRSS:"));
   for (int i = 1; i < 10; ++i) large_page();
-  EXPECT_LT(ResidentKiB() - after_first, 4 << 10) << "KiB kept after ten pages of " << kLargePage << " bytes";
+  EXPECT_LT(static_cast<long>(test::ProcStatusKb("VmRSS:")) - after_first, 4 << 10) << "KiB kept after ten pages of " << kLargePage << " bytes";
 }
 
 }  // namespace
